@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/cliarguments.h"
+
+// The subcommands of lectorin-cli. Each prints to stdout/stderr and returns the process's exit status.
+namespace Lectorin::Cli {
+
+int scan(const Arguments &arguments);
+int resolve(const Arguments &arguments);
+int filter(const Arguments &arguments);
+int theme(const Arguments &arguments);
+
+} // namespace Lectorin::Cli
