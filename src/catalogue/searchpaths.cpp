@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/searchpaths.h"
+
+#include "catalogue/processrunner.h"
+
+#include <QDir>
+#include <QStringDecoder>
+
+namespace Lectorin::SearchPaths {
+namespace {
+
+QString loginShell()
+{
+    const QString shell = qEnvironmentVariable("SHELL");
+    return shell.isEmpty() ? QStringLiteral("/bin/zsh") : shell;
+}
+
+std::optional<QStringList> directoriesPrintedBy(const QString &executable, const QStringList &arguments)
+{
+    const ProcessRunner::RunResult result = ProcessRunner::runBlocking(executable, arguments);
+    if (!result.started())
+        return std::nullopt;
+    return parsePathList(result.output);
+}
+
+QStringView trimmedHorizontally(QStringView line)
+{
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (!line.isEmpty() && isBlank(line.front()))
+        line = line.mid(1);
+    while (!line.isEmpty() && isBlank(line.back()))
+        line.chop(1);
+    return line;
+}
+
+} // namespace
+
+QStringList manualDirectories()
+{
+    if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "manpath" }))
+        return *fromShell;
+    if (auto fromManpath = directoriesPrintedBy(QStringLiteral("/usr/bin/manpath"), {}))
+        return *fromManpath;
+    return { QStringLiteral("/usr/share/man") };
+}
+
+QStringList commandDirectories()
+{
+    if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "echo \"$PATH\"" }))
+        return *fromShell;
+    return { QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
+             QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") };
+}
+
+std::optional<QStringList> parsePathList(const QByteArray &output)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(output);
+    if (decoder.hasError())
+        return std::nullopt;
+
+    const QList<QStringView> lines = QStringView(text).split(u'\n', Qt::SkipEmptyParts);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        const QStringView trimmed = trimmedHorizontally(*line);
+        if (!trimmed.contains(u'/'))
+            continue;
+        QStringList directories;
+        const QDir workingDirectory = QDir::current();
+        for (QStringView piece : trimmed.split(u':', Qt::SkipEmptyParts))
+            directories.append(QDir::isAbsolutePath(piece.toString())
+                                   ? piece.toString()
+                                   : workingDirectory.absoluteFilePath(piece.toString()));
+        if (directories.isEmpty())
+            return std::nullopt;
+        return directories;
+    }
+    return std::nullopt;
+}
+
+} // namespace Lectorin::SearchPaths

@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/manindex.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Lectorin;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content = "x", QFile::Permissions permissions = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(content);
+    file.close();
+    if (permissions)
+        file.setPermissions(permissions);
+}
+
+QStringList idsOf(const QList<ManPage> &pages)
+{
+    QStringList ids;
+    for (const ManPage &page : pages)
+        ids << page.id();
+    return ids;
+}
+
+constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+constexpr QFile::Permissions kPlain = QFile::ReadOwner | QFile::WriteOwner;
+
+} // namespace
+
+class ManIndexTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void pageFileName_data();
+    void pageFileName();
+    void scan_readsManSubdirectoriesOfEveryRoot();
+    void scan_displayNamesAndPreferredSections();
+    void scan_firstRootWinsAndLaterCopyDoesNotCount();
+    void scan_unreadableOrMissingRootsGiveEmptyCatalogue();
+    void scanCommands_takesFirstExecutableOfEachName();
+};
+
+void ManIndexTest::pageFileName_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("name"); // empty: no page
+    QTest::addColumn<QString>("section");
+    QTest::newRow("gzip") << "ls.1.gz" << "ls" << "1";
+    QTest::newRow("bzip2 is no page") << "ls.1.bz2" << "" << "";
+    QTest::newRow("last dot") << "perl5.30.1" << "perl5.30" << "1";
+    QTest::newRow("n") << "Tcl.n" << "Tcl" << "n";
+    QTest::newRow("capital N") << "Tcl.N" << "" << "";
+    QTest::newRow("l") << "foo.l" << "foo" << "l";
+    QTest::newRow("free rest") << "SSL_new.3ssl" << "SSL_new" << "3ssl";
+    QTest::newRow("no dot") << "README" << "" << "";
+    QTest::newRow("dot first") << ".DS_Store" << "" << "";
+    QTest::newRow("empty section") << "foo." << "" << "";
+    QTest::newRow("only gz") << "foo.gz" << "" << "";
+    QTest::newRow("upper GZ kept") << "foo.1.GZ" << "" << "";
+    QTest::newRow("arabic-indic digit") << "foo.\u0663" << "foo" << "\u0663";
+    QTest::newRow("double colon") << "File::Spec.3pm.gz" << "File::Spec" << "3pm";
+    QTest::newRow("spaces") << "my page.7" << "my page" << "7";
+}
+
+void ManIndexTest::pageFileName()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, name);
+    QFETCH(QString, section);
+    const auto parsed = ManIndex::parsePageFileName(fileName);
+    if (name.isEmpty()) {
+        QVERIFY2(!parsed, qPrintable(parsed ? parsed->name : QString()));
+        return;
+    }
+    QVERIFY(parsed);
+    QCOMPARE(parsed->name, name);
+    QCOMPARE(parsed->section, section);
+}
+
+void ManIndexTest::scan_readsManSubdirectoriesOfEveryRoot()
+{
+    QTemporaryDir root;
+    const QString a = root.filePath("a"), b = root.filePath("b");
+    writeFile(a + "/man1/ls.1.gz");
+    writeFile(a + "/man1/README");
+    writeFile(a + "/man3p/File::Spec.3pm");
+    writeFile(a + "/cat1/cached.1");           // formatted pages are not read
+    writeFile(a + "/man.conf");                // named like a subdirectory, but a file
+    writeFile(a + "/man1/nested/deep.1");      // only one level below the root
+    writeFile(a + "/ls.1");                    // directly in the root
+    QDir().mkpath(a + "/man8/odd.8");          // a directory named like a page is taken
+    writeFile(b + "/mann/Tcl.n");
+    writeFile(b + "/man1/.hidden.1");
+
+    const ManIndex::Data data = ManIndex::scan({ a, root.filePath("missing"), b + "/" });
+    QCOMPARE(idsOf(data.pages), QStringList({ "1/.hidden", "3pm/File::Spec", "1/ls", "8/odd", "n/Tcl" }));
+    QCOMPARE(data.byID.value("1/ls").path, a + "/man1/ls.1.gz");
+    QCOMPARE(data.byID.value("n/Tcl").path, b + "/mann/Tcl.n");
+    QCOMPARE(data.byID.value("3pm/File::Spec").lowercasedName, QStringLiteral("file::spec"));
+    QCOMPARE(data.byID.size(), 5);
+    QCOMPARE(data.byName.size(), 5);
+}
+
+void ManIndexTest::scan_displayNamesAndPreferredSections()
+{
+    QTemporaryDir root;
+    const QString r = root.path();
+    for (const char *file : { "man1/printf.1", "man3/printf.3", "man3/Foo.3", "man3/Foo.3pm", "mann/tk.n",
+                              "man1/tk.1", "manl/pl.l", "man9/pl.9", "man1/uniq.1", "man1/Printf.1" })
+        writeFile(r + "/" + file);
+    const ManIndex::Data data = ManIndex::scan({ r });
+
+    QCOMPARE(data.byID.value("1/printf").displayName, QStringLiteral("printf(1)"));
+    QCOMPARE(data.byID.value("3/printf").displayName, QStringLiteral("printf(3)"));
+    QCOMPARE(data.byID.value("1/Printf").displayName, QStringLiteral("Printf")); // names are case-sensitive
+    QCOMPARE(data.byID.value("1/uniq").displayName, QStringLiteral("uniq"));
+    QCOMPARE(idsOf(data.byName.value("printf")), QStringList({ "1/printf", "3/printf" }));
+    QCOMPARE(idsOf(data.byName.value("Foo")), QStringList({ "3/Foo", "3pm/Foo" }));
+    QCOMPARE(idsOf(data.byName.value("tk")), QStringList({ "1/tk", "n/tk" }));
+    QCOMPARE(idsOf(data.byName.value("pl")), QStringList({ "9/pl", "l/pl" }));
+
+    // The three collections hold the same records.
+    QCOMPARE(data.pages.size(), data.byID.size());
+    qsizetype grouped = 0;
+    for (const QList<ManPage> &pages : data.byName) {
+        grouped += pages.size();
+        for (const ManPage &page : pages)
+            QCOMPARE(data.byID.value(page.id()), page);
+    }
+    QCOMPARE(grouped, data.pages.size());
+    for (const ManPage &page : data.pages)
+        QCOMPARE(data.byID.value(page.id()), page);
+}
+
+void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
+{
+    QTemporaryDir root;
+    const QString first = root.filePath("first"), second = root.filePath("second");
+    writeFile(first + "/man1/tool.1");
+    writeFile(second + "/man1/tool.1.gz");
+    const ManIndex::Data data = ManIndex::scan({ first, second });
+    QCOMPARE(data.pages.size(), 1);
+    QCOMPARE(data.pages.first().path, first + "/man1/tool.1");
+    QCOMPARE(data.pages.first().displayName, QStringLiteral("tool"));
+}
+
+void ManIndexTest::scan_unreadableOrMissingRootsGiveEmptyCatalogue()
+{
+    QTemporaryDir root;
+    writeFile(root.filePath("locked/man1/ls.1"));
+    QFile::setPermissions(root.filePath("locked"), {});
+    const bool permissionsApply = geteuid() != 0; // root reads through any permission
+    const ManIndex::Data data = ManIndex::scan({ root.filePath("nowhere"), root.filePath("locked") });
+    if (permissionsApply)
+        QVERIFY(data.pages.isEmpty());
+    QFile::setPermissions(root.filePath("locked"), kExecutable);
+
+    writeFile(root.filePath("plainfile"));
+    QCOMPARE(ManIndex::scan({ root.filePath("plainfile") }), ManIndex::Data());
+    QCOMPARE(ManIndex::scan({}), ManIndex::Data());
+    QCOMPARE(ManIndex::scan({ root.filePath("nowhere") }), ManIndex::Data());
+}
+
+void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()
+{
+    QTemporaryDir root;
+    const QString a = root.filePath("a"), b = root.filePath("b");
+    writeFile(a + "/tool", "#!/bin/sh\n", kPlain);  // not executable: does not hide the later one
+    writeFile(b + "/tool", "#!/bin/sh\n", kExecutable);
+    writeFile(a + "/ls", "", kExecutable);          // has a manual page
+    writeFile(a + "/LS", "", kExecutable);          // differs only in case: a help page
+    writeFile(a + "/.hidden", "", kExecutable);
+    writeFile(a + "/brew", "", kExecutable);
+    writeFile(b + "/brew", "", kExecutable);
+    QDir().mkpath(a + "/adir");
+    QFile::link(b + "/tool", a + "/linked");        // links are followed
+    QFile::link(a + "/nowhere", a + "/dangling");
+    QFile::link(a + "/adir", a + "/dirlink");
+
+    const QList<ManPage> pages = ManIndex::scanCommands({ a, b, a, root.filePath("missing") }, { "ls" });
+    QCOMPARE(idsOf(pages), QStringList({ "help/brew", "help/linked", "help/LS", "help/tool" }));
+    const ManPage &tool = pages.at(3);
+    QCOMPARE(tool, (ManPage { "tool", "help", b + "/tool", "tool", "tool" }));
+    QCOMPARE(pages.at(0).path, a + "/brew");
+    QCOMPARE(pages.at(2).lowercasedName, QStringLiteral("ls"));
+}
+
+QTEST_GUILESS_MAIN(ManIndexTest)
+#include "tst_manindex.moc"

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/manindex.h"
+#include "catalogue/manpage.h"
+
+#include <QTest>
+
+using namespace Lectorin;
+
+class ManPageTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void sectionRank_data();
+    void sectionRank();
+    void sectionPreference_ordersByRankThenTieText();
+    void parseReference_data();
+    void parseReference();
+    void parseReference_limitIsTwoHundredCharacters();
+    void identity_andDisplayForms();
+    void catalogueOrder_caseInsensitiveNamesThenNumericSections();
+};
+
+void ManPageTest::sectionRank_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("tie");
+    QTest::newRow("1") << "1" << 0 << "";
+    QTest::newRow("8") << "8" << 1 << "";
+    QTest::newRow("3pm") << "3pm" << 3 << "3pm";
+    QTest::newRow("n") << "n" << 4 << "";
+    QTest::newRow("l") << "l" << 10 << "";
+    QTest::newRow("1ssl") << "1ssl" << 0 << "1ssl";
+    QTest::newRow("0p") << "0p" << 11 << "0p";
+    QTest::newRow("x") << "x" << 11 << "x";
+    QTest::newRow("empty") << "" << 11 << "";
+    QTest::newRow("combining first character") << "n\u0301x" << 11 << "n\u0301x";
+}
+
+void ManPageTest::sectionRank()
+{
+    QFETCH(QString, section);
+    QFETCH(int, position);
+    QFETCH(QString, tie);
+    QCOMPARE(Lectorin::sectionRank(section), (SectionRank { position, tie }));
+}
+
+void ManPageTest::sectionPreference_ordersByRankThenTieText()
+{
+    QVERIFY(isSectionPreferred(u"1", u"8"));
+    QVERIFY(isSectionPreferred(u"3", u"3p"));
+    QVERIFY(isSectionPreferred(u"3p", u"3pm"));
+    QVERIFY(isSectionPreferred(u"3pm", u"3x"));
+    QVERIFY(isSectionPreferred(u"1", u"1ssl"));
+    QVERIFY(isSectionPreferred(u"9", u"l"));
+    QVERIFY(isSectionPreferred(u"l", u"0p"));
+    QVERIFY(isSectionPreferred(u"1", u"n"));
+    QVERIFY(!isSectionPreferred(u"3", u"3"));
+}
+
+void ManPageTest::parseReference_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("section"); // "-" for no section
+    QTest::newRow("name and section") << "printf(3)" << true << "printf" << "3";
+    QTest::newRow("trimmed") << "  ls(1)\n" << true << "ls" << "1";
+    QTest::newRow("paren first") << "(1)" << true << "(1)" << "-";
+    QTest::newRow("unclosed") << "ls(1" << true << "ls(1" << "-";
+    QTest::newRow("first open last close") << "a(b)(c)" << true << "a" << "b)(c";
+    QTest::newRow("empty section") << "ls()" << true << "ls" << "";
+    QTest::newRow("space kept") << "ls (1)" << true << "ls " << "1";
+    QTest::newRow("dot form is a name") << "ls.1" << true << "ls.1" << "-";
+    QTest::newRow("blank") << " \n\t" << false << "" << "-";
+    QTest::newRow("empty") << "" << false << "" << "-";
+}
+
+void ManPageTest::parseReference()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, found);
+    QFETCH(QString, name);
+    QFETCH(QString, section);
+    const std::optional<PageReference> reference = Lectorin::parseReference(text);
+    QCOMPARE(reference.has_value(), found);
+    if (!found)
+        return;
+    QCOMPARE(reference->name, name);
+    QCOMPARE(reference->section, section == QLatin1String("-") ? std::nullopt : std::optional(section));
+}
+
+void ManPageTest::parseReference_limitIsTwoHundredCharacters()
+{
+    QVERIFY(!Lectorin::parseReference(QString(200, u'a')));
+    QVERIFY(Lectorin::parseReference(QString(199, u'a')));
+    // 199 user-perceived characters, each written as two code units.
+    QString decomposed;
+    for (int i = 0; i < 199; ++i)
+        decomposed += QStringLiteral("e\u0301");
+    QVERIFY(Lectorin::parseReference(decomposed));
+    QVERIFY(!Lectorin::parseReference(QString(decomposed + QStringLiteral("e\u0301"))));
+}
+
+void ManPageTest::identity_andDisplayForms()
+{
+    const ManPage ls { "ls", "1", "/m/man1/ls.1", "ls", "ls" };
+    QCOMPARE(ls.id(), QStringLiteral("1/ls"));
+    QCOMPARE(ls.qualifiedName(), QStringLiteral("ls(1)"));
+    QVERIFY(!ls.isHelpPage());
+
+    const ManPage brew { "brew", "help", "/bin/brew", "brew", "brew" };
+    QCOMPARE(brew.id(), QStringLiteral("help/brew"));
+    QCOMPARE(brew.qualifiedName(), QStringLiteral("brew"));
+    QVERIFY(brew.isHelpPage());
+
+    ManPage other = ls;
+    QCOMPARE(other, ls);
+    QCOMPARE(qHash(other), qHash(ls));
+    other.path = "/n/man1/ls.1";
+    QVERIFY(other != ls);
+
+    QCOMPARE(lowercasedPageName(QStringLiteral("ÅSTRÖM")), QStringLiteral("åström"));
+    QCOMPARE(lowercasedPageName(QStringLiteral("e\u0301")), QStringLiteral("\u00e9"));
+}
+
+void ManPageTest::catalogueOrder_caseInsensitiveNamesThenNumericSections()
+{
+    const auto page = [](const char *name, const char *section) {
+        return ManPage { name, section, QString(), name, lowercasedPageName(name) };
+    };
+    QList<ManPage> pages { page("zsh", "1"),     page("Xlib", "3"), page("printf", "3"), page("printf", "1"),
+                           page("ls", "10"),     page("ls", "2"),   page("a2", "1"),     page("a10", "1"),
+                           page("Printf", "3p"), page("ab", "1") };
+    ManIndex::sortInCatalogueOrder(pages);
+    QStringList ids;
+    for (const ManPage &p : pages)
+        ids << p.id();
+    // Names do not compare numerically ("a10" before "a2"); sections do ("2" before "10").
+    QCOMPARE(ids,
+             QStringList({ "1/a10", "1/a2", "1/ab", "2/ls", "10/ls", "1/printf", "3/printf", "3p/Printf", "3/Xlib",
+                           "1/zsh" }));
+}
+
+QTEST_GUILESS_MAIN(ManPageTest)
+#include "tst_manpage.moc"

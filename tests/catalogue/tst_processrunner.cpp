@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/processrunner.h"
+#include "catalogue/searchpaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFutureWatcher>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Lectorin;
+
+namespace {
+
+QString writeScript(const QTemporaryDir &dir, const QString &name, const QByteArray &body)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+// Sets SHELL for one test and puts back what was there.
+class ShellOverride
+{
+public:
+    explicit ShellOverride(const QByteArray &shell) : m_previous(qgetenv("SHELL")), m_hadValue(qEnvironmentVariableIsSet("SHELL"))
+    {
+        if (shell.isNull())
+            qunsetenv("SHELL");
+        else
+            qputenv("SHELL", shell);
+    }
+    ~ShellOverride()
+    {
+        if (m_hadValue)
+            qputenv("SHELL", m_previous);
+        else
+            qunsetenv("SHELL");
+    }
+
+private:
+    QByteArray m_previous;
+    bool m_hadValue;
+};
+
+} // namespace
+
+class ProcessRunnerTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void run_returnsOutputWhateverTheExitStatus();
+    void run_neverBlocksOnFloodedStandardError();
+    void run_reportsStartFailure();
+    void run_usesWorkingDirectoryAndPassesArgumentsVerbatim();
+    void run_deliversOnceAsynchronously();
+    void parsePathList_data();
+    void parsePathList();
+    void discovery_followsShellThenFallbacks();
+};
+
+void ProcessRunnerTest::run_returnsOutputWhateverTheExitStatus()
+{
+    QTemporaryDir dir;
+    const QString script = writeScript(dir, "fails", "echo /usr/share/man:/opt/man\necho oops >&2\nexit 3\n");
+    const auto result = ProcessRunner::runBlocking(script, {});
+    QVERIFY(result.started());
+    QCOMPARE(result.output, QByteArray("/usr/share/man:/opt/man\n"));
+
+    const QString quiet = writeScript(dir, "quiet", "echo only-errors >&2\n");
+    QCOMPARE(ProcessRunner::runBlocking(quiet, {}).output, QByteArray());
+    QCOMPARE(SearchPaths::parsePathList(ProcessRunner::runBlocking(quiet, {}).output), std::nullopt);
+}
+
+void ProcessRunnerTest::run_neverBlocksOnFloodedStandardError()
+{
+    QTemporaryDir dir;
+    const QString script
+        = writeScript(dir, "flood", "head -c 20971520 /dev/zero >&2\nhead -c 3000000 /dev/zero | tr '\\0' a\n");
+    const auto result = ProcessRunner::runBlocking(script, {});
+    QVERIFY(result.started());
+    QCOMPARE(result.output.size(), 3000000);
+    QVERIFY(result.output.startsWith("aaa"));
+}
+
+void ProcessRunnerTest::run_reportsStartFailure()
+{
+    QTemporaryDir dir;
+    const auto missing = ProcessRunner::runBlocking(dir.filePath("no-such-program"), {});
+    QVERIFY(!missing.started());
+    QVERIFY(!missing.startError->isEmpty());
+    QVERIFY(missing.output.isEmpty());
+
+    QFile plain(dir.filePath("not-executable"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.write("#!/bin/sh\necho hi\n");
+    plain.close();
+    QVERIFY(!ProcessRunner::runBlocking(plain.fileName(), {}).started());
+}
+
+void ProcessRunnerTest::run_usesWorkingDirectoryAndPassesArgumentsVerbatim()
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("inner");
+    const QString script = writeScript(dir, "where", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n");
+    const auto result = ProcessRunner::runBlocking(script, { "$HOME", "a b", "*" }, dir.filePath("inner"));
+    QCOMPARE(QString::fromUtf8(result.output),
+             QDir(dir.filePath("inner")).canonicalPath() + "\n[$HOME]\n[a b]\n[*]\n");
+    const auto inherited = ProcessRunner::runBlocking(script, {});
+    QCOMPARE(QString::fromUtf8(inherited.output), QDir::currentPath() + "\n");
+}
+
+void ProcessRunnerTest::run_deliversOnceAsynchronously()
+{
+    QTemporaryDir dir;
+    const QString script = writeScript(dir, "slow", "sleep 0.2\necho done\n");
+    QFutureWatcher<ProcessRunner::RunResult> watcher;
+    QSignalSpy finished(&watcher, &QFutureWatcherBase::finished);
+    watcher.setFuture(ProcessRunner::run(script, {}));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+    QCOMPARE(watcher.future().resultCount(), 1);
+    QCOMPARE(watcher.result().output, QByteArray("done\n"));
+}
+
+void ProcessRunnerTest::parsePathList_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QStringList>("directories"); // empty: nothing
+    QTest::newRow("greeting then path")
+        << QByteArray("Welcome!\n/usr/share/man:/usr/local/share/man\n")
+        << QStringList({ "/usr/share/man", "/usr/local/share/man" });
+    QTest::newRow("trimmed line") << QByteArray("  /a:/b  \n") << QStringList({ "/a", "/b" });
+    QTest::newRow("pieces untrimmed") << QByteArray("/a: /b") << QStringList({ "/a", QDir::current().absoluteFilePath(" /b") });
+    QTest::newRow("empty pieces") << QByteArray("/a::/b:") << QStringList({ "/a", "/b" });
+    QTest::newRow("last line with slash") << QByteArray("/x\n/y:/z\nno slash here\n\n") << QStringList({ "/y", "/z" });
+    QTest::newRow("tabs") << QByteArray("\t/a\t\n") << QStringList({ "/a" });
+    QTest::newRow("duplicates kept") << QByteArray("/a:/a") << QStringList({ "/a", "/a" });
+    QTest::newRow("relative") << QByteArray("rel/man:/abs") << QStringList({ QDir::current().absoluteFilePath("rel/man"), "/abs" });
+    QTest::newRow("no slash") << QByteArray("manpath: command not found\n") << QStringList();
+    QTest::newRow("empty") << QByteArray() << QStringList();
+    QTest::newRow("blank lines") << QByteArray("\n\n  \n") << QStringList();
+    QTest::newRow("invalid utf-8") << QByteArray("/a:/b\xff\n") << QStringList();
+}
+
+void ProcessRunnerTest::parsePathList()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QStringList, directories);
+    const auto parsed = SearchPaths::parsePathList(output);
+    if (directories.isEmpty())
+        QCOMPARE(parsed, std::nullopt);
+    else
+        QCOMPARE(parsed, std::optional(directories));
+}
+
+void ProcessRunnerTest::discovery_followsShellThenFallbacks()
+{
+    QTemporaryDir dir;
+    const QString shell = writeScript(
+        dir, "shell", "[ \"$1\" = -l ] && [ \"$2\" = -c ] || exit 9\n"
+                      "case \"$3\" in manpath) echo 'hello'; echo /m1:/m2;; 'echo \"$PATH\"') echo /p1:/p2;; esac\n");
+    {
+        const ShellOverride override(shell.toUtf8());
+        QCOMPARE(SearchPaths::manualDirectories(), QStringList({ "/m1", "/m2" }));
+        QCOMPARE(SearchPaths::commandDirectories(), QStringList({ "/p1", "/p2" }));
+    }
+    const QString silent = writeScript(dir, "silent", "echo 'no path here'\n");
+    const QStringList fixedCommandPath { "/usr/local/bin", "/usr/bin", "/bin", "/usr/sbin", "/sbin" };
+    {
+        const ShellOverride override(silent.toUtf8());
+        QCOMPARE(SearchPaths::commandDirectories(), fixedCommandPath);
+        const QStringList manual = SearchPaths::manualDirectories();
+        QVERIFY(!manual.isEmpty()); // from /usr/bin/manpath, or /usr/share/man without it
+        if (!QFile::exists("/usr/bin/manpath"))
+            QCOMPARE(manual, QStringList({ "/usr/share/man" }));
+    }
+    {
+        const ShellOverride override(dir.filePath("no-such-shell").toUtf8());
+        QCOMPARE(SearchPaths::commandDirectories(), fixedCommandPath);
+        QVERIFY(!SearchPaths::manualDirectories().isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(ProcessRunnerTest)
+#include "tst_processrunner.moc"
