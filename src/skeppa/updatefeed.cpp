@@ -16,8 +16,56 @@ struct DecodeFault
     QString description;
 };
 
+// QJsonDocument stores 12.0 as the integer 12, so the decoder could not tell them apart. Before parsing,
+// every number written with a fraction or exponent is wrapped in an object under this key: no field accepts
+// an object where it wants a number or text, and keys nobody reads stay ignored.
+const QLatin1String kNonIntegerMarker("skeppa.nonIntegerNumber");
+
+QByteArray markNonIntegerNumbers(const QByteArray &json)
+{
+    QByteArray marked;
+    marked.reserve(json.size());
+    bool inString = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json.at(i);
+        if (inString) {
+            marked.append(c);
+            if (c == '\\' && i + 1 < json.size())
+                marked.append(json.at(++i));
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+            marked.append(c);
+            continue;
+        }
+        if (c != '-' && (c < '0' || c > '9')) {
+            marked.append(c);
+            continue;
+        }
+        qsizetype end = i;
+        bool integral = true;
+        while (end < json.size() && QByteArrayView("0123456789+-.eE").contains(json.at(end))) {
+            if (QByteArrayView(".eE").contains(json.at(end)))
+                integral = false;
+            ++end;
+        }
+        const QByteArrayView number = QByteArrayView(json).sliced(i, end - i);
+        if (integral)
+            marked.append(number);
+        else
+            marked.append("{\"").append(kNonIntegerMarker).append("\": ").append(number).append('}');
+        i = end - 1;
+    }
+    return marked;
+}
+
 QString typeName(const QJsonValue &value)
 {
+    if (value.isObject() && value.toObject().contains(kNonIntegerMarker))
+        return QStringLiteral("a number with a fraction or exponent");
     switch (value.type()) {
     case QJsonValue::Null:
         return QStringLiteral("null");
@@ -56,8 +104,8 @@ public:
     qint64 integer(const QString &key) const
     {
         const QJsonValue value = required(key);
-        // The parser keeps a number written without fraction or exponent that fits 64 bits as an integer;
-        // 12.0, 1e1 and out-of-range values arrive as doubles.
+        // Numbers written with a fraction or exponent arrive marked as objects; integer literals beyond
+        // 64 bits arrive as doubles.
         const QVariant number = value.toVariant();
         if (number.typeId() != QMetaType::LongLong)
             throw wrongType(key, QStringLiteral("an integer"), value);
@@ -124,13 +172,15 @@ private:
 
 QJsonObject rootObject(const QByteArray &bytes)
 {
+    // Parsed as given first, so a syntax error reports the offset in the original text.
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         throw DecodeFault {
             QStringLiteral("not JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset),
         };
     }
+    const QJsonDocument document = QJsonDocument::fromJson(markNonIntegerNumbers(bytes));
     if (!document.isObject())
         throw DecodeFault { QStringLiteral("the document is not a JSON object") };
     return document.object();

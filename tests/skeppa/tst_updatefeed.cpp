@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "skeppa/updatefeed.h"
+
+#include <QJsonArray>
+#include <QTest>
+
+using namespace Skeppa;
+
+Q_DECLARE_METATYPE(UpdateFeedError::Kind)
+
+namespace {
+
+// A valid one-release document with the release's fields replaced or added by `releaseFields`
+// (a JSON fragment placed after the defaults, so a repeated key wins) and the root's by `rootFields`.
+QByteArray document(const QByteArray &releaseFields = {}, const QByteArray &rootFields = {})
+{
+    QByteArray release
+        = R"({"version": "1.4", "build": 27, "minimumSystemVersion": "6.1",)"
+          R"( "date": "2025-03-07", "url": "https://github.com/l/l/releases/download/1.4/l.tar.gz")";
+    if (!releaseFields.isEmpty())
+        release += ", " + releaseFields;
+    release += '}';
+    QByteArray root = R"({"schema": 1, "app": "Lectorin", "releases": [)" + release + ']';
+    if (!rootFields.isEmpty())
+        root += ", " + rootFields;
+    return root + '}';
+}
+
+Release sampleRelease()
+{
+    return Release { QStringLiteral("1.4"), 27, QStringLiteral("6.1"), QStringLiteral("2025-03-07"),
+        QUrl(QStringLiteral("https://github.com/l/l/releases/download/1.4/l.tar.gz")), std::nullopt,
+        std::nullopt };
+}
+
+} // namespace
+
+class UpdateFeedTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void validDocument_data();
+    void validDocument();
+    void invalidDocument_data();
+    void invalidDocument();
+    void newerSchema_isUnsupportedEvenWhenTheRestIsGarbage();
+    void encoding_roundTripsWithTheSameKeys();
+    void publishedDate_data();
+    void publishedDate();
+    void isSupported_data();
+    void isSupported();
+};
+
+void UpdateFeedTest::validDocument_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<Release>("expected");
+
+    Release withNotes = sampleRelease();
+    withNotes.notes = QUrl(QStringLiteral("https://example.org/notes/1.4"));
+    Release withChecksum = sampleRelease();
+    withChecksum.sha256 = QStringLiteral("ab12");
+
+    QTest::newRow("plain") << document() << sampleRelease();
+    QTest::newRow("notes null, sha256 null")
+        << document(R"("notes": null, "sha256": null)") << sampleRelease();
+    QTest::newRow("notes given") << document(R"("notes": "https://example.org/notes/1.4")") << withNotes;
+    QTest::newRow("sha256 given") << document(R"("sha256": "ab12")") << withChecksum;
+    QTest::newRow("extra key in release") << document(R"("channel": "beta")") << sampleRelease();
+    QTest::newRow("extra key at root") << document({}, R"("channel": {"any": [1, 2]})") << sampleRelease();
+    QTest::newRow("extra key holding a fraction") << document(R"("score": 1.5e3)") << sampleRelease();
+    QTest::newRow("text with quotes and numbers") << document(R"("version": "1.4 \"beta\" 12.0")") << [] {
+        Release release = sampleRelease();
+        release.version = QStringLiteral("1.4 \"beta\" 12.0");
+        return release;
+    }();
+    QTest::newRow("negative build") << document(R"("build": -3)") << [] {
+        Release release = sampleRelease();
+        release.build = -3;
+        return release;
+    }();
+    QTest::newRow("largest 64-bit build") << document(R"("build": 9223372036854775807)") << [] {
+        Release release = sampleRelease();
+        release.build = std::numeric_limits<qint64>::max();
+        return release;
+    }();
+    QTest::newRow("unparsable date kept as text") << document(R"("date": "07/03/2025")") << [] {
+        Release release = sampleRelease();
+        release.date = QStringLiteral("07/03/2025");
+        return release;
+    }();
+}
+
+void UpdateFeedTest::validDocument()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(Release, expected);
+
+    const UpdateFeedDecoding decoding = UpdateFeed::decode(json);
+    const UpdateFeed *feed = std::get_if<UpdateFeed>(&decoding);
+    if (!feed)
+        QFAIL(qPrintable(std::get<UpdateFeedError>(decoding).description));
+    QCOMPARE(feed->schema, 1);
+    QCOMPARE(feed->app, QStringLiteral("Lectorin"));
+    QCOMPARE(feed->releases.size(), 1);
+    QCOMPARE(feed->releases.first(), expected);
+}
+
+void UpdateFeedTest::invalidDocument_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<UpdateFeedError::Kind>("kind");
+    QTest::addColumn<qint64>("schema");
+
+    const auto malformed = UpdateFeedError::Kind::malformed;
+    QTest::newRow("not JSON") << QByteArray("<html>") << malformed << qint64(0);
+    QTest::newRow("empty") << QByteArray() << malformed << qint64(0);
+    QTest::newRow("root is an array") << QByteArray("[1]") << malformed << qint64(0);
+    QTest::newRow("no schema") << QByteArray(R"({"app": "Lectorin", "releases": []})") << malformed
+                               << qint64(0);
+    QTest::newRow("schema as string")
+        << QByteArray(R"({"schema": "1", "app": "L", "releases": []})") << malformed << qint64(0);
+    QTest::newRow("schema 1.0") << QByteArray(R"({"schema": 1.0, "app": "L", "releases": []})") << malformed
+                                << qint64(0);
+    QTest::newRow("key case differs")
+        << QByteArray(R"({"Schema": 1, "app": "L", "releases": []})") << malformed << qint64(0);
+    QTest::newRow("app missing") << QByteArray(R"({"schema": 1, "releases": []})") << malformed << qint64(0);
+    QTest::newRow("releases not an array")
+        << QByteArray(R"({"schema": 1, "app": "L", "releases": {}})") << malformed << qint64(0);
+    QTest::newRow("release not an object")
+        << QByteArray(R"({"schema": 1, "app": "L", "releases": [3]})") << malformed << qint64(0);
+    QTest::newRow("build 12.0") << document(R"("build": 12.0)") << malformed << qint64(0);
+    QTest::newRow("build \"12\"") << document(R"("build": "12")") << malformed << qint64(0);
+    QTest::newRow("build 1e1") << document(R"("build": 1e1)") << malformed << qint64(0);
+    QTest::newRow("build beyond 64 bits")
+        << document(R"("build": 9223372036854775808)") << malformed << qint64(0);
+    QTest::newRow("build null") << document(R"("build": null)") << malformed << qint64(0);
+    QTest::newRow("version as number") << document(R"("version": 1.4)") << malformed << qint64(0);
+    QTest::newRow("url empty") << document(R"("url": "")") << malformed << qint64(0);
+    QTest::newRow("url not a URL") << document(R"("url": "https://exa mple.org/%zz")") << malformed
+                                   << qint64(0);
+    QTest::newRow("notes as number") << document(R"("notes": 5)") << malformed << qint64(0);
+    QTest::newRow("sha256 as boolean") << document(R"("sha256": true)") << malformed << qint64(0);
+    QTest::newRow("schema 2") << QByteArray(R"({"schema": 2, "app": "L", "releases": []})")
+                              << UpdateFeedError::Kind::unsupportedSchema << qint64(2);
+    QTest::newRow("schema 0") << QByteArray(R"({"schema": 0})") << UpdateFeedError::Kind::unsupportedSchema
+                              << qint64(0);
+}
+
+void UpdateFeedTest::invalidDocument()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(UpdateFeedError::Kind, kind);
+    QFETCH(qint64, schema);
+
+    const UpdateFeedDecoding decoding = UpdateFeed::decode(json);
+    const UpdateFeedError *error = std::get_if<UpdateFeedError>(&decoding);
+    QVERIFY(error);
+    QCOMPARE(error->kind, kind);
+    if (kind == UpdateFeedError::Kind::malformed)
+        QVERIFY(!error->description.isEmpty());
+    else
+        QCOMPARE(*error, UpdateFeedError::unsupportedSchema(schema));
+}
+
+void UpdateFeedTest::newerSchema_isUnsupportedEvenWhenTheRestIsGarbage()
+{
+    const UpdateFeedDecoding decoding = UpdateFeed::decode(R"({"schema": 2, "releases": "later"})");
+    QCOMPARE(std::get<UpdateFeedError>(decoding), UpdateFeedError::unsupportedSchema(2));
+
+    const UpdateFeedDecoding empty = UpdateFeed::decode(R"({"schema": 1, "app": "L", "releases": []})");
+    QVERIFY(std::get<UpdateFeed>(empty).releases.isEmpty());
+}
+
+void UpdateFeedTest::encoding_roundTripsWithTheSameKeys()
+{
+    Release full = sampleRelease();
+    full.notes = QUrl(QStringLiteral("https://example.org/notes?v=1.4"));
+    full.sha256 = QStringLiteral("0123abcd");
+    const UpdateFeed feed { 1, QStringLiteral("Lectorin"), { full, sampleRelease() } };
+
+    const UpdateFeedDecoding decoding = UpdateFeed::decode(feed.encode());
+    QCOMPARE(std::get<UpdateFeed>(decoding), feed);
+
+    const QJsonObject encodedRelease
+        = feed.toJson().value(QStringLiteral("releases")).toArray().at(0).toObject();
+    QStringList keys = encodedRelease.keys();
+    keys.sort();
+    QCOMPARE(
+        keys, QStringList({ "build", "date", "minimumSystemVersion", "notes", "sha256", "url", "version" }));
+    QVERIFY(!feed.toJson()["releases"].toArray().at(1).toObject().contains(QStringLiteral("notes")));
+}
+
+void UpdateFeedTest::publishedDate_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QDate>("expected"); // null: no date
+
+    QTest::newRow("calendar date") << "2025-03-07" << QDate(2025, 3, 7);
+    QTest::newRow("leap day") << "2024-02-29" << QDate(2024, 2, 29);
+    QTest::newRow("day first") << "07/03/2025" << QDate();
+    QTest::newRow("no such day") << "2025-02-30" << QDate();
+    QTest::newRow("with time") << "2025-03-07T10:00:00Z" << QDate();
+    QTest::newRow("trailing line feed") << "2025-03-07\n" << QDate();
+    QTest::newRow("empty") << "" << QDate();
+}
+
+void UpdateFeedTest::publishedDate()
+{
+    QFETCH(QString, date);
+    QFETCH(QDate, expected);
+    Release release = sampleRelease();
+    release.date = date;
+    QCOMPARE(release.publishedDate().value_or(QDate()), expected);
+}
+
+void UpdateFeedTest::isSupported_data()
+{
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<bool>("supported"); // on 15.2.0
+
+    QTest::newRow("older") << "14.4" << true;
+    QTest::newRow("equal") << "15.2" << true;
+    QTest::newRow("newer patch") << "15.2.1" << false;
+    QTest::newRow("newer major") << "16" << false;
+    QTest::newRow("unparsable") << "sixteen" << false;
+}
+
+void UpdateFeedTest::isSupported()
+{
+    QFETCH(QString, minimum);
+    QFETCH(bool, supported);
+    Release release = sampleRelease();
+    release.minimumSystemVersion = minimum;
+    QCOMPARE(release.isSupported(SystemVersion { 15, 2, 0 }), supported);
+}
+
+QTEST_GUILESS_MAIN(UpdateFeedTest)
+#include "tst_updatefeed.moc"
