@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/exportdata.h"
+
+#include "catalogue/processrunner.h"
+#include "render/commandhelp.h"
+#include "render/rtfwriter.h"
+
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QStringDecoder>
+#include <QTextDocument>
+#include <QThread>
+
+namespace Lectorin {
+
+QString exportFormatTitle(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::pdf:
+        return QStringLiteral("PDF");
+    case ExportFormat::pdfSinglePage:
+        return QStringLiteral("PDF (Single Page)");
+    case ExportFormat::html:
+        return QStringLiteral("HTML");
+    case ExportFormat::rtf:
+        return QStringLiteral("RTF");
+    case ExportFormat::plainText:
+        return QStringLiteral("Plain Text");
+    }
+    return QString();
+}
+
+QString exportFormatSuffix(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::pdf:
+    case ExportFormat::pdfSinglePage:
+        return QStringLiteral("pdf");
+    case ExportFormat::html:
+        return QStringLiteral("html");
+    case ExportFormat::rtf:
+        return QStringLiteral("rtf");
+    case ExportFormat::plainText:
+        return QStringLiteral("txt");
+    }
+    return QString();
+}
+
+namespace ManPageRenderer {
+namespace {
+
+ExportResult failedRender(const RenderResult &rendered)
+{
+    return { QByteArray(), rendered.failure };
+}
+
+ExportResult plainTextFromTerminalOutput(const ProcessRunner::RunResult &run)
+{
+    if (!run.started())
+        return { QByteArray(), run.startError };
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(run.output);
+    if (decoder.hasError() || text.isEmpty())
+        return ExportResult::failed(ExportError::renderFailed);
+    return { CommandHelp::removeBackspaces(text).toUtf8(), std::nullopt };
+}
+
+} // namespace
+
+QString description(ExportError error)
+{
+    switch (error) {
+    case ExportError::renderFailed:
+        return QStringLiteral("The manual page could not be rendered.");
+    case ExportError::htmlConversionFailed:
+        return QStringLiteral("The manual page could not be converted for rich text.");
+    case ExportError::rtfConversionFailed:
+        return QStringLiteral("The RTF data could not be generated.");
+    }
+    return QString();
+}
+
+QFuture<ExportResult> htmlData(const ManPage &page, const RenderTools &tools)
+{
+    return render(page, std::nullopt, 1.0, tools).then([](const RenderResult &rendered) {
+        return rendered.succeeded() ? ExportResult { rendered.document.toUtf8(), std::nullopt }
+                                    : failedRender(rendered);
+    });
+}
+
+QFuture<ExportResult> rtfData(const ManPage &page, const RenderTools &tools)
+{
+    return render(page, std::nullopt, 1.0, tools)
+        .then(QCoreApplication::instance(), [](const RenderResult &rendered) {
+            return rendered.succeeded() ? rtfFromHTML(rendered.document) : failedRender(rendered);
+        });
+}
+
+QFuture<ExportResult> plainTextData(const ManPage &page, const RenderTools &tools)
+{
+    if (page.isHelpPage()) {
+        return CommandHelp::helpOutput(page.path, tools.helpCache)
+            .then([](const CommandHelp::Output &output) {
+                if (output.text.isEmpty())
+                    return ExportResult::failed(ExportError::renderFailed);
+                return ExportResult { output.text.toUtf8(), std::nullopt };
+            });
+    }
+    return ProcessRunner::run(
+        tools.formatter, textFormatterArguments(page.path), formatterDirectory(page.path))
+        .then(plainTextFromTerminalOutput);
+}
+
+QFuture<ExportResult> exportData(const ManPage &page, ExportFormat format, const RenderTools &tools)
+{
+    switch (format) {
+    case ExportFormat::html:
+        return htmlData(page, tools);
+    case ExportFormat::rtf:
+        return rtfData(page, tools);
+    case ExportFormat::plainText:
+        return plainTextData(page, tools);
+    case ExportFormat::pdf:
+    case ExportFormat::pdfSinglePage:
+        break;
+    }
+    return QtFuture::makeReadyFuture(ExportResult::failed(ExportError::renderFailed));
+}
+
+ExportResult rtfFromHTML(const QString &html)
+{
+    // Rich text needs the font database, which exists only with a GUI application and on its thread.
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (!qobject_cast<const QGuiApplication *>(application)
+        || QThread::currentThread() != application->thread())
+        return ExportResult::failed(ExportError::htmlConversionFailed);
+    QTextDocument document;
+    QFont defaultFont(QStringLiteral("sans-serif"));
+    defaultFont.setPixelSize(int(kBaseFontSize));
+    document.setDefaultFont(defaultFont);
+    document.setHtml(html);
+    if (document.isEmpty() && !html.isEmpty())
+        return ExportResult::failed(ExportError::htmlConversionFailed);
+    QByteArray rtf = RtfWriter::write(document);
+    if (rtf.isEmpty())
+        return ExportResult::failed(ExportError::rtfConversionFailed);
+    return { std::move(rtf), std::nullopt };
+}
+
+QStringList textFormatterArguments(const QString &pagePath)
+{
+    return { QStringLiteral("-T"), QStringLiteral("utf8"), pagePath };
+}
+
+std::optional<QString> writeExportFile(const QString &filePath, const QByteArray &data)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return file.errorString();
+    if (file.write(data) != data.size())
+        return file.errorString();
+    if (!file.flush())
+        return file.errorString();
+    return std::nullopt;
+}
+
+} // namespace ManPageRenderer
+} // namespace Lectorin

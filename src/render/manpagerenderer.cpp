@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/manpagerenderer.h"
+
+#include "catalogue/processrunner.h"
+#include "render/commandhelp.h"
+
+#include <QFileInfo>
+#include <QStringBuilder>
+#include <QStringDecoder>
+
+namespace Lectorin::ManPageRenderer {
+namespace {
+
+const QString kEmptyOutputMessage = QStringLiteral("mandoc could not render this page.");
+
+const char16_t kBaseStylesheet[] = uR"css(:root { color-scheme: light dark; }
+html {
+    font: 13px/1.55 -apple-system, system-ui, sans-serif;
+    background: Canvas; color: CanvasText;
+}
+body { max-width: 62em; margin: 0 auto; padding: 1.2em 2.5em 3em; }
+code, kbd, samp, pre, dt {
+    font-family: ui-monospace, "SF Mono", Menlo, monospace;
+    font-size: 0.95em;
+}
+/* Page header/footer: older mandoc emits table.head/table.foot with td cells,
+   newer mandoc emits div.head/div.foot with spans. */
+table.head, table.foot, div.head, div.foot {
+    width: 100%;
+    font-size: 0.85em;
+    color: color-mix(in srgb, CanvasText 55%, Canvas);
+}
+table.head, div.head { margin-bottom: 1em; }
+table.foot, div.foot { margin-top: 2.5em; }
+div.head, div.foot { display: flex; }
+.head-ltitle, .head-vol, .head-rtitle,
+.foot-left, .foot-date, .foot-right { flex: 1; }
+td.head-vol, span.head-vol, span.foot-date { text-align: center; }
+td.head-rtitle, td.foot-date, span.head-rtitle, span.foot-right { text-align: right; }
+div.manual-text, main.manual-text { display: block; margin-left: 1.2em; }
+h1.Sh, h2.Sh, h2.Ss, h3.Ss {
+    font-size: 1.0em;
+    letter-spacing: 0.02em;
+    margin: 1.6em 0 0.5em -1.2em;
+}
+h2.Ss, h3.Ss { margin-left: -0.6em; }
+a { color: LinkText; }
+a.permalink { color: inherit; text-decoration: none; }
+a.Xr { text-decoration: none; }
+a.Xr:hover { text-decoration: underline; }
+/* Inferred links (index-confirmed references the page's author didn't mark
+   as .Xr): same colour as real links, dotted hover underline instead of solid. */
+a.lectorin-inferred { color: LinkText; text-decoration: none; }
+a.lectorin-inferred:hover { text-decoration: underline dotted; }
+dl.Bl-tag > dt { margin-top: 0.7em; }
+dl.Bl-tag.Bl-compact > dt { margin-top: 0.15em; }
+dl.Bl-tag > dd { margin-left: 2.4em; }
+div.Bd-indent { margin-left: 2.4em; }
+pre { line-height: 1.4; overflow-x: auto; }
+.lectorin-error { color: color-mix(in srgb, CanvasText 65%, Canvas); margin-top: 3em; text-align: center; }
+/* Command-help pages (no manual; the output of `command --help`). */
+.lectorin-help-note { font-size: 0.85em; color: color-mix(in srgb, CanvasText 65%, Canvas); margin: 0 0 1.6em; }
+pre.lectorin-help-output { white-space: pre-wrap; })css";
+
+// The "click" that follows a tagged "mousedown" is cancelled too: the web view would otherwise open a window
+// of its own for the same Ctrl-click.
+const char16_t kNewWindowClickScript[] = uR"js(
+<script>
+// Ctrl-click = open in a new window. The web view turns a Ctrl-click into a new
+// window of its own after the DOM events, so the page tags the navigation itself
+// on "mousedown", cancels the "click" that follows, and the navigation decider
+// routes the tagged navigation to a new window.
+function lectorinNewWindowTarget(e) {
+    if (!(e.ctrlKey || e.metaKey) || e.button !== 0) return null;
+    const a = e.target.closest("a[href]");
+    if (!a) return null;
+    const href = a.getAttribute("href");
+    if (!href || href.startsWith("#")) return null;
+    return href;
+}
+document.addEventListener("mousedown", (e) => {
+    const href = lectorinNewWindowTarget(e);
+    if (!href) return;
+    e.preventDefault();
+    e.stopPropagation();
+    location.href = href + (href.includes("?") ? "&" : "?") + "lectorin-target=new-window";
+}, true);
+document.addEventListener("click", (e) => {
+    if (!lectorinNewWindowTarget(e)) return;
+    e.preventDefault();
+    e.stopPropagation();
+}, true);
+</script>
+</body>
+</html>)js";
+
+std::optional<QString> decodeStrictUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePalette> &palette,
+    double fontScale, const RenderTools &tools)
+{
+    if (page.isHelpPage()) {
+        return CommandHelp::commandHelpHTML(page, palette, fontScale, tools.helpCache)
+            .then([](QString document) {
+                return RenderResult { std::move(document), std::nullopt };
+            });
+    }
+    return ProcessRunner::run(
+        tools.formatter, htmlFormatterArguments(page.path), formatterDirectory(page.path))
+        .then([page, palette, fontScale](const ProcessRunner::RunResult &run) {
+            if (!run.started())
+                return RenderResult { QString(), run.startError };
+            const std::optional<QString> output = decodeStrictUtf8(run.output);
+            if (!output || output->isEmpty())
+                return RenderResult { errorHTML(page.displayName, kEmptyOutputMessage), std::nullopt };
+            const QString title = page.name % u'(' % page.section % u')';
+            return RenderResult { documentHTML(title, *output, palette, fontScale), std::nullopt };
+        });
+}
+
+QString documentHTML(
+    const QString &title, const QString &body, const std::optional<ManPagePalette> &palette, double fontScale)
+{
+    // The title is escaped: page file names and names in links from other programs may carry markup.
+    return u"<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>"
+        % CommandHelp::escapeHTML(title) % u"</title>\n<style>" % baseStylesheet()
+        % (palette ? themeCSS(*palette) : QString()) % fontSizeCSS(fontScale) % u"</style>\n</head>\n<body>\n"
+        % body % newWindowClickScript();
+}
+
+QString errorHTML(const QString &title, const QString &message)
+{
+    return documentHTML(title,
+        u"<div class=\"manual-text lectorin-error\"><p>" % CommandHelp::escapeHTML(message) % u"</p></div>",
+        std::nullopt, 1.0);
+}
+
+QString notFoundHTML(const QString &name)
+{
+    return errorHTML(name, u"No manual entry for \u201C" % name % u"\u201D.");
+}
+
+QString renderingFailedHTML(const QString &name, const QString &description)
+{
+    return errorHTML(name, u"Rendering failed: " % description);
+}
+
+QString themeCSS(const ManPagePalette &palette)
+{
+    return palette.overlayCSS();
+}
+
+QString fontSizeCSS(double fontScale)
+{
+    if (fontScale == 1.0)
+        return QString();
+    return QStringLiteral("\nhtml { font-size: %1px; }").arg(fontScale * kBaseFontSize, 0, 'f', 2);
+}
+
+QString baseStylesheet()
+{
+    return QString::fromUtf16(kBaseStylesheet);
+}
+
+QString newWindowClickScript()
+{
+    return QString::fromUtf16(kNewWindowClickScript);
+}
+
+QString formatterDirectory(const QString &pagePath)
+{
+    return QFileInfo(QFileInfo(pagePath).absolutePath()).absolutePath();
+}
+
+QStringList htmlFormatterArguments(const QString &pagePath)
+{
+    return { QStringLiteral("-T"), QStringLiteral("html"), QStringLiteral("-O"),
+        QStringLiteral("fragment,man=x-lectorin-man://%S/%N"), pagePath };
+}
+
+} // namespace Lectorin::ManPageRenderer
