@@ -7,6 +7,7 @@
 #include "skeppa/updatefeed.h"
 
 #include <QCoreApplication>
+#include <QFutureWatcher>
 #include <QSettings>
 
 namespace Skeppa {
@@ -197,18 +198,21 @@ void UpdateChecker::runCheck(const std::shared_ptr<QPromise<void>> &task, quint6
         task->finish();
         return;
     }
-    m_transport->data(feedRequest())
-        .then(this,
-            [this, task, generation](const FeedResponse &response) {
-                if (generation == m_checkGeneration)
-                    complete(response);
-                task->finish();
-            })
-        .onCanceled(this, [this, task, generation] {
-            if (generation == m_checkGeneration)
+    // A watcher owned by the checker, not a continuation: it goes away with the checker, while the
+    // transport's future may outlive both.
+    auto *watcher = new QFutureWatcher<FeedResponse>(this);
+    connect(watcher, &QFutureWatcher<FeedResponse>::finished, this, [this, watcher, task, generation] {
+        watcher->deleteLater();
+        const QFuture<FeedResponse> answer = watcher->future();
+        if (generation == m_checkGeneration) {
+            if (answer.isCanceled() || answer.resultCount() == 0)
                 fail(translated("The server gave an unexpected answer."));
-            task->finish();
-        });
+            else
+                complete(answer.result());
+        }
+        task->finish();
+    });
+    watcher->setFuture(m_transport->data(feedRequest()));
 }
 
 void UpdateChecker::complete(const FeedResponse &response)

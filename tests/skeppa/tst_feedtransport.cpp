@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "httpstestserver.h"
+#include "testfeeds.h"
 
 #include "skeppa/networkfeedtransport.h"
 #include "skeppa/updatechecker.h"
@@ -16,16 +17,6 @@ using namespace Skeppa;
 namespace {
 
 const QString kFeedPath = QStringLiteral("/lectorin/lectorin.json");
-
-QByteArray feedDocument(qint64 newestBuild)
-{
-    return QStringLiteral(
-        "{\"schema\": 1, \"app\": \"Lectorin\", \"releases\": [{\"version\": \"1.%1\", "
-        "\"build\": %1, \"minimumSystemVersion\": \"1.0\", \"date\": \"2025-03-07\", "
-        "\"url\": \"https://github.com/lectorin/lectorin/releases/download/1.%1/l.tar.gz\"}]}")
-        .arg(newestBuild)
-        .toUtf8();
-}
 
 } // namespace
 
@@ -69,7 +60,7 @@ void FeedTransportTest::initTestCase()
 void FeedTransportTest::init()
 {
     m_server.setHandler([](const HttpsTestServer::Request &) {
-        return HttpsTestServer::Answer { 200, { { "ETag", "\"v1\"" } }, feedDocument(5) };
+        return HttpsTestServer::Answer { 200, { { "ETag", "\"v1\"" } }, feedDocument({ 5 }) };
     });
     m_directory = std::make_unique<QTemporaryDir>();
     m_settings = std::make_unique<QSettings>(
@@ -113,7 +104,7 @@ void FeedTransportTest::firstCheck_sendsBareRequestAndStoresTag()
     QVERIFY(!request.hasHeader("Cookie"));
 
     QCOMPARE(m_settings->value(UpdateChecker::Key::etag).toString(), QStringLiteral("\"v1\""));
-    QCOMPARE(m_settings->value(UpdateChecker::Key::feedData).toByteArray(), feedDocument(5));
+    QCOMPARE(m_settings->value(UpdateChecker::Key::feedData).toByteArray(), feedDocument({ 5 }));
 }
 
 void FeedTransportTest::secondCheck_revalidatesWithStoredTagAndCopy()
@@ -122,7 +113,7 @@ void FeedTransportTest::secondCheck_revalidatesWithStoredTagAndCopy()
     m_server.setHandler([](const HttpsTestServer::Request &request) {
         if (request.header("If-None-Match") == "\"v1\"")
             return HttpsTestServer::Answer { 304, { { "ETag", "\"v1\"" } }, {} };
-        return HttpsTestServer::Answer { 200, {}, feedDocument(1) };
+        return HttpsTestServer::Answer { 200, {}, feedDocument({ 1 }) };
     });
     m_now = m_now.addSecs(3600);
     checkAndWait();
@@ -131,7 +122,7 @@ void FeedTransportTest::secondCheck_revalidatesWithStoredTagAndCopy()
     // Decided from the stored copy: build 5 is still on offer, and the success moves lastCheck.
     QCOMPARE(m_checker->availableRelease()->build, 5);
     QCOMPARE(m_checker->lastCheck(), m_now);
-    QCOMPARE(m_settings->value(UpdateChecker::Key::feedData).toByteArray(), feedDocument(5));
+    QCOMPARE(m_settings->value(UpdateChecker::Key::feedData).toByteArray(), feedDocument({ 5 }));
 }
 
 void FeedTransportTest::answerWithoutTag_clearsStoredTag()
@@ -139,11 +130,11 @@ void FeedTransportTest::answerWithoutTag_clearsStoredTag()
     checkAndWait();
     QVERIFY(m_settings->contains(UpdateChecker::Key::etag));
     m_server.setHandler([](const HttpsTestServer::Request &) {
-        return HttpsTestServer::Answer { 200, {}, feedDocument(7) };
+        return HttpsTestServer::Answer { 200, {}, feedDocument({ 7 }) };
     });
     checkAndWait();
     QVERIFY(!m_settings->contains(UpdateChecker::Key::etag));
-    QCOMPARE(m_settings->value(UpdateChecker::Key::feedData).toByteArray(), feedDocument(7));
+    QCOMPARE(m_settings->value(UpdateChecker::Key::feedData).toByteArray(), feedDocument({ 7 }));
     QCOMPARE(m_checker->availableRelease()->build, 7);
 }
 
@@ -173,7 +164,7 @@ void FeedTransportTest::redirect()
         = (location.contains(u"%1") ? location.arg(m_server.serverPort()) : location).toUtf8();
     m_server.setHandler([status, target](const HttpsTestServer::Request &request) {
         if (request.target == "/moved/feed.json")
-            return HttpsTestServer::Answer { 200, {}, feedDocument(9) };
+            return HttpsTestServer::Answer { 200, {}, feedDocument({ 9 }) };
         return HttpsTestServer::Answer::redirect(status, target);
     });
     const qsizetype requestsBefore = m_server.requests().size();
