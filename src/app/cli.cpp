@@ -25,7 +25,7 @@ int usage()
                "       lectorin-cli filter QUERY [--limit N]\n"
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli --version\n",
-               stderr);
+        stderr);
     return 2;
 }
 

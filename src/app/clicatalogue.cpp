@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/clicommands.h"
 
+#include "app/climodel.h"
 #include "catalogue/manindex.h"
+#include "catalogue/sidebarfilter.h"
 #include "catalogue/searchpaths.h"
 
 #include <QElapsedTimer>
@@ -42,7 +44,7 @@ int scan(const Arguments &arguments)
         = ManIndex::scanCommands(commandDirectories, QSet<QString>(names.cbegin(), names.cend()));
 
     std::printf("pages %lld\nhelp-pages %lld\nnames %lld\nscan-ms %.1f\n", qlonglong(data.pages.size()),
-                qlonglong(helpPages.size()), qlonglong(data.byName.size()), scanMilliseconds);
+        qlonglong(helpPages.size()), qlonglong(data.byName.size()), scanMilliseconds);
     if (arguments.hasFlag(QStringLiteral("ids"))) {
         for (const ManPage &page : data.pages)
             printLine(page.id());
@@ -52,16 +54,55 @@ int scan(const Arguments &arguments)
     return 0;
 }
 
-int resolve(const Arguments &)
+int resolve(const Arguments &arguments)
 {
-    std::fputs("resolve: not available yet\n", stderr);
-    return 2;
+    if (arguments.positional.isEmpty() || arguments.positional.size() > 2) {
+        std::fputs("usage: lectorin-cli resolve NAME [SECTION]\n", stderr);
+        return 2;
+    }
+    LoadedModel loaded(arguments);
+    const QString &name = arguments.positional.first();
+    const std::optional<QString> section
+        = arguments.positional.size() > 1 ? std::optional(arguments.positional.at(1)) : std::nullopt;
+    const std::optional<ManPage> page = loaded.model().resolvePage(name, section);
+    if (!page) {
+        std::fprintf(stderr, "No manual entry for \u201c%s\u201d\n", name.toUtf8().constData());
+        return 1;
+    }
+    printLine(page->id());
+    return 0;
 }
 
-int filter(const Arguments &)
+int filter(const Arguments &arguments)
 {
-    std::fputs("filter: not available yet\n", stderr);
-    return 2;
+    if (arguments.positional.size() != 1) {
+        std::fputs("usage: lectorin-cli filter QUERY [--limit N]\n", stderr);
+        return 2;
+    }
+    bool limitIsNumber = true;
+    const qsizetype limit
+        = arguments.option(QStringLiteral("limit")).value_or(QStringLiteral("-1")).toLongLong(&limitIsNumber);
+    if (!limitIsNumber) {
+        std::fputs("lectorin-cli: --limit needs a number\n", stderr);
+        return 2;
+    }
+    LoadedModel loaded(arguments);
+    const auto sections = SidebarFilter::sections(loaded.model(), arguments.positional.first(), true);
+    const auto printRows = [limit](const SidebarFilter::Rows &rows) {
+        if (rows.kind == SidebarFilter::Rows::Kind::message) {
+            printLine(rows.message);
+            return;
+        }
+        const qsizetype count = limit < 0 ? rows.count() : std::min(limit, rows.count());
+        for (qsizetype row = 0; row < count; ++row)
+            printLine(rows.pageAt(row).displayName);
+    };
+    printRows(sections.commands);
+    if (sections.commandHelp.kind == SidebarFilter::Rows::Kind::pages) {
+        printLine(QStringLiteral("-- Command Help"));
+        printRows(sections.commandHelp);
+    }
+    return 0;
 }
 
 } // namespace Lectorin::Cli

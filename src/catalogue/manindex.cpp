@@ -23,7 +23,8 @@ struct DirectoryCloser
 };
 using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
-// Calls `visit(fileName)` for every entry but "." and "..", in listing order; false when `path` can't be listed.
+// Calls `visit(fileName)` for every entry but "." and "..", in listing order; false when `path` can't be
+// listed.
 template<typename Visitor>
 bool forEachEntry(const QString &path, Visitor &&visit)
 {
@@ -114,9 +115,11 @@ void sortInCatalogueOrder(QList<ManPage> &pages)
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         if (const int byName = nameKeys.at(a).compare(nameKeys.at(b)); byName != 0)
             return byName < 0;
-        if (const int bySection = sectionCollator.compare(pages.at(a).section, pages.at(b).section); bySection != 0)
+        if (const int bySection = sectionCollator.compare(pages.at(a).section, pages.at(b).section);
+            bySection != 0)
             return bySection < 0;
-        return std::tie(pages.at(a).name, pages.at(a).section) < std::tie(pages.at(b).name, pages.at(b).section);
+        return std::tie(pages.at(a).name, pages.at(a).section)
+            < std::tie(pages.at(b).name, pages.at(b).section);
     });
     QList<ManPage> sorted;
     sorted.reserve(pages.size());
@@ -142,8 +145,8 @@ Data scan(const QStringList &roots)
                     return;
                 const QString lowercased = lowercasedPageName(parsed->name);
                 data.byID.insert(std::move(id),
-                                 ManPage { parsed->name, parsed->section, joined(subdirectory, fileName),
-                                           parsed->name, lowercased });
+                    ManPage { parsed->name, parsed->section, joined(subdirectory, fileName), parsed->name,
+                        lowercased });
             });
         });
     }
@@ -156,9 +159,8 @@ Data scan(const QStringList &roots)
         data.byName[page.name].append(page);
     for (QList<ManPage> &pagesOfName : data.byName) {
         if (pagesOfName.size() > 1)
-            std::stable_sort(pagesOfName.begin(), pagesOfName.end(), [](const ManPage &a, const ManPage &b) {
-                return isSectionPreferred(a.section, b.section);
-            });
+            std::stable_sort(pagesOfName.begin(), pagesOfName.end(),
+                [](const ManPage &a, const ManPage &b) { return isSectionPreferred(a.section, b.section); });
     }
     return data;
 }
@@ -175,7 +177,8 @@ QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> 
             if (!isExecutableFile(path))
                 return;
             taken.insert(fileName);
-            helpPages.append(ManPage { fileName, kHelpSection.toString(), path, fileName, lowercasedPageName(fileName) });
+            helpPages.append(
+                ManPage { fileName, kHelpSection.toString(), path, fileName, lowercasedPageName(fileName) });
         });
     }
     // Help pages have no sections, so catalogue order is their order by name.

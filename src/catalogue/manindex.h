@@ -15,9 +15,9 @@ namespace Lectorin::ManIndex {
 // The catalogue a scan of the manual path produces.
 struct Data
 {
-    QList<ManPage> pages;                     // catalogue order
-    QHash<QString, ManPage> byID;             // identifier -> page
-    QHash<QString, QList<ManPage>> byName;    // exact name -> its pages, preferred section first
+    QList<ManPage> pages; // catalogue order
+    QHash<QString, ManPage> byID; // identifier -> page
+    QHash<QString, QList<ManPage>> byName; // exact name -> its pages, preferred section first
 
     bool operator==(const Data &) const = default;
 };

@@ -84,7 +84,7 @@ std::optional<PageReference> parseReference(QStringView text)
     const qsizetype open = trimmed.indexOf(u'(');
     if (open > 0 && trimmed.endsWith(u')'))
         return PageReference { trimmed.left(open).toString(),
-                               trimmed.mid(open + 1, trimmed.size() - open - 2).toString() };
+            trimmed.mid(open + 1, trimmed.size() - open - 2).toString() };
     return PageReference { trimmed.toString(), std::nullopt };
 }
 

@@ -6,7 +6,8 @@
 
 namespace Lectorin::ProcessRunner {
 
-RunResult runBlocking(const QString &executable, const QStringList &arguments, const QString &currentDirectory)
+RunResult runBlocking(
+    const QString &executable, const QStringList &arguments, const QString &currentDirectory)
 {
     QProcess process;
     process.setProgram(executable);
@@ -24,10 +25,12 @@ RunResult runBlocking(const QString &executable, const QStringList &arguments, c
     return { process.readAllStandardOutput(), std::nullopt };
 }
 
-QFuture<RunResult> run(const QString &executable, const QStringList &arguments, const QString &currentDirectory)
+QFuture<RunResult> run(
+    const QString &executable, const QStringList &arguments, const QString &currentDirectory)
 {
-    return QtConcurrent::run(
-        [executable, arguments, currentDirectory] { return runBlocking(executable, arguments, currentDirectory); });
+    return QtConcurrent::run([executable, arguments, currentDirectory] {
+        return runBlocking(executable, arguments, currentDirectory);
+    });
 }
 
 } // namespace Lectorin::ProcessRunner

@@ -23,11 +23,11 @@ struct RunResult
 
 // Runs `executable` with `arguments` (no shell, no expansion) and the application's environment. Standard
 // error is discarded without ever blocking the child. Blocks the calling thread until the program ends.
-RunResult runBlocking(const QString &executable, const QStringList &arguments,
-                      const QString &currentDirectory = QString());
+RunResult runBlocking(
+    const QString &executable, const QStringList &arguments, const QString &currentDirectory = QString());
 
 // The same on a worker of the global thread pool; the future delivers its result exactly once.
-QFuture<RunResult> run(const QString &executable, const QStringList &arguments,
-                       const QString &currentDirectory = QString());
+QFuture<RunResult> run(
+    const QString &executable, const QStringList &arguments, const QString &currentDirectory = QString());
 
 } // namespace Lectorin::ProcessRunner

@@ -49,7 +49,7 @@ QStringList commandDirectories()
     if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "echo \"$PATH\"" }))
         return *fromShell;
     return { QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
-             QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") };
+        QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") };
 }
 
 std::optional<QStringList> parsePathList(const QByteArray &output)
@@ -68,8 +68,8 @@ std::optional<QStringList> parsePathList(const QByteArray &output)
         const QDir workingDirectory = QDir::current();
         for (QStringView piece : trimmed.split(u':', Qt::SkipEmptyParts))
             directories.append(QDir::isAbsolutePath(piece.toString())
-                                   ? piece.toString()
-                                   : workingDirectory.absoluteFilePath(piece.toString()));
+                    ? piece.toString()
+                    : workingDirectory.absoluteFilePath(piece.toString()));
         if (directories.isEmpty())
             return std::nullopt;
         return directories;

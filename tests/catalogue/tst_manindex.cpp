@@ -54,21 +54,51 @@ void ManIndexTest::pageFileName_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("name"); // empty: no page
     QTest::addColumn<QString>("section");
-    QTest::newRow("gzip") << "ls.1.gz" << "ls" << "1";
-    QTest::newRow("bzip2 is no page") << "ls.1.bz2" << "" << "";
-    QTest::newRow("last dot") << "perl5.30.1" << "perl5.30" << "1";
-    QTest::newRow("n") << "Tcl.n" << "Tcl" << "n";
-    QTest::newRow("capital N") << "Tcl.N" << "" << "";
-    QTest::newRow("l") << "foo.l" << "foo" << "l";
-    QTest::newRow("free rest") << "SSL_new.3ssl" << "SSL_new" << "3ssl";
-    QTest::newRow("no dot") << "README" << "" << "";
-    QTest::newRow("dot first") << ".DS_Store" << "" << "";
-    QTest::newRow("empty section") << "foo." << "" << "";
-    QTest::newRow("only gz") << "foo.gz" << "" << "";
-    QTest::newRow("upper GZ kept") << "foo.1.GZ" << "" << "";
-    QTest::newRow("arabic-indic digit") << "foo.\u0663" << "foo" << "\u0663";
-    QTest::newRow("double colon") << "File::Spec.3pm.gz" << "File::Spec" << "3pm";
-    QTest::newRow("spaces") << "my page.7" << "my page" << "7";
+    QTest::newRow("gzip") << "ls.1.gz"
+                          << "ls"
+                          << "1";
+    QTest::newRow("bzip2 is no page") << "ls.1.bz2"
+                                      << ""
+                                      << "";
+    QTest::newRow("last dot") << "perl5.30.1"
+                              << "perl5.30"
+                              << "1";
+    QTest::newRow("n") << "Tcl.n"
+                       << "Tcl"
+                       << "n";
+    QTest::newRow("capital N") << "Tcl.N"
+                               << ""
+                               << "";
+    QTest::newRow("l") << "foo.l"
+                       << "foo"
+                       << "l";
+    QTest::newRow("free rest") << "SSL_new.3ssl"
+                               << "SSL_new"
+                               << "3ssl";
+    QTest::newRow("no dot") << "README"
+                            << ""
+                            << "";
+    QTest::newRow("dot first") << ".DS_Store"
+                               << ""
+                               << "";
+    QTest::newRow("empty section") << "foo."
+                                   << ""
+                                   << "";
+    QTest::newRow("only gz") << "foo.gz"
+                             << ""
+                             << "";
+    QTest::newRow("upper GZ kept") << "foo.1.GZ"
+                                   << ""
+                                   << "";
+    QTest::newRow("arabic-indic digit") << "foo.\u0663"
+                                        << "foo"
+                                        << "\u0663";
+    QTest::newRow("double colon") << "File::Spec.3pm.gz"
+                                  << "File::Spec"
+                                  << "3pm";
+    QTest::newRow("spaces") << "my page.7"
+                            << "my page"
+                            << "7";
 }
 
 void ManIndexTest::pageFileName()
@@ -93,11 +123,11 @@ void ManIndexTest::scan_readsManSubdirectoriesOfEveryRoot()
     writeFile(a + "/man1/ls.1.gz");
     writeFile(a + "/man1/README");
     writeFile(a + "/man3p/File::Spec.3pm");
-    writeFile(a + "/cat1/cached.1");           // formatted pages are not read
-    writeFile(a + "/man.conf");                // named like a subdirectory, but a file
-    writeFile(a + "/man1/nested/deep.1");      // only one level below the root
-    writeFile(a + "/ls.1");                    // directly in the root
-    QDir().mkpath(a + "/man8/odd.8");          // a directory named like a page is taken
+    writeFile(a + "/cat1/cached.1"); // formatted pages are not read
+    writeFile(a + "/man.conf"); // named like a subdirectory, but a file
+    writeFile(a + "/man1/nested/deep.1"); // only one level below the root
+    writeFile(a + "/ls.1"); // directly in the root
+    QDir().mkpath(a + "/man8/odd.8"); // a directory named like a page is taken
     writeFile(b + "/mann/Tcl.n");
     writeFile(b + "/man1/.hidden.1");
 
@@ -115,7 +145,7 @@ void ManIndexTest::scan_displayNamesAndPreferredSections()
     QTemporaryDir root;
     const QString r = root.path();
     for (const char *file : { "man1/printf.1", "man3/printf.3", "man3/Foo.3", "man3/Foo.3pm", "mann/tk.n",
-                              "man1/tk.1", "manl/pl.l", "man9/pl.9", "man1/uniq.1", "man1/Printf.1" })
+             "man1/tk.1", "manl/pl.l", "man9/pl.9", "man1/uniq.1", "man1/Printf.1" })
         writeFile(r + "/" + file);
     const ManIndex::Data data = ManIndex::scan({ r });
 
@@ -174,15 +204,15 @@ void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()
 {
     QTemporaryDir root;
     const QString a = root.filePath("a"), b = root.filePath("b");
-    writeFile(a + "/tool", "#!/bin/sh\n", kPlain);  // not executable: does not hide the later one
+    writeFile(a + "/tool", "#!/bin/sh\n", kPlain); // not executable: does not hide the later one
     writeFile(b + "/tool", "#!/bin/sh\n", kExecutable);
-    writeFile(a + "/ls", "", kExecutable);          // has a manual page
-    writeFile(a + "/LS", "", kExecutable);          // differs only in case: a help page
+    writeFile(a + "/ls", "", kExecutable); // has a manual page
+    writeFile(a + "/LS", "", kExecutable); // differs only in case: a help page
     writeFile(a + "/.hidden", "", kExecutable);
     writeFile(a + "/brew", "", kExecutable);
     writeFile(b + "/brew", "", kExecutable);
     QDir().mkpath(a + "/adir");
-    QFile::link(b + "/tool", a + "/linked");        // links are followed
+    QFile::link(b + "/tool", a + "/linked"); // links are followed
     QFile::link(a + "/nowhere", a + "/dangling");
     QFile::link(a + "/adir", a + "/dirlink");
 

@@ -64,16 +64,27 @@ void ManPageTest::parseReference_data()
     QTest::addColumn<bool>("found");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("section"); // "-" for no section
-    QTest::newRow("name and section") << "printf(3)" << true << "printf" << "3";
-    QTest::newRow("trimmed") << "  ls(1)\n" << true << "ls" << "1";
-    QTest::newRow("paren first") << "(1)" << true << "(1)" << "-";
-    QTest::newRow("unclosed") << "ls(1" << true << "ls(1" << "-";
-    QTest::newRow("first open last close") << "a(b)(c)" << true << "a" << "b)(c";
-    QTest::newRow("empty section") << "ls()" << true << "ls" << "";
-    QTest::newRow("space kept") << "ls (1)" << true << "ls " << "1";
-    QTest::newRow("dot form is a name") << "ls.1" << true << "ls.1" << "-";
-    QTest::newRow("blank") << " \n\t" << false << "" << "-";
-    QTest::newRow("empty") << "" << false << "" << "-";
+    QTest::newRow("name and section") << "printf(3)" << true << "printf"
+                                      << "3";
+    QTest::newRow("trimmed") << "  ls(1)\n"
+                             << true << "ls"
+                             << "1";
+    QTest::newRow("paren first") << "(1)" << true << "(1)"
+                                 << "-";
+    QTest::newRow("unclosed") << "ls(1" << true << "ls(1"
+                              << "-";
+    QTest::newRow("first open last close") << "a(b)(c)" << true << "a"
+                                           << "b)(c";
+    QTest::newRow("empty section") << "ls()" << true << "ls"
+                                   << "";
+    QTest::newRow("space kept") << "ls (1)" << true << "ls "
+                                << "1";
+    QTest::newRow("dot form is a name") << "ls.1" << true << "ls.1"
+                                        << "-";
+    QTest::newRow("blank") << " \n\t" << false << ""
+                           << "-";
+    QTest::newRow("empty") << "" << false << ""
+                           << "-";
 }
 
 void ManPageTest::parseReference()
@@ -129,17 +140,17 @@ void ManPageTest::catalogueOrder_caseInsensitiveNamesThenNumericSections()
     const auto page = [](const char *name, const char *section) {
         return ManPage { name, section, QString(), name, lowercasedPageName(name) };
     };
-    QList<ManPage> pages { page("zsh", "1"),     page("Xlib", "3"), page("printf", "3"), page("printf", "1"),
-                           page("ls", "10"),     page("ls", "2"),   page("a2", "1"),     page("a10", "1"),
-                           page("Printf", "3p"), page("ab", "1") };
+    QList<ManPage> pages { page("zsh", "1"), page("Xlib", "3"), page("printf", "3"), page("printf", "1"),
+        page("ls", "10"), page("ls", "2"), page("a2", "1"), page("a10", "1"), page("Printf", "3p"),
+        page("ab", "1") };
     ManIndex::sortInCatalogueOrder(pages);
     QStringList ids;
     for (const ManPage &p : pages)
         ids << p.id();
     // Names do not compare numerically ("a10" before "a2"); sections do ("2" before "10").
     QCOMPARE(ids,
-             QStringList({ "1/a10", "1/a2", "1/ab", "2/ls", "10/ls", "1/printf", "3/printf", "3p/Printf", "3/Xlib",
-                           "1/zsh" }));
+        QStringList({ "1/a10", "1/a2", "1/ab", "2/ls", "10/ls", "1/printf", "3/printf", "3p/Printf", "3/Xlib",
+            "1/zsh" }));
 }
 
 QTEST_GUILESS_MAIN(ManPageTest)

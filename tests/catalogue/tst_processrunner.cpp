@@ -29,7 +29,9 @@ QString writeScript(const QTemporaryDir &dir, const QString &name, const QByteAr
 class ShellOverride
 {
 public:
-    explicit ShellOverride(const QByteArray &shell) : m_previous(qgetenv("SHELL")), m_hadValue(qEnvironmentVariableIsSet("SHELL"))
+    explicit ShellOverride(const QByteArray &shell)
+        : m_previous(qgetenv("SHELL"))
+        , m_hadValue(qEnvironmentVariableIsSet("SHELL"))
     {
         if (shell.isNull())
             qunsetenv("SHELL");
@@ -81,8 +83,8 @@ void ProcessRunnerTest::run_returnsOutputWhateverTheExitStatus()
 void ProcessRunnerTest::run_neverBlocksOnFloodedStandardError()
 {
     QTemporaryDir dir;
-    const QString script
-        = writeScript(dir, "flood", "head -c 20971520 /dev/zero >&2\nhead -c 3000000 /dev/zero | tr '\\0' a\n");
+    const QString script = writeScript(
+        dir, "flood", "head -c 20971520 /dev/zero >&2\nhead -c 3000000 /dev/zero | tr '\\0' a\n");
     const auto result = ProcessRunner::runBlocking(script, {});
     QVERIFY(result.started());
     QCOMPARE(result.output.size(), 3000000);
@@ -111,7 +113,7 @@ void ProcessRunnerTest::run_usesWorkingDirectoryAndPassesArgumentsVerbatim()
     const QString script = writeScript(dir, "where", "pwd\nfor a in \"$@\"; do echo \"[$a]\"; done\n");
     const auto result = ProcessRunner::runBlocking(script, { "$HOME", "a b", "*" }, dir.filePath("inner"));
     QCOMPARE(QString::fromUtf8(result.output),
-             QDir(dir.filePath("inner")).canonicalPath() + "\n[$HOME]\n[a b]\n[*]\n");
+        QDir(dir.filePath("inner")).canonicalPath() + "\n[$HOME]\n[a b]\n[*]\n");
     const auto inherited = ProcessRunner::runBlocking(script, {});
     QCOMPARE(QString::fromUtf8(inherited.output), QDir::currentPath() + "\n");
 }
@@ -132,16 +134,18 @@ void ProcessRunnerTest::parsePathList_data()
 {
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QStringList>("directories"); // empty: nothing
-    QTest::newRow("greeting then path")
-        << QByteArray("Welcome!\n/usr/share/man:/usr/local/share/man\n")
-        << QStringList({ "/usr/share/man", "/usr/local/share/man" });
+    QTest::newRow("greeting then path") << QByteArray("Welcome!\n/usr/share/man:/usr/local/share/man\n")
+                                        << QStringList({ "/usr/share/man", "/usr/local/share/man" });
     QTest::newRow("trimmed line") << QByteArray("  /a:/b  \n") << QStringList({ "/a", "/b" });
-    QTest::newRow("pieces untrimmed") << QByteArray("/a: /b") << QStringList({ "/a", QDir::current().absoluteFilePath(" /b") });
+    QTest::newRow("pieces untrimmed")
+        << QByteArray("/a: /b") << QStringList({ "/a", QDir::current().absoluteFilePath(" /b") });
     QTest::newRow("empty pieces") << QByteArray("/a::/b:") << QStringList({ "/a", "/b" });
-    QTest::newRow("last line with slash") << QByteArray("/x\n/y:/z\nno slash here\n\n") << QStringList({ "/y", "/z" });
+    QTest::newRow("last line with slash")
+        << QByteArray("/x\n/y:/z\nno slash here\n\n") << QStringList({ "/y", "/z" });
     QTest::newRow("tabs") << QByteArray("\t/a\t\n") << QStringList({ "/a" });
     QTest::newRow("duplicates kept") << QByteArray("/a:/a") << QStringList({ "/a", "/a" });
-    QTest::newRow("relative") << QByteArray("rel/man:/abs") << QStringList({ QDir::current().absoluteFilePath("rel/man"), "/abs" });
+    QTest::newRow("relative") << QByteArray("rel/man:/abs")
+                              << QStringList({ QDir::current().absoluteFilePath("rel/man"), "/abs" });
     QTest::newRow("no slash") << QByteArray("manpath: command not found\n") << QStringList();
     QTest::newRow("empty") << QByteArray() << QStringList();
     QTest::newRow("blank lines") << QByteArray("\n\n  \n") << QStringList();
@@ -162,9 +166,9 @@ void ProcessRunnerTest::parsePathList()
 void ProcessRunnerTest::discovery_followsShellThenFallbacks()
 {
     QTemporaryDir dir;
-    const QString shell = writeScript(
-        dir, "shell", "[ \"$1\" = -l ] && [ \"$2\" = -c ] || exit 9\n"
-                      "case \"$3\" in manpath) echo 'hello'; echo /m1:/m2;; 'echo \"$PATH\"') echo /p1:/p2;; esac\n");
+    const QString shell = writeScript(dir, "shell",
+        "[ \"$1\" = -l ] && [ \"$2\" = -c ] || exit 9\n"
+        "case \"$3\" in manpath) echo 'hello'; echo /m1:/m2;; 'echo \"$PATH\"') echo /p1:/p2;; esac\n");
     {
         const ShellOverride override(shell.toUtf8());
         QCOMPARE(SearchPaths::manualDirectories(), QStringList({ "/m1", "/m2" }));

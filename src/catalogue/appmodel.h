@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "catalogue/manindex.h"
+#include "catalogue/manpage.h"
+
+#include <QFuture>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QSettings;
+
+namespace Lectorin {
+
+// The application-wide model: the catalogue and its load state, the history, the zoom factor, and the
+// lookup every other part resolves references with. Lives on the GUI thread; scans run on the pool.
+class AppModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(IndexState indexState READ indexState NOTIFY indexStateChanged)
+    Q_PROPERTY(QStringList history READ history NOTIFY historyChanged)
+    Q_PROPERTY(double fontScale READ fontScale WRITE setFontScale NOTIFY fontScaleChanged)
+    Q_PROPERTY(bool isRefreshingIndex READ isRefreshingIndex NOTIFY isRefreshingIndexChanged)
+    Q_PROPERTY(bool didRestoreInitialPage READ didRestoreInitialPage WRITE setDidRestoreInitialPage NOTIFY
+            didRestoreInitialPageChanged)
+
+public:
+    enum class IndexState
+    {
+        loading,
+        ready
+    };
+    Q_ENUM(IndexState)
+
+    // Where the search paths come from; both run on a pool thread. Tests pass fixed folders.
+    struct Discovery
+    {
+        std::function<QStringList()> manualDirectories;
+        std::function<QStringList()> commandDirectories;
+    };
+    static Discovery systemDiscovery();
+
+    static constexpr double kMinFontScale = 0.5;
+    static constexpr double kMaxFontScale = 3.0;
+    static constexpr qsizetype kHistoryCapacity = 100;
+
+    explicit AppModel(
+        QSettings *settings, Discovery discovery = systemDiscovery(), QObject *parent = nullptr);
+
+    IndexState indexState() const { return m_indexState; }
+    const QList<ManPage> &pages() const { return m_pages; }
+    const QHash<QString, ManPage> &pagesByID() const { return m_pagesByID; }
+    const QHash<QString, QList<ManPage>> &pagesByName() const { return m_pagesByName; }
+    const QList<ManPage> &helpPages() const { return m_helpPages; }
+    const QStringList &history() const { return m_history; }
+    double fontScale() const { return m_fontScale; }
+    bool isRefreshingIndex() const { return m_isRefreshingIndex; }
+    bool indexLoadStarted() const { return m_indexLoadStarted; }
+    bool didRestoreInitialPage() const { return m_didRestoreInitialPage; }
+
+    void setFontScale(double scale);
+    void setDidRestoreInitialPage(bool restored);
+
+    // The first call starts the first load; later calls do nothing.
+    void loadIndexIfNeeded();
+    // A re-scan; dropped while the first load or another re-scan runs.
+    void refreshIndex();
+
+    std::optional<ManPage> resolvePage(const QString &name, const std::optional<QString> &section) const;
+    std::optional<ManPage> page(const QString &id) const;
+
+    void recordVisit(const QString &id, bool promote);
+    void clearHistory();
+
+Q_SIGNALS:
+    void indexStateChanged(Lectorin::AppModel::IndexState state);
+    void pagesChanged();
+    void pagesByIDChanged();
+    void pagesByNameChanged();
+    void helpPagesChanged();
+    void historyChanged(const QStringList &history);
+    void fontScaleChanged(double scale);
+    void isRefreshingIndexChanged(bool refreshing);
+    void didRestoreInitialPageChanged(bool restored);
+    // After a load has published its catalogue (the help pages follow later).
+    void indexLoaded();
+    // After a command-path scan has published its help pages.
+    void helpPagesLoaded();
+
+private:
+    QFuture<void> loadIndex();
+    void publishCatalogue(ManIndex::Data data);
+    void refreshHelpPages(const QSet<QString> &knownNames);
+    void publishHelpPages(QList<ManPage> helpPages);
+    void mergeHelpPages(const QList<ManPage> &helpPages, QHash<QString, ManPage> &byID,
+        QHash<QString, QList<ManPage>> &byName) const;
+    void setLookups(QHash<QString, ManPage> byID, QHash<QString, QList<ManPage>> byName);
+    void setIndexState(IndexState state);
+    void setRefreshingIndex(bool refreshing);
+    void setHistory(QStringList history);
+
+    QSettings *m_settings;
+    Discovery m_discovery;
+    IndexState m_indexState = IndexState::loading;
+    QList<ManPage> m_pages;
+    QHash<QString, ManPage> m_pagesByID;
+    QHash<QString, QList<ManPage>> m_pagesByName;
+    QList<ManPage> m_helpPages;
+    QStringList m_history;
+    double m_fontScale = 1.0;
+    bool m_isRefreshingIndex = false;
+    bool m_indexLoadStarted = false;
+    bool m_didRestoreInitialPage = false;
+};
+
+} // namespace Lectorin
