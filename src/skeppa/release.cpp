@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skeppa/release.h"
 
+#include <QCoreApplication>
 #include <QHashFunctions>
 #include <QRegularExpression>
 
@@ -23,6 +24,13 @@ bool Release::isSupported(const SystemVersion &system) const
 {
     const std::optional<SystemVersion> minimum = SystemVersion::parse(minimumSystemVersion);
     return minimum && system >= *minimum;
+}
+
+QString Release::unsupportedSystemMessage(const SystemVersion &running) const
+{
+    const std::optional<SystemVersion> minimum = SystemVersion::parse(minimumSystemVersion);
+    return QCoreApplication::translate("Skeppa", "Version %1 needs Linux %2. This computer runs Linux %3.")
+        .arg(version, minimum ? minimum->description() : minimumSystemVersion, running.description());
 }
 
 QJsonObject Release::toJson() const

@@ -29,6 +29,10 @@ struct Release
     // False when the minimum system version does not parse.
     bool isSupported(const SystemVersion &system) const;
 
+    // "Version V needs Linux M. This computer runs Linux C.", for a release this system cannot run; a
+    // minimum that does not parse is shown as written.
+    QString unsupportedSystemMessage(const SystemVersion &running) const;
+
     // The feed's keys; absent notes and checksum are left out.
     QJsonObject toJson() const;
 

@@ -49,6 +49,8 @@ private Q_SLOTS:
     void publishedDate();
     void isSupported_data();
     void isSupported();
+    void unsupportedSystemMessage_data();
+    void unsupportedSystemMessage();
 };
 
 void UpdateFeedTest::validDocument_data()
@@ -233,6 +235,28 @@ void UpdateFeedTest::isSupported()
     Release release = sampleRelease();
     release.minimumSystemVersion = minimum;
     QCOMPARE(release.isSupported(SystemVersion { 15, 2, 0 }), supported);
+}
+
+void UpdateFeedTest::unsupportedSystemMessage_data()
+{
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("message"); // on 6.1.0
+
+    QTest::newRow("parsed minimum is normalised")
+        << " 6.10.0 "
+        << "Version 1.4 needs Linux 6.10. This computer runs Linux 6.1.";
+    QTest::newRow("unparsable minimum as written")
+        << "sixteen"
+        << "Version 1.4 needs Linux sixteen. This computer runs Linux 6.1.";
+}
+
+void UpdateFeedTest::unsupportedSystemMessage()
+{
+    QFETCH(QString, minimum);
+    QFETCH(QString, message);
+    Release release = sampleRelease();
+    release.minimumSystemVersion = minimum;
+    QCOMPARE(release.unsupportedSystemMessage(SystemVersion { 6, 1, 0 }), message);
 }
 
 QTEST_GUILESS_MAIN(UpdateFeedTest)
