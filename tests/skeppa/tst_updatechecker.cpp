@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "faketransport.h"
 #include "testfeeds.h"
 
-#include "skeppa/feedtransport.h"
 #include "skeppa/updatechecker.h"
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QPromise>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -22,40 +21,6 @@ using Key = UpdateChecker::Key;
 namespace {
 
 const char kConfigureHttpFeedArgument[] = "--configure-http-feed";
-
-// Records every request and answers only when the test says so.
-class FakeTransport : public FeedTransport
-{
-public:
-    QFuture<FeedResponse> data(const QNetworkRequest &request) override
-    {
-        requests.append(request);
-        auto promise = std::make_shared<QPromise<FeedResponse>>();
-        promise->start();
-        pending.append(promise);
-        return promise->future();
-    }
-
-    void answer(const FeedResponse &response)
-    {
-        const std::shared_ptr<QPromise<FeedResponse>> promise = pending.takeFirst();
-        promise->addResult(response);
-        promise->finish();
-    }
-
-    QList<QNetworkRequest> requests;
-    QList<std::shared_ptr<QPromise<FeedResponse>>> pending;
-};
-
-FeedResponse httpAnswer(int status, const QByteArray &body = {}, const QByteArray &etag = {})
-{
-    FeedResponse response;
-    response.statusCode = status;
-    response.body = body;
-    if (!etag.isEmpty())
-        response.headers.append({ "ETag", etag });
-    return response;
-}
 
 } // namespace
 
