@@ -50,6 +50,17 @@ QString exportFormatSuffix(ExportFormat format)
 namespace ManPageRenderer {
 namespace {
 
+// The rich-text importer understands neither the base stylesheet's system colours nor its relative sizes, and
+// reads some of them wrongly; it gets this stand-in, with the values of the light appearance every export
+// uses, so the file keeps the page's look.
+const QString kRichTextStyleSheet = QStringLiteral(
+    "code, kbd, samp, pre, dt { font-family: monospace; }\n"
+    "h1, h2, h3 { font-weight: bold; font-size: medium; margin-top: 20px; margin-bottom: 6px; }\n"
+    "a { color: #0000ee; text-decoration: none; }\n"
+    "a.permalink { color: #000000; }\n"
+    "table.head, table.foot { color: #737373; }\n"
+    ".lectorin-error, .lectorin-help-note { color: #595959; }");
+
 ExportResult failedRender(const RenderResult &rendered)
 {
     return { QByteArray(), rendered.failure };
@@ -139,7 +150,9 @@ ExportResult rtfFromHTML(const QString &html)
     QFont defaultFont(QStringLiteral("sans-serif"));
     defaultFont.setPixelSize(int(kBaseFontSize));
     document.setDefaultFont(defaultFont);
-    document.setHtml(html);
+    QString importable = html;
+    importable.replace(baseStylesheet(), kRichTextStyleSheet);
+    document.setHtml(importable);
     if (document.isEmpty() && !html.isEmpty())
         return ExportResult::failed(ExportError::htmlConversionFailed);
     QByteArray rtf = RtfWriter::write(document);
