@@ -52,7 +52,11 @@ std::optional<QByteArray> readFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return file.readAll();
+    // One byte past the limit is enough to know the file is no theme.
+    QByteArray data = file.read(TMTheme::kMaximumFileSize + 1);
+    if (file.error() != QFile::NoError)
+        return std::nullopt;
+    return data;
 }
 
 } // namespace

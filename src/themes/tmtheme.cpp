@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "themes/tmtheme.h"
 
+#include "themes/plistlimits.h"
+
 #include <QTextBoundaryFinder>
 
 #include <limits>
@@ -106,8 +108,8 @@ QString themeName(plist_t root)
 
 std::optional<TMTheme> TMTheme::fromData(const QByteArray &data)
 {
-    // libplist takes a 32-bit length and inspects the first bytes before it checks them.
-    if (data.size() < 8 || data.size() > qsizetype(std::numeric_limits<uint32_t>::max()))
+    // libplist inspects the first eight bytes before it checks the length.
+    if (data.size() < 8 || data.size() > kMaximumFileSize || !PlistLimits::isWithinLimits(data))
         return std::nullopt;
     plist_t rawRoot = nullptr;
     plist_from_memory(data.constData(), uint32_t(data.size()), &rawRoot);

@@ -44,6 +44,9 @@ struct TMTheme
     Colour literal;
     Colour muted;
 
+    // Far above any real theme; larger files are not read at all.
+    static constexpr qsizetype kMaximumFileSize = 16 * 1024 * 1024;
+
     // Reads the contents of a .tmTheme file (XML or binary property list); nothing when it is not a usable
     // theme.
     static std::optional<TMTheme> fromData(const QByteArray &data);
