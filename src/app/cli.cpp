@@ -5,9 +5,11 @@
 #include "buildinfo.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -23,6 +25,8 @@ int usage()
     std::fputs("usage: lectorin-cli scan [--ids] [--manpath A:B] [--path A:B]\n"
                "       lectorin-cli resolve NAME [SECTION]\n"
                "       lectorin-cli filter QUERY [--limit N]\n"
+               "       lectorin-cli render REF [--theme NAME] [--zoom F]\n"
+               "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli --version\n",
         stderr);
@@ -33,7 +37,13 @@ int usage()
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    // Rich-text export needs a GUI application's font database; nothing is ever shown.
+    const bool needsGui = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> application = needsGui
+        ? std::make_unique<QGuiApplication>(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Lectorin"));
     QCoreApplication::setApplicationName(QStringLiteral(LECTORIN_APP_NAME));
     QCoreApplication::setApplicationVersion(QStringLiteral(LECTORIN_VERSION));
@@ -54,6 +64,10 @@ int main(int argc, char *argv[])
         { "resolve", pathOptions, Cli::resolve },
         { "filter", pathOptions + QSet<QString> { QStringLiteral("limit") }, Cli::filter },
         { "theme", {}, Cli::theme },
+        { "render", pathOptions + QSet<QString> { QStringLiteral("theme"), QStringLiteral("zoom") },
+            Cli::render },
+        { "export", pathOptions + QSet<QString> { QStringLiteral("format"), QStringLiteral("output") },
+            Cli::exportPage },
     };
     for (const Command &command : commands) {
         if (commandName != QLatin1String(command.name))

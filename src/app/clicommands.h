@@ -10,5 +10,8 @@ int scan(const Arguments &arguments);
 int resolve(const Arguments &arguments);
 int filter(const Arguments &arguments);
 int theme(const Arguments &arguments);
+int render(const Arguments &arguments);
+// "export" is a keyword.
+int exportPage(const Arguments &arguments);
 
 } // namespace Lectorin::Cli
