@@ -47,18 +47,6 @@ QFileInfoList themeFiles(const QString &directory, Qt::CaseSensitivity extension
     return files;
 }
 
-std::optional<QByteArray> readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // One byte past the limit is enough to know the file is no theme.
-    QByteArray data = file.read(TMTheme::kMaximumFileSize + 1);
-    if (file.error() != QFile::NoError)
-        return std::nullopt;
-    return data;
-}
-
 } // namespace
 
 const QString ThemeLibrary::kDefaultName = QStringLiteral("Default");
@@ -129,7 +117,7 @@ std::optional<TMTheme> ThemeLibrary::theme(const QString &name)
         [&name](const Entry &candidate) { return candidate.name == name; });
     if (entry == m_entries.cend() || entry->kind == Entry::Kind::builtin)
         return std::nullopt;
-    const std::optional<QByteArray> data = readFile(entry->filePath);
+    const std::optional<QByteArray> data = TMThemeReader::readFile(entry->filePath);
     if (!data)
         return std::nullopt;
     const std::optional<TMTheme> theme = TMTheme::fromData(*data);
@@ -151,7 +139,7 @@ bool ThemeLibrary::isTaken(const QString &name) const
 
 std::optional<QString> ThemeLibrary::importTheme(const QString &filePath)
 {
-    const std::optional<QByteArray> data = readFile(filePath);
+    const std::optional<QByteArray> data = TMThemeReader::readFile(filePath);
     if (!data || !TMTheme::fromData(*data))
         return std::nullopt;
     QDir().mkpath(m_userThemesDirectory);

@@ -3,6 +3,7 @@
 
 #include "themes/plistlimits.h"
 
+#include <QFile>
 #include <QTextBoundaryFinder>
 
 #include <limits>
@@ -162,6 +163,17 @@ std::optional<TMTheme> TMTheme::fromData(const QByteArray &data)
 }
 
 namespace TMThemeReader {
+
+std::optional<QByteArray> readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray data = file.read(TMTheme::kMaximumFileSize + 1);
+    if (file.error() != QFile::NoError)
+        return std::nullopt;
+    return data;
+}
 
 std::optional<Colour> parseColour(const QString &text)
 {

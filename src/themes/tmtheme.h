@@ -57,6 +57,9 @@ struct TMTheme
 // The steps of reading a theme, public so each can be checked on its own.
 namespace TMThemeReader {
 
+// The bytes of a theme file, stopping one byte past TMTheme::kMaximumFileSize; nothing when it can't be read.
+std::optional<QByteArray> readFile(const QString &path);
+
 // "#RGB", "#RRGGBB" or "#RRGGBBAA", blanks around it allowed.
 std::optional<Colour> parseColour(const QString &text);
 // The same for a property-list value; anything but a string is no colour.
