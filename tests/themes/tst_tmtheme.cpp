@@ -361,9 +361,8 @@ void TMThemeTest::brokenFiles_areNoTheme_data()
     QTest::newRow("few bytes") << QByteArray("<?x");
     QTest::newRow("plain text") << QByteArray("this is not a property list at all\n");
     QTest::newRow("binary magic only") << QByteArray("bplist00");
-    QTest::newRow("binary garbage") << QByteArray("bplist00\xff\xff\xff\xff\x00\x01\x02\x03\x04\x05\x06\x07"
-                                                  "\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15",
-        42);
+    QTest::newRow("binary garbage") << (QByteArray("bplist00")
+        + QByteArray::fromHex("ffffffff000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"));
     QTest::newRow("unclosed xml")
         << ThemeFixtures::plistXml("<key>settings</key><array>" + global).chopped(20);
     QTest::newRow("root array") << QByteArray(
