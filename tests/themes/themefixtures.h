@@ -59,6 +59,20 @@ inline QByteArray themeXml(
         + QStringLiteral("</string><key>settings</key><array>") + settings + QStringLiteral("</array>"));
 }
 
+// A root holding only a "settings" array of `elements`.
+inline QByteArray settingsArray(const QString &elements)
+{
+    return plistXml(QStringLiteral("<key>settings</key><array>") + elements + QStringLiteral("</array>"));
+}
+
+// The style body of a global entry.
+inline QString globalStyle(const QString &background = QStringLiteral("#FFFFFF"),
+    const QString &foreground = QStringLiteral("#000000"))
+{
+    return colourKey(QStringLiteral("background"), background)
+        + colourKey(QStringLiteral("foreground"), foreground);
+}
+
 // The same property list in the binary encoding, written by libplist.
 inline QByteArray toBinary(const QByteArray &xml)
 {
