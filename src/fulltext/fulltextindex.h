@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "fulltext/fulltexthit.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+
+namespace Lectorin {
+
+// What a page's row was made from; a page is rendered again when any of it changes.
+struct PageStamp
+{
+    QString path;
+    qint64 size = 0;
+    qint64 modified = 0; // milliseconds since the epoch
+
+    bool operator==(const PageStamp &) const = default;
+};
+
+// One row of the index.
+struct IndexedPage
+{
+    QString id;
+    PageStamp stamp;
+    QString nameLine;
+    QString text;
+
+    bool operator==(const IndexedPage &) const = default;
+};
+
+// The full-text store: one SQLite FTS5 file with a row per catalogue page. A connection belongs to the thread
+// that uses it; readers and the one writer may work on the same file at once.
+class FullTextIndex
+{
+public:
+    // The file's marks; a file without both is not ours.
+    static constexpr int kApplicationID = 0x4c435446;
+    static constexpr int kSchemaVersion = 1;
+    // The NAME line counts this many times the body in the ranking.
+    static constexpr double kNameWeight = 10.0;
+
+    enum class Opening
+    {
+        opened, // a valid index was found
+        created, // there was no file
+        rebuilt, // a damaged or foreign file was deleted and replaced
+    };
+
+    // The user's cache folder + "/fulltext.sqlite".
+    static QString defaultPath();
+    // Whether this SQLite was built with FTS5.
+    static bool isFullTextAvailable();
+
+    // For the indexer: the index at `path`, created when missing; a file that is not a valid index is deleted
+    // first. Null when no index can be made there (unwritable folder, file locked by another program).
+    static std::unique_ptr<FullTextIndex> openForWriting(const QString &path);
+    // For searches: the index at `path` only if it is valid; never creates, changes or deletes anything.
+    static std::unique_ptr<FullTextIndex> openForReading(const QString &path);
+    // Deletes the index file with its journal files.
+    static bool removeFiles(const QString &path);
+
+    ~FullTextIndex();
+    FullTextIndex(const FullTextIndex &) = delete;
+    FullTextIndex &operator=(const FullTextIndex &) = delete;
+
+    Opening opening() const { return m_opening; }
+    // Whether SQLite reported the file as corrupt since it was opened; the writer then rebuilds it.
+    bool isDamaged() const { return m_damaged; }
+
+    // Every row's stamp by page identifier.
+    QHash<QString, PageStamp> stamps();
+    qsizetype pageCount();
+
+    bool beginBatch();
+    bool commitBatch();
+    // Adds or replaces the page's row.
+    bool put(const IndexedPage &page);
+    bool remove(const QString &id);
+
+    // Pages matching an expression of FullTextQuery, those whose NAME line matches first, each group by bm25;
+    // at most `limit` rows.
+    QList<FullTextHit> search(const QString &expression, const QString &nameExpression, int limit);
+
+private:
+    FullTextIndex(sqlite3 *connection, Opening opening);
+
+    bool execute(const char *sql);
+    bool check(int resultCode);
+    std::optional<qint64> rowidOf(const QString &id);
+    QList<qint64> rankedRows(const QString &expression, int limit);
+    QString markedSnippet(const QString &expression, qint64 rowid);
+
+    sqlite3 *m_connection;
+    Opening m_opening;
+    bool m_damaged = false;
+};
+
+} // namespace Lectorin

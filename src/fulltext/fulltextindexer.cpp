@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "fulltext/fulltextindexer.h"
+
+#include "catalogue/appmodel.h"
+#include "fulltext/fulltextindex.h"
+#include "fulltext/pagetext.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSet>
+#include <QtConcurrent>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace Lectorin {
+namespace {
+
+// On Linux a thread priority means nothing to the normal scheduler; the nice value does, and the mandoc
+// processes started from this thread inherit it.
+void lowerCurrentThreadPriority()
+{
+#ifdef Q_OS_LINUX
+    setpriority(PRIO_PROCESS, id_t(gettid()), 19);
+#endif
+}
+
+struct Work
+{
+    ManPage page;
+    PageStamp stamp;
+    bool isNew = false;
+};
+
+bool isCancelled(const FullTextIndexer::Reporter &reporter)
+{
+    return reporter.isCancelled && reporter.isCancelled();
+}
+
+// One pass over an open index. Returns early when the index turns out damaged or the formatter is missing.
+FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> &pages,
+    const FullTextIndexer::Options &options, const FullTextIndexer::Reporter &reporter)
+{
+    FullTextIndexer::Summary summary;
+    const QHash<QString, PageStamp> stored = index.stamps();
+    if (index.isDamaged())
+        return summary;
+
+    QSet<QString> liveIDs;
+    QList<Work> work;
+    for (const ManPage &page : pages) {
+        if (page.isHelpPage())
+            continue;
+        const QFileInfo file(page.path);
+        if (!file.isFile())
+            continue;
+        const QString id = page.id();
+        liveIDs.insert(id);
+        const PageStamp stamp { page.path, file.size(), file.lastModified().toMSecsSinceEpoch() };
+        const auto found = stored.constFind(id);
+        if (found == stored.cend())
+            work.append({ page, stamp, true });
+        else if (*found != stamp)
+            work.append({ page, stamp, false });
+        else
+            ++summary.unchanged;
+    }
+
+    QStringList vanished;
+    for (auto row = stored.cbegin(); row != stored.cend(); ++row) {
+        if (!liveIDs.contains(row.key()))
+            vanished.append(row.key());
+    }
+    if (!vanished.isEmpty() && index.beginBatch()) {
+        for (const QString &id : std::as_const(vanished))
+            summary.removed += index.remove(id) ? 1 : 0;
+        if (!index.commitBatch())
+            summary.removed = 0;
+        if (reporter.committed)
+            reporter.committed();
+    }
+
+    const qsizetype total = liveIDs.size();
+    qsizetype done = summary.unchanged;
+    if (reporter.progressed)
+        reporter.progressed(done, total);
+    int inBatch = 0;
+    const auto commit = [&] {
+        if (inBatch == 0)
+            return;
+        index.commitBatch();
+        inBatch = 0;
+        if (reporter.committed)
+            reporter.committed();
+    };
+    for (const Work &item : std::as_const(work)) {
+        if (isCancelled(reporter)) {
+            summary.cancelled = true;
+            break;
+        }
+        const std::optional<QString> text = PageText::renderBlocking(item.page, options.formatter);
+        if (!text) {
+            // Without a formatter every page would be stored empty and never rendered again.
+            summary.available = false;
+            break;
+        }
+        QString nameLine = PageText::nameLine(*text);
+        if (nameLine.isEmpty())
+            nameLine = item.page.name;
+        if (inBatch == 0 && !index.beginBatch())
+            break;
+        ++inBatch;
+        if (!index.put({ item.page.id(), item.stamp, nameLine, *text })) {
+            if (index.isDamaged())
+                return summary;
+            continue;
+        }
+        ++(item.isNew ? summary.indexed : summary.updated);
+        ++done;
+        if (reporter.progressed)
+            reporter.progressed(done, total);
+        if (inBatch >= options.batchSize)
+            commit();
+    }
+    commit();
+    return summary;
+}
+
+} // namespace
+
+FullTextIndexer::Options FullTextIndexer::defaultOptions()
+{
+    return { FullTextIndex::defaultPath() };
+}
+
+FullTextIndexer::Summary FullTextIndexer::updateBlocking(
+    const QList<ManPage> &pages, const Options &options, const Reporter &reporter)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Summary summary;
+    summary.available = false;
+    // A file found damaged on the way is deleted and built again, once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::unique_ptr<FullTextIndex> index = FullTextIndex::openForWriting(options.indexPath);
+        if (!index)
+            break;
+        summary = updateIndex(*index, pages, options, reporter);
+        if (!index->isDamaged())
+            break;
+        summary.available = false;
+        index.reset();
+        FullTextIndex::removeFiles(options.indexPath);
+    }
+    summary.milliseconds = timer.elapsed();
+    return summary;
+}
+
+FullTextIndexer::FullTextIndexer(Options options, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+{
+    m_pool.setMaxThreadCount(1);
+    m_pool.setThreadPriority(QThread::LowestPriority);
+}
+
+FullTextIndexer::~FullTextIndexer()
+{
+    stop();
+}
+
+void FullTextIndexer::watch(AppModel *model)
+{
+    connect(model, &AppModel::indexLoaded, this, [this, model] { update(model->pages()); });
+    if (model->indexState() == AppModel::IndexState::ready)
+        update(model->pages());
+}
+
+void FullTextIndexer::update(const QList<ManPage> &pages)
+{
+    if (m_isIndexing) {
+        m_queued = pages;
+        m_cancel->store(true);
+        return;
+    }
+    start(pages);
+}
+
+void FullTextIndexer::stop()
+{
+    m_queued.reset();
+    if (m_cancel)
+        m_cancel->store(true);
+    m_pool.waitForDone();
+}
+
+void FullTextIndexer::start(QList<ManPage> pages)
+{
+    m_cancel = std::make_shared<std::atomic_bool>(false);
+    setIndexing(true);
+    // The run reaches this object only through queued calls, which are dropped with it; the destructor waits
+    // for the run before the object goes.
+    QtConcurrent::run(&m_pool, [this, pages = std::move(pages), options = m_options, cancel = m_cancel] {
+        lowerCurrentThreadPriority();
+        const Reporter reporter {
+            [cancel] { return cancel->load(); },
+            [this](qsizetype done, qsizetype total) {
+                QMetaObject::invokeMethod(
+                    this, [this, done, total] { setProgress(done, total); }, Qt::QueuedConnection);
+            },
+            [this] { QMetaObject::invokeMethod(this, &FullTextIndexer::committed, Qt::QueuedConnection); },
+        };
+        return updateBlocking(pages, options, reporter);
+    }).then(this, [this](const Summary &summary) { runFinished(summary); });
+}
+
+void FullTextIndexer::runFinished(const Summary &summary)
+{
+    if (m_queued) {
+        QList<ManPage> pages = std::move(*m_queued);
+        m_queued.reset();
+        start(std::move(pages));
+        return;
+    }
+    setIndexing(false);
+    emit finished(summary);
+}
+
+void FullTextIndexer::setIndexing(bool indexing)
+{
+    if (indexing == m_isIndexing)
+        return;
+    m_isIndexing = indexing;
+    emit isIndexingChanged(indexing);
+}
+
+void FullTextIndexer::setProgress(qsizetype done, qsizetype total)
+{
+    if (done == m_done && total == m_total)
+        return;
+    m_done = done;
+    m_total = total;
+    emit progress(done, total);
+}
+
+} // namespace Lectorin
