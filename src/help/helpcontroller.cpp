@@ -32,7 +32,9 @@ HelpController::~HelpController()
 
 bool HelpController::hasHelpPages() const
 {
-    return !m_helpFolder.isEmpty() && QFileInfo(m_helpFolder).isDir();
+    // A folder without its first page is as good as none: there would be nothing to open.
+    const QUrl index = HelpBook::url(HelpBook::kIndexSlug.toString(), m_helpFolder);
+    return index.isValid() && QFileInfo(index.toLocalFile()).isFile();
 }
 
 void HelpController::setSelection(const QString &slug)

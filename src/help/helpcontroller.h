@@ -27,7 +27,8 @@ class HelpController : public QObject
 public:
     // Reads the pages from the shipped "Help" resource folder.
     explicit HelpController(QObject *parent = nullptr);
-    // Reads the pages from helpFolder; an empty or absent folder means the pages are missing.
+    // Reads the pages from helpFolder; a folder that is absent or lacks the first page means they are
+    // missing.
     explicit HelpController(const QString &helpFolder, QObject *parent = nullptr);
     ~HelpController() override;
 
