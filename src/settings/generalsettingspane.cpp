@@ -65,8 +65,8 @@ GeneralSettingsPane::GeneralSettingsPane(Dependencies dependencies, QWidget *par
 {
     Q_ASSERT(m_dependencies.settings && m_dependencies.store && m_dependencies.checker);
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 20);
-    layout->setSpacing(12);
+    layout->setContentsMargins(20, 12, 20, 12);
+    layout->setSpacing(6);
     layout->addWidget(makeAppearanceSection());
     layout->addWidget(makeHistorySection());
     m_linkHandlers = new ManPageLinkHandlerSection(m_dependencies.linkHandlers);

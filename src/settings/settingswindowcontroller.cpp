@@ -29,7 +29,8 @@ QIcon tabIcon(SettingsTab tab, const QStyle *style)
 {
     if (tab == SettingsTab::themes)
         return QIcon::fromTheme(QStringLiteral("preferences-desktop-theme"),
-            QIcon::fromTheme(QStringLiteral("applications-graphics")));
+            QIcon::fromTheme(QStringLiteral("applications-graphics"),
+                style->standardIcon(QStyle::SP_FileDialogContentsView)));
     return QIcon::fromTheme(
         QStringLiteral("preferences-system"), style->standardIcon(QStyle::SP_FileDialogDetailedView));
 }
