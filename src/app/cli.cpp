@@ -28,6 +28,8 @@ int usage()
                "       lectorin-cli render REF [--theme NAME] [--zoom F]\n"
                "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
                "       lectorin-cli theme FILE\n"
+               "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
+               "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli --version\n",
         stderr);
     return 2;
@@ -39,8 +41,15 @@ int main(int argc, char *argv[])
 {
     // Rich-text export needs a GUI application's font database; nothing is ever shown.
     const bool needsGui = argc > 1 && qstrcmp(argv[1], "export") == 0;
-    if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The web engine draws nothing on screen here, so it needs no GPU.
+        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    }
+    // The PDF formats print through the web engine, which wants shared GL contexts before the application.
+    if (needsGui)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     const std::unique_ptr<QCoreApplication> application = needsGui
         ? std::make_unique<QGuiApplication>(argc, argv)
         : std::make_unique<QCoreApplication>(argc, argv);
@@ -68,6 +77,9 @@ int main(int argc, char *argv[])
             Cli::render },
         { "export", pathOptions + QSet<QString> { QStringLiteral("format"), QStringLiteral("output") },
             Cli::exportPage },
+        { "index", pathOptions + QSet<QString> { QStringLiteral("index") }, Cli::index },
+        { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
+            Cli::search },
     };
     for (const Command &command : commands) {
         if (commandName != QLatin1String(command.name))

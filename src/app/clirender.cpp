@@ -3,7 +3,9 @@
 
 #include "app/climodel.h"
 #include "render/exportdata.h"
+#include "render/manpageexporter.h"
 #include "render/manpagerenderer.h"
+#include "render/manurl.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
 #include "themes/themelibrary.h"
@@ -18,24 +20,12 @@
 namespace Lectorin::Cli {
 namespace {
 
-const QLatin1String kManURLSchemes[] = { QLatin1String("x-man-page://"), QLatin1String("x-lectorin-man://") };
-
-// "name", "name(section)", or a man page URL read as written ("section/name" or "name"), so that a numeric
-// section is never taken for a host address.
+// "name", "name(section)", or a man page URL (x-lectorin-man or x-man-page) read as the web view reads it.
 std::optional<PageReference> referenceFrom(const QString &text)
 {
-    for (const QLatin1String scheme : kManURLSchemes) {
-        if (!text.startsWith(scheme, Qt::CaseInsensitive))
-            continue;
-        QString rest = text.mid(scheme.size());
-        rest.truncate(std::min(rest.indexOf(u'?') < 0 ? rest.size() : rest.indexOf(u'?'),
-            rest.indexOf(u'#') < 0 ? rest.size() : rest.indexOf(u'#')));
-        const QStringList parts = QUrl::fromPercentEncoding(rest.toUtf8()).split(u'/', Qt::SkipEmptyParts);
-        if (parts.isEmpty())
-            return std::nullopt;
-        if (parts.size() == 1)
-            return PageReference { parts.first(), std::nullopt };
-        return PageReference { parts.mid(1).join(u'/'), parts.first() };
+    for (const QString &scheme : { kManURLScheme, kManPageLinkScheme }) {
+        if (text.startsWith(scheme + u"://", Qt::CaseInsensitive))
+            return parseManURL(QUrl(text));
     }
     return parseReference(text);
 }
@@ -91,6 +81,27 @@ std::optional<ExportFormat> exportFormat(const QString &name)
     return found == formats.constEnd() ? std::nullopt : std::optional(*found);
 }
 
+// Through the same off-screen page as the Export menu.
+std::optional<QString> exportPDF(const ManPage &page, ExportFormat format, const QString &output)
+{
+    ManPageExporter exporter;
+    std::optional<QString> failure;
+    bool done = false;
+    QEventLoop loop;
+    const auto finished = [&](const std::optional<QString> &result) {
+        failure = result;
+        done = true;
+        loop.quit();
+    };
+    if (format == ExportFormat::pdf)
+        exporter.exportPDF(page, output, finished);
+    else
+        exporter.exportSinglePagePDF(page, output, finished);
+    if (!done)
+        loop.exec();
+    return failure;
+}
+
 } // namespace
 
 int render(const Arguments &arguments)
@@ -125,7 +136,7 @@ int render(const Arguments &arguments)
             return 2;
         }
     }
-    const std::optional<ManPage> page = loaded.model().resolvePage(reference->name, reference->section);
+    const std::optional<ManPage> page = resolveManReference(loaded.model(), *reference);
     if (!page) {
         printText(ManPageRenderer::notFoundHTML(reference->name), stdout);
         return 1;
@@ -148,24 +159,25 @@ int exportPage(const Arguments &arguments)
         std::fputs("usage: lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n", stderr);
         return 2;
     }
-    if (*format == ExportFormat::pdf || *format == ExportFormat::pdfSinglePage) {
-        std::fputs("lectorin-cli: PDF export is not available yet\n", stderr);
-        return 1;
-    }
     const std::optional<PageReference> reference = referenceFrom(arguments.positional.first());
     if (!reference) {
         std::fputs("Malformed man page reference.\n", stderr);
         return 1;
     }
     LoadedModel loaded(arguments);
-    const std::optional<ManPage> page = loaded.model().resolvePage(reference->name, reference->section);
+    const std::optional<ManPage> page = resolveManReference(loaded.model(), *reference);
     if (!page) {
         printNoEntry(reference->name);
         return 1;
     }
-    const ManPageRenderer::ExportResult result = await(ManPageRenderer::exportData(*page, *format));
-    const std::optional<QString> failure
-        = result.succeeded() ? ManPageRenderer::writeExportFile(*output, result.data) : result.failure;
+    std::optional<QString> failure;
+    if (*format == ExportFormat::pdf || *format == ExportFormat::pdfSinglePage) {
+        failure = exportPDF(*page, *format, *output);
+    } else {
+        const ManPageRenderer::ExportResult result = await(ManPageRenderer::exportData(*page, *format));
+        failure
+            = result.succeeded() ? ManPageRenderer::writeExportFile(*output, result.data) : result.failure;
+    }
     if (failure) {
         printText(*failure + u'\n', stderr);
         return 1;

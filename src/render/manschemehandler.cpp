@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/manschemehandler.h"
+
+#include "catalogue/appmodel.h"
+#include "render/manurl.h"
+#include "themes/colorschemestore.h"
+#include "themes/manpagepalette.h"
+
+#include <QBuffer>
+#include <QTimer>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+namespace Lectorin {
+namespace {
+
+void answer(QWebEngineUrlRequestJob *job, const QString &document)
+{
+    auto *body = new QBuffer(job);
+    body->setData(document.toUtf8());
+    body->open(QIODevice::ReadOnly);
+    job->reply(QByteArrayLiteral("text/html"), body);
+}
+
+// One request from the catalogue wait to the answer. Lives as a child of its job, so a request the engine
+// cancels takes its pending work with it.
+class ManRequest : public QObject
+{
+public:
+    ManRequest(QWebEngineUrlRequestJob *job, std::shared_ptr<ManResolverBox> resolver,
+        PageReference reference, RenderTools tools)
+        : QObject(job)
+        , m_job(job)
+        , m_resolver(std::move(resolver))
+        , m_reference(std::move(reference))
+        , m_tools(std::move(tools))
+    { }
+
+    void start()
+    {
+        AppModel *app = m_resolver->app;
+        if (!app) {
+            finish(ManPageRenderer::notFoundHTML(m_reference.name));
+            return;
+        }
+        if (app->indexState() == AppModel::IndexState::ready) {
+            resolveAndRender();
+            return;
+        }
+        connect(app, &AppModel::indexStateChanged, this, [this](AppModel::IndexState state) {
+            if (state == AppModel::IndexState::ready)
+                resolveAndRender();
+        });
+        // After the wait the lookup goes on with whatever the catalogue holds by then.
+        QTimer::singleShot(ManSchemeHandler::kCatalogueWaitMilliseconds, this, &ManRequest::resolveAndRender);
+    }
+
+private:
+    void resolveAndRender()
+    {
+        if (m_rendering)
+            return;
+        m_rendering = true;
+        AppModel *app = m_resolver->app;
+        if (app)
+            disconnect(app, nullptr, this, nullptr);
+        const std::optional<ManPage> page = app ? resolveManReference(*app, m_reference) : std::nullopt;
+        if (!page) {
+            finish(ManPageRenderer::notFoundHTML(m_reference.name));
+            return;
+        }
+        const std::optional<TMTheme> &theme = ColorSchemeStore::shared().theme();
+        const std::optional<ManPagePalette> palette
+            = theme ? std::optional(ManPagePalette::fromTheme(*theme)) : std::nullopt;
+        const double fontScale = app->fontScale();
+        ManPageRenderer::render(*page, palette, fontScale, m_tools)
+            .then(this, [this](const ManPageRenderer::RenderResult &result) {
+                finish(result.succeeded()
+                        ? result.document
+                        : ManPageRenderer::renderingFailedHTML(m_reference.name, *result.failure));
+            });
+    }
+
+    void finish(const QString &document)
+    {
+        if (m_job)
+            answer(m_job, document);
+    }
+
+    QPointer<QWebEngineUrlRequestJob> m_job;
+    std::shared_ptr<ManResolverBox> m_resolver;
+    PageReference m_reference;
+    RenderTools m_tools;
+    bool m_rendering = false;
+};
+
+} // namespace
+
+void registerManUrlScheme()
+{
+    if (QWebEngineUrlScheme::schemeByName(kManURLScheme.toLatin1()).name() == kManURLScheme.toLatin1())
+        return;
+    // Path syntax: with Host syntax the engine itself rewrites "x-lectorin-man:///ls" to
+    // "x-lectorin-man://ls/".
+    QWebEngineUrlScheme scheme(kManURLScheme.toLatin1());
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+ManSchemeHandler::ManSchemeHandler(
+    std::shared_ptr<ManResolverBox> resolver, RenderTools tools, QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent)
+    , m_resolver(std::move(resolver))
+    , m_tools(std::move(tools))
+{ }
+
+ManSchemeHandler *ManSchemeHandler::installOn(
+    QWebEngineProfile *profile, AppModel *app, const RenderTools &tools)
+{
+    const QByteArray scheme = kManURLScheme.toLatin1();
+    auto *installed = qobject_cast<ManSchemeHandler *>(
+        const_cast<QWebEngineUrlSchemeHandler *>(profile->urlSchemeHandler(scheme)));
+    if (installed && installed->m_resolver->app == app)
+        return installed;
+    if (const QWebEngineUrlSchemeHandler *other = profile->urlSchemeHandler(scheme)) {
+        profile->removeUrlScheme(scheme);
+        if (other->parent() == profile)
+            delete other;
+    }
+    auto box = std::make_shared<ManResolverBox>();
+    box->app = app;
+    auto *handler = new ManSchemeHandler(std::move(box), tools, profile);
+    profile->installUrlSchemeHandler(scheme, handler);
+    return handler;
+}
+
+void ManSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    const std::optional<PageReference> reference = parseManURL(job->requestUrl());
+    if (job->requestUrl().isEmpty() || !reference) {
+        answer(job,
+            ManPageRenderer::errorHTML(
+                QStringLiteral("Lectorin"), QStringLiteral("Malformed man page reference.")));
+        return;
+    }
+    (new ManRequest(job, m_resolver, *reference, m_tools))->start();
+}
+
+} // namespace Lectorin

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/manurl.h"
+
+#include "catalogue/appmodel.h"
+
+#include <QRegularExpression>
+
+namespace Lectorin {
+namespace {
+
+// QUrl reads a decimal host as an IPv4 address; a section never holds a dot, so a dotted quad is one.
+QString sectionFromHost(const QString &host)
+{
+    static const QRegularExpression dottedQuad(
+        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+    const QRegularExpressionMatch match = dottedQuad.match(host);
+    if (!match.hasMatch())
+        return host;
+    quint64 value = 0;
+    for (int part = 1; part <= 4; ++part)
+        value = value * 256 + match.captured(part).toUInt();
+    return QString::number(value);
+}
+
+QString trimmedSlashes(const QString &path)
+{
+    qsizetype begin = 0;
+    qsizetype end = path.size();
+    while (begin < end && path.at(begin) == u'/')
+        ++begin;
+    while (end > begin && path.at(end - 1) == u'/')
+        --end;
+    return path.mid(begin, end - begin);
+}
+
+} // namespace
+
+std::optional<QString> manURLString(const QString &name, const std::optional<QString> &section)
+{
+    const QString host = section ? QString::fromLatin1(QUrl::toPercentEncoding(*section)) : QString();
+    const QString text = kManURLScheme + u"://" + host + u'/'
+        + QString::fromLatin1(QUrl::toPercentEncoding(name, QByteArrayLiteral("/:+@!$&'()*,;=")));
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || (section && url.host().isEmpty() != section->isEmpty()))
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &section)
+{
+    const std::optional<QString> text = manURLString(name, section);
+    if (!text)
+        return std::nullopt;
+    return QUrl(*text, QUrl::StrictMode);
+}
+
+std::optional<PageReference> parseManURL(const QUrl &url)
+{
+    const QString host = sectionFromHost(url.host(QUrl::FullyDecoded));
+    const QString path = trimmedSlashes(url.path(QUrl::FullyDecoded));
+    if (!path.isEmpty())
+        return PageReference { path, host.isEmpty() ? std::nullopt : std::optional(host) };
+    if (!host.isEmpty())
+        return PageReference { host, std::nullopt };
+    return std::nullopt;
+}
+
+QUrl manErrorURL()
+{
+    return QUrl(kManURLScheme + u"://error");
+}
+
+std::optional<ManPage> resolveManReference(const AppModel &app, const PageReference &reference)
+{
+    if (reference.section && !app.page(*reference.section + u'/' + reference.name)) {
+        for (const ManPage &candidate : app.pagesNamed(reference.name)) {
+            if (candidate.section.compare(*reference.section, Qt::CaseInsensitive) == 0)
+                return candidate;
+        }
+    }
+    return app.resolvePage(reference.name, reference.section);
+}
+
+} // namespace Lectorin

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "catalogue/manpage.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace Lectorin {
+
+class AppModel;
+
+inline const QString kManURLScheme = QStringLiteral("x-lectorin-man");
+inline const QString kManPageLinkScheme = QStringLiteral("x-man-page");
+
+// "x-lectorin-man://" + section + "/" + name, percent-encoded; nothing when the section cannot be a URL host.
+std::optional<QString> manURLString(const QString &name, const std::optional<QString> &section);
+std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &section);
+inline std::optional<QUrl> manURL(const ManPage &page)
+{
+    return manURL(page.name, page.section);
+}
+
+// The name and section a man page URL (or an x-man-page URL) names; nothing when it names no page. Reads URLs
+// as the web engine hands them over: a numeric section comes back from its dotted-quad host form ("0.0.0.1").
+std::optional<PageReference> parseManURL(const QUrl &url);
+
+// Answers requests that carry no URL.
+QUrl manErrorURL();
+
+// The application model's lookup, first letting a section that lost its case on the way through the engine
+// ("3x11") find its page ("3X11").
+std::optional<ManPage> resolveManReference(const AppModel &app, const PageReference &reference);
+
+} // namespace Lectorin

@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/mannavigationdecider.h"
+#include "render/mannavigationtarget.h"
+#include "render/manurl.h"
+#include "webfixtures.h"
+
+#include <QTest>
+
+using namespace Lectorin;
+using Decision = ManNavigationDecider::Decision;
+using Target = ManNavigationDecider::Target;
+
+namespace {
+
+// Records what the decider asks of a browser model.
+class RecordingTarget : public ManNavigationTarget
+{
+public:
+    QStringList calls;
+
+    void open(const QString &name, const std::optional<QString> &section) override
+    {
+        record("open", name, section);
+    }
+    void openInNewWindow(const QString &name, const std::optional<QString> &section) override
+    {
+        record("window", name, section);
+    }
+    void openInNewTab(const QString &name, const std::optional<QString> &section) override
+    {
+        record("tab", name, section);
+    }
+    void showMissingPage(const QString &name, const std::optional<QString> &section) override
+    {
+        record("missing", name, section);
+    }
+
+private:
+    void record(const char *what, const QString &name, const std::optional<QString> &section)
+    {
+        calls << QString::fromLatin1(what) + u' ' + name + u'(' + section.value_or(QStringLiteral("-"))
+                + u')';
+    }
+};
+
+} // namespace
+
+class ManUrlTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void roundTrip_data();
+    void roundTrip();
+    void parse_data();
+    void parse();
+    void resolve_sectionThatLostItsCase();
+    void decide_data();
+    void decide();
+    void decide_withoutModelOrBrowser();
+};
+
+void ManUrlTest::roundTrip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("expectedSection");
+    QTest::addColumn<QString>("text");
+
+    for (int section = 1; section <= 9; ++section) {
+        const QString number = QString::number(section);
+        QTest::addRow("section %d", section)
+            << "ls" << number << number << u"x-lectorin-man://" + number + u"/ls";
+    }
+    QTest::newRow("3pm") << "Foo::Bar"
+                         << "3pm"
+                         << "3pm"
+                         << "x-lectorin-man://3pm/Foo::Bar";
+    QTest::newRow("n") << "after"
+                       << "n"
+                       << "n"
+                       << "x-lectorin-man://n/after";
+    QTest::newRow("3X11 arrives lower-cased") << "XDrawLine"
+                                              << "3X11"
+                                              << "3x11"
+                                              << "x-lectorin-man://3X11/XDrawLine";
+    QTest::newRow("space") << "git log"
+                           << "1"
+                           << "1"
+                           << "x-lectorin-man://1/git%20log";
+    QTest::newRow("plus") << "g++"
+                          << "1"
+                          << "1"
+                          << "x-lectorin-man://1/g++";
+    QTest::newRow("slash") << "a/b"
+                           << "1"
+                           << "1"
+                           << "x-lectorin-man://1/a/b";
+    QTest::newRow("query characters") << "what?#"
+                                      << "1"
+                                      << "1"
+                                      << "x-lectorin-man://1/what%3F%23";
+    QTest::newRow("no section") << "ls"
+                                << ""
+                                << ""
+                                << "x-lectorin-man:///ls";
+}
+
+void ManUrlTest::roundTrip()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, section);
+    QFETCH(QString, expectedSection);
+    QFETCH(QString, text);
+    const std::optional<QString> sectionOrNone = section.isEmpty() ? std::nullopt : std::optional(section);
+    QCOMPARE(manURLString(name, sectionOrNone), text);
+    const std::optional<QUrl> url = manURL(name, sectionOrNone);
+    QVERIFY(url);
+    // The URL as the engine hands it back: reparsed from its string form.
+    const QUrl arrived(url->toString());
+    const std::optional<PageReference> parsed = parseManURL(arrived);
+    QVERIFY(parsed);
+    QCOMPARE(parsed->name, name);
+    QCOMPARE(parsed->section.value_or(QString()), expectedSection);
+}
+
+void ManUrlTest::parse_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("section");
+
+    QTest::newRow("section and name") << "x-lectorin-man://1/ls"
+                                      << "ls"
+                                      << "1";
+    QTest::newRow("dotted quad from the engine") << "x-lectorin-man://0.0.0.8/mount"
+                                                 << "mount"
+                                                 << "8";
+    QTest::newRow("host only") << "x-lectorin-man://ls"
+                               << "ls"
+                               << "";
+    QTest::newRow("empty host") << "x-lectorin-man:///ls"
+                                << "ls"
+                                << "";
+    QTest::newRow("number alone is a name") << "x-lectorin-man://1"
+                                            << "1"
+                                            << "";
+    QTest::newRow("trailing slashes") << "x-lectorin-man://1/ls//"
+                                      << "ls"
+                                      << "1";
+    QTest::newRow("decoded") << "x-lectorin-man://1/git%20log"
+                             << "git log"
+                             << "1";
+    QTest::newRow("query and fragment ignored") << "x-lectorin-man://1/ls?lectorin-target=new-window#NAME"
+                                                << "ls"
+                                                << "1";
+    QTest::newRow("x-man-page") << "x-man-page://3/printf"
+                                << "printf"
+                                << "3";
+    QTest::newRow("malformed") << "x-lectorin-man://"
+                               << ""
+                               << "";
+    QTest::newRow("malformed slash") << "x-lectorin-man:///"
+                                     << ""
+                                     << "";
+}
+
+void ManUrlTest::parse()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, name);
+    QFETCH(QString, section);
+    const std::optional<PageReference> parsed = parseManURL(QUrl(url));
+    QCOMPARE(parsed.has_value(), !name.isEmpty());
+    if (parsed) {
+        QCOMPARE(parsed->name, name);
+        QCOMPARE(parsed->section.value_or(QString()), section);
+    }
+}
+
+void ManUrlTest::resolve_sectionThatLostItsCase()
+{
+    WebFixtures::FixtureCatalogue catalogue;
+    QVERIFY(catalogue.loadAndWait());
+    const std::optional<PageReference> reference
+        = parseManURL(QUrl(*manURLString(QStringLiteral("XDrawLine"), QStringLiteral("3X11"))));
+    QVERIFY(reference);
+    const std::optional<ManPage> page = resolveManReference(*catalogue.app, *reference);
+    QVERIFY(page);
+    QCOMPARE(page->id(), QStringLiteral("3X11/XDrawLine"));
+    QCOMPARE(resolveManReference(*catalogue.app, { QStringLiteral("XDrawLine"), QStringLiteral("3") })->id(),
+        QStringLiteral("3/XDrawLine"));
+}
+
+void ManUrlTest::decide_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<bool>("ready");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QStringList>("external");
+
+    const int here = int(Target::thisFrame);
+    QTest::newRow("found") << "x-lectorin-man://1/ls" << here << true << true << QStringList()
+                           << QStringList();
+    QTest::newRow("scheme case") << "X-Lectorin-Man://1/ls" << here << true << true << QStringList()
+                                 << QStringList();
+    QTest::newRow("anchor") << "x-lectorin-man://1/ls#DESCRIPTION" << here << true << true << QStringList()
+                            << QStringList();
+    QTest::newRow("other section falls back")
+        << "x-lectorin-man://2/open" << here << true << true << QStringList() << QStringList();
+    QTest::newRow("missing, ready") << "x-lectorin-man://1/nosuch" << here << true << false
+                                    << QStringList { "missing nosuch(1)" } << QStringList();
+    QTest::newRow("missing, loading")
+        << "x-lectorin-man://1/nosuch" << here << false << true << QStringList() << QStringList();
+    QTest::newRow("malformed") << "x-lectorin-man://" << here << true << true << QStringList()
+                               << QStringList();
+    QTest::newRow("new-window mark") << "x-lectorin-man://1/ls?a=b&lectorin-target=new-window" << here << true
+                                     << false << QStringList { "window ls(1)" } << QStringList();
+    QTest::newRow("mark needs exact value") << "x-lectorin-man://1/ls?lectorin-target=New-Window" << here
+                                            << true << true << QStringList() << QStringList();
+    QTest::newRow("no target frame, window") << "x-lectorin-man://1/ls" << int(Target::newWindow) << true
+                                             << false << QStringList { "window ls(1)" } << QStringList();
+    QTest::newRow("no target frame, tab") << "x-lectorin-man://3/printf" << int(Target::newTab) << false
+                                          << false << QStringList { "tab printf(3)" } << QStringList();
+    QTest::newRow("about") << "about:blank" << here << true << true << QStringList() << QStringList();
+    QTest::newRow("x-man-page name") << "x-man-page://ls" << here << true << false
+                                     << QStringList { "open ls(-)" } << QStringList();
+    QTest::newRow("x-man-page section") << "x-man-page://3/printf" << here << true << false
+                                        << QStringList { "open printf(3)" } << QStringList();
+    QTest::newRow("x-man-page empty")
+        << "x-man-page://" << here << true << false << QStringList() << QStringList();
+    QTest::newRow("https") << "https://example.org/" << here << true << false << QStringList()
+                           << QStringList { "https://example.org/" };
+    QTest::newRow("http") << "http://example.org/" << here << true << false << QStringList()
+                          << QStringList { "http://example.org/" };
+    QTest::newRow("mailto") << "mailto:someone@example.org" << here << true << false << QStringList()
+                            << QStringList { "mailto:someone@example.org" };
+    QTest::newRow("ftp") << "ftp://example.org/" << here << true << false << QStringList() << QStringList();
+    QTest::newRow("file") << "file:///etc/passwd" << here << true << false << QStringList() << QStringList();
+    QTest::newRow("no scheme") << "ls" << here << true << false << QStringList() << QStringList();
+    QTest::newRow("empty") << "" << here << true << false << QStringList() << QStringList();
+}
+
+void ManUrlTest::decide()
+{
+    QFETCH(QString, url);
+    QFETCH(int, target);
+    QFETCH(bool, ready);
+    QFETCH(bool, allowed);
+    QFETCH(QStringList, calls);
+    QFETCH(QStringList, external);
+
+    WebFixtures::FixtureCatalogue catalogue;
+    if (ready)
+        QVERIFY(catalogue.loadAndWait());
+    RecordingTarget browser;
+    auto box = std::make_shared<ManResolverBox>();
+    box->app = catalogue.app.get();
+    box->browser = &browser;
+    QStringList opened;
+    const ManNavigationDecider decider(box, [&](const QUrl &url) { opened << url.toString(); });
+    QCOMPARE(decider.decide(QUrl(url), Target(target)) == Decision::allow, allowed);
+    QCOMPARE(browser.calls, calls);
+    QCOMPARE(opened, external);
+}
+
+void ManUrlTest::decide_withoutModelOrBrowser()
+{
+    auto box = std::make_shared<ManResolverBox>();
+    const ManNavigationDecider decider(box, [](const QUrl &) {});
+    QCOMPARE(decider.decide(QUrl("x-lectorin-man://1/ls")), Decision::allow);
+    QCOMPARE(decider.decide(QUrl("x-lectorin-man://1/ls"), Target::newWindow), Decision::cancel);
+    QCOMPARE(decider.decide(QUrl("x-man-page://ls")), Decision::cancel);
+}
+
+QTEST_GUILESS_MAIN(ManUrlTest)
+#include "tst_manurl.moc"
