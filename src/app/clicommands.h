@@ -13,5 +13,8 @@ int theme(const Arguments &arguments);
 int render(const Arguments &arguments);
 // "export" is a keyword.
 int exportPage(const Arguments &arguments);
+// The full-text index: build or update it, and search it.
+int index(const Arguments &arguments);
+int search(const Arguments &arguments);
 
 } // namespace Lectorin::Cli

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/clicommands.h"
+
+#include "app/climodel.h"
+#include "fulltext/fulltextindex.h"
+#include "fulltext/fulltextindexer.h"
+#include "fulltext/fulltextsearch.h"
+
+#include <cstdio>
+
+namespace Lectorin::Cli {
+namespace {
+
+FullTextIndexer::Options indexOptions(const Arguments &arguments)
+{
+    FullTextIndexer::Options options = FullTextIndexer::defaultOptions();
+    if (const auto path = arguments.option(QStringLiteral("index")))
+        options.indexPath = *path;
+    return options;
+}
+
+// Brings the index in step with the catalogue, as the program does after each load.
+std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments, const QString &indexPath)
+{
+    LoadedModel loaded(arguments);
+    FullTextIndexer::Options options = indexOptions(arguments);
+    options.indexPath = indexPath;
+    const FullTextIndexer::Summary summary
+        = FullTextIndexer::updateBlocking(loaded.model().pages(), options, {});
+    if (!summary.available) {
+        std::fprintf(
+            stderr, "lectorin-cli: no full-text index could be made at %s\n", indexPath.toUtf8().constData());
+        return std::nullopt;
+    }
+    return summary;
+}
+
+} // namespace
+
+int index(const Arguments &arguments)
+{
+    if (!arguments.positional.isEmpty()) {
+        std::fputs("usage: lectorin-cli index [--index FILE]\n", stderr);
+        return 2;
+    }
+    const std::optional<FullTextIndexer::Summary> summary
+        = updatedIndex(arguments, indexOptions(arguments).indexPath);
+    if (!summary)
+        return 1;
+    std::printf("indexed %lld\nupdated %lld\nremoved %lld\nindex-ms %lld\n", qlonglong(summary->indexed),
+        qlonglong(summary->updated), qlonglong(summary->removed), qlonglong(summary->milliseconds));
+    return 0;
+}
+
+int search(const Arguments &arguments)
+{
+    if (arguments.positional.size() != 1) {
+        std::fputs("usage: lectorin-cli search QUERY [--limit N] [--index FILE]\n", stderr);
+        return 2;
+    }
+    bool limitIsNumber = true;
+    const int limit = arguments.option(QStringLiteral("limit"))
+                          .value_or(QString::number(FullTextSearch::kDefaultLimit))
+                          .toInt(&limitIsNumber);
+    if (!limitIsNumber) {
+        std::fputs("lectorin-cli: --limit needs a number\n", stderr);
+        return 2;
+    }
+    const QString indexPath = indexOptions(arguments).indexPath;
+    if (!updatedIndex(arguments, indexPath))
+        return 1;
+    for (const FullTextHit &hit :
+        FullTextSearch::searchBlocking(indexPath, arguments.positional.first(), limit)) {
+        const QString line = hit.id + u'\t' + hit.snippet + u'\n';
+        std::fputs(line.toUtf8().constData(), stdout);
+    }
+    return 0;
+}
+
+} // namespace Lectorin::Cli
