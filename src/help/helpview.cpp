@@ -6,12 +6,14 @@
 #include "help/helppage.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -24,9 +26,10 @@ constexpr int kSlugRole = Qt::UserRole;
 constexpr int kSidebarMinimumWidth = 170;
 constexpr int kSidebarPreferredWidth = 190;
 
-QIcon themedIcon(const QString &name, const QString &fallback)
+// The desktop's icon theme first, then the style's own picture, so the buttons never come out blank.
+QIcon themedIcon(const QString &name, QStyle::StandardPixmap fallback)
 {
-    return QIcon::fromTheme(name, QIcon::fromTheme(fallback));
+    return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
 }
 
 QWidget *missingPagesNotice()
@@ -37,7 +40,7 @@ QWidget *missingPagesNotice()
     layout->addStretch();
 
     auto *icon = new QLabel;
-    icon->setPixmap(themedIcon(QStringLiteral("help-about"), QStringLiteral("dialog-question")).pixmap(48));
+    icon->setPixmap(themedIcon(QStringLiteral("help-about"), QStyle::SP_MessageBoxQuestion).pixmap(48));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
 
@@ -117,7 +120,6 @@ void HelpView::buildSidebar()
         QFont font = header->font(0);
         font.setBold(true);
         header->setFont(0, font);
-        header->setForeground(0, palette().brush(QPalette::PlaceholderText));
         for (const HelpBook::Page &page : chapter.pages) {
             auto *row = new QTreeWidgetItem(header, { page.title });
             row->setData(0, kSlugRole, page.slug);
@@ -140,16 +142,16 @@ QWidget *HelpView::buildWebView()
     toolbar->setMovable(false);
     toolbar->toggleViewAction()->setVisible(false);
 
-    m_backAction = toolbar->addAction(
-        themedIcon(QStringLiteral("go-previous"), QStringLiteral("go-previous-symbolic")), tr("Back"));
+    m_backAction
+        = toolbar->addAction(themedIcon(QStringLiteral("go-previous"), QStyle::SP_ArrowBack), tr("Back"));
     m_backAction->setToolTip(tr("Show the previous page"));
     m_backAction->setShortcuts({ QKeySequence::Back, QKeySequence(QStringLiteral("Ctrl+[")) });
     m_backAction->setEnabled(m_controller->canGoBack());
     connect(m_backAction, &QAction::triggered, m_controller, &HelpController::goBack);
     connect(m_controller, &HelpController::canGoBackChanged, m_backAction, &QAction::setEnabled);
 
-    m_forwardAction = toolbar->addAction(
-        themedIcon(QStringLiteral("go-next"), QStringLiteral("go-next-symbolic")), tr("Forward"));
+    m_forwardAction
+        = toolbar->addAction(themedIcon(QStringLiteral("go-next"), QStyle::SP_ArrowForward), tr("Forward"));
     m_forwardAction->setToolTip(tr("Show the next page"));
     m_forwardAction->setShortcuts({ QKeySequence::Forward, QKeySequence(QStringLiteral("Ctrl+]")) });
     m_forwardAction->setEnabled(m_controller->canGoForward());
