@@ -34,19 +34,21 @@ int scan(const Arguments &arguments)
         = directoriesFrom(arguments, QStringLiteral("manpath"), SearchPaths::manualDirectories);
     QElapsedTimer timer;
     timer.start();
-    const ManIndex::Data data = ManIndex::scan(manualDirectories);
+    const Catalogue catalogue = ManIndex::scan(manualDirectories);
     const double scanMilliseconds = timer.nsecsElapsed() / 1e6;
 
     const QStringList commandDirectories
         = directoriesFrom(arguments, QStringLiteral("path"), SearchPaths::commandDirectories);
-    const QList<QString> names = data.byName.keys();
-    const QList<ManPage> helpPages
-        = ManIndex::scanCommands(commandDirectories, QSet<QString>(names.cbegin(), names.cend()));
+    QSet<QString> knownNames;
+    for (const ManPage &page : catalogue.pages())
+        knownNames.insert(page.name);
+    const QList<ManPage> helpPages = ManIndex::scanCommands(commandDirectories, knownNames);
 
-    std::printf("pages %lld\nhelp-pages %lld\nnames %lld\nscan-ms %.1f\n", qlonglong(data.pages.size()),
-        qlonglong(helpPages.size()), qlonglong(data.byName.size()), scanMilliseconds);
+    std::printf("pages %lld\nhelp-pages %lld\nnames %lld\nscan-ms %.1f\n",
+        qlonglong(catalogue.pages().size()), qlonglong(helpPages.size()), qlonglong(catalogue.nameCount()),
+        scanMilliseconds);
     if (arguments.hasFlag(QStringLiteral("ids"))) {
-        for (const ManPage &page : data.pages)
+        for (const ManPage &page : catalogue.pages())
             printLine(page.id());
         for (const ManPage &page : helpPages)
             printLine(page.id());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/appmodel.h"
 
+#include "catalogue/manindex.h"
 #include "catalogue/searchpaths.h"
 #include "catalogue/settingsvalues.h"
 
@@ -80,21 +81,17 @@ QFuture<void> AppModel::loadIndex()
         [discover = m_discovery.manualDirectories] { return ManIndex::scan(discover()); })
         .withPriority(kUserInitiatedPriority)
         .spawn()
-        .then(this, [this](ManIndex::Data data) { publishCatalogue(std::move(data)); });
+        .then(this, [this](Catalogue manualPages) { publishCatalogue(std::move(manualPages)); });
 }
 
-void AppModel::publishCatalogue(ManIndex::Data data)
+void AppModel::publishCatalogue(Catalogue manualPages)
 {
-    const QList<QString> names = data.byName.keys();
-    QSet<QString> knownNames(names.cbegin(), names.cend());
-
+    QSet<QString> knownNames;
+    knownNames.reserve(manualPages.nameCount());
+    for (const ManPage &page : manualPages.pages())
+        knownNames.insert(page.name);
     // The previous help pages stay reachable until the new command scan replaces them.
-    mergeHelpPages(m_helpPages, data.byID, data.byName);
-    if (data.pages != m_pages) {
-        m_pages = std::move(data.pages);
-        Q_EMIT pagesChanged();
-    }
-    setLookups(std::move(data.byID), std::move(data.byName));
+    setCatalogue(manualPages.withHelpPages(m_catalogue.helpPages()));
     Q_EMIT indexLoaded();
     QMetaObject::invokeMethod(
         this, [this, knownNames = std::move(knownNames)] { refreshHelpPages(knownNames); },
@@ -113,50 +110,24 @@ void AppModel::refreshHelpPages(const QSet<QString> &knownNames)
 
 void AppModel::publishHelpPages(QList<ManPage> helpPages)
 {
-    QSet<QString> newIDs;
-    for (const ManPage &page : std::as_const(helpPages))
-        newIDs.insert(page.id());
-
-    QHash<QString, ManPage> byID = m_pagesByID;
-    QHash<QString, QList<ManPage>> byName = m_pagesByName;
-    for (const ManPage &old : std::as_const(m_helpPages)) {
-        if (newIDs.contains(old.id()))
-            continue;
-        byID.remove(old.id());
-        const auto named = byName.constFind(old.name);
-        if (named != byName.cend() && named->constFirst().isHelpPage())
-            byName.remove(old.name);
-    }
-    mergeHelpPages(helpPages, byID, byName);
-    if (helpPages != m_helpPages) {
-        m_helpPages = std::move(helpPages);
-        Q_EMIT helpPagesChanged();
-    }
-    setLookups(std::move(byID), std::move(byName));
+    setCatalogue(m_catalogue.withHelpPages(std::move(helpPages)));
     Q_EMIT helpPagesLoaded();
 }
 
-void AppModel::mergeHelpPages(const QList<ManPage> &helpPages, QHash<QString, ManPage> &byID,
-    QHash<QString, QList<ManPage>> &byName) const
+void AppModel::setCatalogue(Catalogue catalogue)
 {
-    for (const ManPage &page : helpPages) {
-        const QString id = page.id();
-        if (!byID.contains(id))
-            byID.insert(id, page);
-        if (!byName.contains(page.name))
-            byName.insert(page.name, QList<ManPage> { page });
+    const bool pagesDiffer = catalogue.pages() != m_catalogue.pages();
+    const bool helpPagesDiffer = catalogue.helpPages() != m_catalogue.helpPages();
+    if (!pagesDiffer && !helpPagesDiffer)
+        return;
+    m_catalogue = std::move(catalogue);
+    if (pagesDiffer) {
+        m_pagesSearchIndex = SearchIndex(m_catalogue.pages());
+        Q_EMIT pagesChanged();
     }
-}
-
-void AppModel::setLookups(QHash<QString, ManPage> byID, QHash<QString, QList<ManPage>> byName)
-{
-    if (byID != m_pagesByID) {
-        m_pagesByID = std::move(byID);
-        Q_EMIT pagesByIDChanged();
-    }
-    if (byName != m_pagesByName) {
-        m_pagesByName = std::move(byName);
-        Q_EMIT pagesByNameChanged();
+    if (helpPagesDiffer) {
+        m_helpPagesSearchIndex = SearchIndex(m_catalogue.helpPages());
+        Q_EMIT helpPagesChanged();
     }
 }
 
@@ -178,29 +149,24 @@ void AppModel::setRefreshingIndex(bool refreshing)
 
 std::optional<ManPage> AppModel::resolvePage(const QString &name, const std::optional<QString> &section) const
 {
+    const ManPage *found = nullptr;
     if (section) {
-        const auto exact = m_pagesByID.constFind(*section + u'/' + name);
-        if (exact != m_pagesByID.cend())
-            return *exact;
+        found = m_catalogue.page(QString(*section + u'/' + name));
+        if (!found)
+            found = m_catalogue.pageWithSectionPrefix(name, *section);
     }
-    const auto named = m_pagesByName.constFind(name);
-    if (named == m_pagesByName.cend() || named->isEmpty())
+    if (!found)
+        found = m_catalogue.preferredPage(name);
+    if (!found)
         return std::nullopt;
-    if (section) {
-        for (const ManPage &candidate : *named) {
-            if (candidate.section.startsWith(*section))
-                return candidate;
-        }
-    }
-    return named->constFirst();
+    return *found;
 }
 
 std::optional<ManPage> AppModel::page(const QString &id) const
 {
-    const auto found = m_pagesByID.constFind(id);
-    if (found == m_pagesByID.cend())
-        return std::nullopt;
-    return *found;
+    if (const ManPage *found = m_catalogue.page(id))
+        return *found;
+    return std::nullopt;
 }
 
 void AppModel::recordVisit(const QString &id, bool promote)

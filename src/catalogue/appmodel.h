@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "catalogue/manindex.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/manpage.h"
+#include "catalogue/searchindex.h"
 
 #include <QFuture>
 #include <QHash>
@@ -52,11 +53,14 @@ public:
         QSettings *settings, Discovery discovery = systemDiscovery(), QObject *parent = nullptr);
 
     IndexState indexState() const { return m_indexState; }
-    const QList<ManPage> &pages() const { return m_pages; }
-    const QHash<QString, ManPage> &pagesByID() const { return m_pagesByID; }
-    const QHash<QString, QList<ManPage>> &pagesByName() const { return m_pagesByName; }
-    const QList<ManPage> &helpPages() const { return m_helpPages; }
+    // Manual pages in catalogue order, and the help pages by name; their lookups are the catalogue's.
+    const Catalogue &catalogue() const { return m_catalogue; }
+    const QList<ManPage> &pages() const { return m_catalogue.pages(); }
+    const QList<ManPage> &helpPages() const { return m_catalogue.helpPages(); }
     const QStringList &history() const { return m_history; }
+    // Filter indexes over `pages` and `helpPages`, rebuilt whenever those change.
+    const SearchIndex &pagesSearchIndex() const { return m_pagesSearchIndex; }
+    const SearchIndex &helpPagesSearchIndex() const { return m_helpPagesSearchIndex; }
     double fontScale() const { return m_fontScale; }
     bool isRefreshingIndex() const { return m_isRefreshingIndex; }
     bool indexLoadStarted() const { return m_indexLoadStarted; }
@@ -71,16 +75,19 @@ public:
     void refreshIndex();
 
     std::optional<ManPage> resolvePage(const QString &name, const std::optional<QString> &section) const;
+    // The manual or help page of an identifier.
     std::optional<ManPage> page(const QString &id) const;
+    // The pages of an exact name, preferred section first; empty when the name is unknown.
+    QList<ManPage> pagesNamed(const QString &name) const { return m_catalogue.pagesNamed(name); }
 
     void recordVisit(const QString &id, bool promote);
     void clearHistory();
 
 Q_SIGNALS:
     void indexStateChanged(Lectorin::AppModel::IndexState state);
+    // The manual pages changed (and with them the lookups).
     void pagesChanged();
-    void pagesByIDChanged();
-    void pagesByNameChanged();
+    // The help pages changed (and with them the lookups).
     void helpPagesChanged();
     void historyChanged(const QStringList &history);
     void fontScaleChanged(double scale);
@@ -93,12 +100,10 @@ Q_SIGNALS:
 
 private:
     QFuture<void> loadIndex();
-    void publishCatalogue(ManIndex::Data data);
+    void publishCatalogue(Catalogue manualPages);
     void refreshHelpPages(const QSet<QString> &knownNames);
     void publishHelpPages(QList<ManPage> helpPages);
-    void mergeHelpPages(const QList<ManPage> &helpPages, QHash<QString, ManPage> &byID,
-        QHash<QString, QList<ManPage>> &byName) const;
-    void setLookups(QHash<QString, ManPage> byID, QHash<QString, QList<ManPage>> byName);
+    void setCatalogue(Catalogue catalogue);
     void setIndexState(IndexState state);
     void setRefreshingIndex(bool refreshing);
     void setHistory(QStringList history);
@@ -106,10 +111,9 @@ private:
     QSettings *m_settings;
     Discovery m_discovery;
     IndexState m_indexState = IndexState::loading;
-    QList<ManPage> m_pages;
-    QHash<QString, ManPage> m_pagesByID;
-    QHash<QString, QList<ManPage>> m_pagesByName;
-    QList<ManPage> m_helpPages;
+    Catalogue m_catalogue;
+    SearchIndex m_pagesSearchIndex;
+    SearchIndex m_helpPagesSearchIndex;
     QStringList m_history;
     double m_fontScale = 1.0;
     bool m_isRefreshingIndex = false;

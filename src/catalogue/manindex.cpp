@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/manindex.h"
 
-#include "catalogue/collation.h"
+#include "catalogue/directorylisting.h"
 
 #include <QFile>
 
@@ -10,35 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <memory>
-#include <numeric>
-#include <tuple>
 
 namespace Lectorin::ManIndex {
 namespace {
-
-struct DirectoryCloser
-{
-    void operator()(DIR *directory) const { closedir(directory); }
-};
-using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
-
-// Calls `visit(fileName)` for every entry but "." and "..", in listing order; false when `path` can't be
-// listed.
-template<typename Visitor>
-bool forEachEntry(const QString &path, Visitor &&visit)
-{
-    const DirectoryHandle directory(opendir(QFile::encodeName(path).constData()));
-    if (!directory)
-        return false;
-    while (const dirent *entry = readdir(directory.get())) {
-        const char *name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        visit(QFile::decodeName(name));
-    }
-    return true;
-}
 
 QString joined(const QString &directory, const QString &name)
 {
@@ -74,16 +48,63 @@ bool isExecutableFile(const QString &path)
     return access(encoded.constData(), X_OK) == 0;
 }
 
-void assignDisplayNames(QHash<QString, ManPage> &byID)
+// Sections repeat across thousands of files; sharing one string per distinct section saves an allocation
+// each.
+class SectionStrings
 {
-    QHash<QString, int> nameCounts;
-    nameCounts.reserve(byID.size());
-    for (const ManPage &page : std::as_const(byID))
-        ++nameCounts[page.name];
-    for (ManPage &page : byID) {
-        if (nameCounts.value(page.name) >= 2)
-            page.displayName = page.name + u'(' + page.section + u')';
+public:
+    template<typename Text>
+    const QString &intern(Text section)
+    {
+        for (const QString &known : std::as_const(m_known)) {
+            if (known == section)
+                return known;
+        }
+        m_known.append(QString(section));
+        return m_known.constLast();
     }
+
+private:
+    QList<QString> m_known;
+};
+
+bool isAsciiBytes(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// Adds the page a file name describes. ASCII names, nearly all of them, are parsed on their bytes; others go
+// through the general rule.
+void addPage(
+    QList<ManPage> &pages, SectionStrings &sections, const QString &subdirectory, QByteArrayView fileName)
+{
+    QString name;
+    const QString *section = nullptr;
+    QString path = subdirectory;
+    if (isAsciiBytes(fileName)) {
+        QByteArrayView stem = fileName;
+        if (stem.endsWith(".gz"))
+            stem.chop(3);
+        const qsizetype dot = stem.lastIndexOf('.');
+        if (dot <= 0 || dot == stem.size() - 1)
+            return;
+        const char first = stem.at(dot + 1);
+        if (!(first >= '0' && first <= '9') && first != 'n' && first != 'l')
+            return;
+        name = QString::fromLatin1(stem.first(dot));
+        section = &sections.intern(QLatin1StringView(stem.sliced(dot + 1)));
+        path.append(QLatin1StringView(fileName));
+    } else {
+        const QString decoded = QFile::decodeName(fileName.data());
+        std::optional<PageFileName> parsed = parsePageFileName(decoded);
+        if (!parsed)
+            return;
+        name = std::move(parsed->name);
+        section = &sections.intern(parsed->section);
+        path.append(decoded);
+    }
+    const QString lowercased = lowercasedPageName(name);
+    pages.append(ManPage { name, *section, std::move(path), name, lowercased });
 }
 
 } // namespace
@@ -101,68 +122,28 @@ std::optional<PageFileName> parsePageFileName(QStringView fileName)
     return PageFileName { fileName.left(dot).toString(), section.toString() };
 }
 
-void sortInCatalogueOrder(QList<ManPage> &pages)
+Catalogue scan(const QStringList &roots)
 {
-    const QCollator nameCollator = Collation::caseInsensitive();
-    const QCollator sectionCollator = Collation::standard();
-    QList<QCollatorSortKey> nameKeys;
-    nameKeys.reserve(pages.size());
-    for (const ManPage &page : std::as_const(pages))
-        nameKeys.append(nameCollator.sortKey(page.name));
-    QList<qsizetype> order(pages.size());
-    std::iota(order.begin(), order.end(), 0);
-    // Equal names are rare, so the section collator and the final code-point tie-break seldom run.
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        if (const int byName = nameKeys.at(a).compare(nameKeys.at(b)); byName != 0)
-            return byName < 0;
-        if (const int bySection = sectionCollator.compare(pages.at(a).section, pages.at(b).section);
-            bySection != 0)
-            return bySection < 0;
-        return std::tie(pages.at(a).name, pages.at(a).section)
-            < std::tie(pages.at(b).name, pages.at(b).section);
-    });
-    QList<ManPage> sorted;
-    sorted.reserve(pages.size());
-    for (qsizetype index : std::as_const(order))
-        sorted.append(std::move(pages[index]));
-    pages = std::move(sorted);
-}
-
-Data scan(const QStringList &roots)
-{
-    Data data;
+    QList<ManPage> pages;
+    SectionStrings sections;
     for (const QString &root : roots) {
-        forEachEntry(root, [&](const QString &subdirectoryName) {
-            if (!subdirectoryName.startsWith(u"man"))
+        const QByteArray encodedRoot = QFile::encodeName(root);
+        DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
+            if (!subdirectoryName.startsWith("man"))
                 return;
-            const QString subdirectory = joined(root, subdirectoryName);
-            forEachEntry(subdirectory, [&](const QString &fileName) {
-                std::optional<PageFileName> parsed = parsePageFileName(fileName);
-                if (!parsed)
-                    return;
-                QString id = parsed->section + u'/' + parsed->name;
-                if (data.byID.contains(id))
-                    return;
-                const QString lowercased = lowercasedPageName(parsed->name);
-                data.byID.insert(std::move(id),
-                    ManPage { parsed->name, parsed->section, joined(subdirectory, fileName), parsed->name,
-                        lowercased });
-            });
+            const QByteArray encodedSubdirectory = DirectoryListing::joined(encodedRoot, subdirectoryName);
+            const QString subdirectory = QFile::decodeName(encodedSubdirectory) + u'/';
+            DirectoryListing::forEachEntry(encodedSubdirectory,
+                [&](QByteArrayView fileName) { addPage(pages, sections, subdirectory, fileName); });
         });
     }
-    assignDisplayNames(data.byID);
-
-    data.pages = data.byID.values();
-    sortInCatalogueOrder(data.pages);
-    data.byName.reserve(data.pages.size());
-    for (const ManPage &page : std::as_const(data.pages))
-        data.byName[page.name].append(page);
-    for (QList<ManPage> &pagesOfName : data.byName) {
-        if (pagesOfName.size() > 1)
-            std::stable_sort(pagesOfName.begin(), pagesOfName.end(),
-                [](const ManPage &a, const ManPage &b) { return isSectionPreferred(a.section, b.section); });
-    }
-    return data;
+    // Sorting keeps discovery order among equals, so copies of one identifier end up side by side with the
+    // first one found in front; only that one stays.
+    sortInCatalogueOrder(pages);
+    const auto sameIdentifier
+        = [](const ManPage &a, const ManPage &b) { return a.section == b.section && a.name == b.name; };
+    pages.erase(std::unique(pages.begin(), pages.end(), sameIdentifier), pages.end());
+    return Catalogue(std::move(pages));
 }
 
 QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> &knownNames)
@@ -170,7 +151,8 @@ QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> 
     QSet<QString> taken;
     QList<ManPage> helpPages;
     for (const QString &directory : directories) {
-        forEachEntry(directory, [&](const QString &fileName) {
+        DirectoryListing::forEachEntry(QFile::encodeName(directory), [&](QByteArrayView rawName) {
+            const QString fileName = QFile::decodeName(rawName.data());
             if (fileName.startsWith(u'.') || knownNames.contains(fileName) || taken.contains(fileName))
                 return;
             const QString path = joined(directory, fileName);

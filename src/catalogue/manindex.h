@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "catalogue/catalogue.h"
 #include "catalogue/manpage.h"
 
-#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -11,16 +11,6 @@
 #include <optional>
 
 namespace Lectorin::ManIndex {
-
-// The catalogue a scan of the manual path produces.
-struct Data
-{
-    QList<ManPage> pages; // catalogue order
-    QHash<QString, ManPage> byID; // identifier -> page
-    QHash<QString, QList<ManPage>> byName; // exact name -> its pages, preferred section first
-
-    bool operator==(const Data &) const = default;
-};
 
 // Name and section of a page file name ("ls.1.gz" -> ls, 1), or nothing when the name is not a page's.
 struct PageFileName
@@ -33,12 +23,13 @@ std::optional<PageFileName> parsePageFileName(QStringView fileName);
 
 // Reads the "man*" subdirectories of every root, in order; the first file found for an identifier wins.
 // Reads directory listings only. Never fails: unreadable folders are skipped.
-Data scan(const QStringList &roots);
+Catalogue scan(const QStringList &roots);
 
 // Help pages for the executables on `directories` whose names have no manual page, sorted by name.
 QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> &knownNames);
 
-// Puts pages in catalogue order: by name case-insensitively, equal names by section, numbers by value.
+// Puts pages in catalogue order: by name case-insensitively, equal names by section, numbers by value;
+// pages that compare equal keep their relative order.
 void sortInCatalogueOrder(QList<ManPage> &pages);
 
 } // namespace Lectorin::ManIndex

@@ -3,6 +3,7 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <array>
 
 namespace Lectorin {
@@ -47,6 +48,12 @@ size_t qHash(const ManPage &page, size_t seed) noexcept
 
 QString lowercasedPageName(const QString &name)
 {
+    if (isAscii(name)) {
+        // Most names are already lower case; then the name's own string is shared, not copied.
+        const bool hasUpper
+            = std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
+        return hasUpper ? name.toLower() : name;
+    }
     // Composed form, so that a query typed as precomposed characters finds decomposed names and back.
     return name.toLower().normalized(QString::NormalizationForm_C);
 }

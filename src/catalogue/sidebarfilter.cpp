@@ -2,33 +2,12 @@
 #include "catalogue/sidebarfilter.h"
 
 #include "catalogue/appmodel.h"
+#include "catalogue/searchindex.h"
 
 #include <algorithm>
 
 namespace Lectorin::SidebarFilter {
 namespace {
-
-bool isAscii(QStringView text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-int tierOf(QStringView lowercasedName, QStringView query, qsizetype offset)
-{
-    if (offset == 0)
-        return lowercasedName.size() == query.size() ? 0 : 1;
-    const QChar before = lowercasedName.at(offset - 1);
-    return before == u'-' || before == u'_' || before == u'.' ? 2 : 3;
-}
-
-// Sort key: tier, position and length in the high bits, the page's place in its list in the low 32, so a
-// plain integer sort gives the whole order. Position and length saturate far beyond any real page name.
-quint64 sortKey(int tier, qsizetype position, qsizetype length, qsizetype index)
-{
-    constexpr qsizetype kFieldLimit = (1 << 15) - 1;
-    return quint64(tier) << 62 | quint64(std::min(position, kFieldLimit)) << 47
-        | quint64(std::min(length, kFieldLimit)) << 32 | quint64(index);
-}
 
 Rows pageRows(const QList<ManPage> &source, std::optional<QList<qsizetype>> indices)
 {
@@ -61,28 +40,7 @@ QString normalizedQuery(const QString &filter)
 
 QList<qsizetype> rankMatches(const QList<ManPage> &pages, const QString &query)
 {
-    QList<quint64> keys;
-    const QStringView needle(query);
-    const bool asciiQuery = isAscii(needle);
-    for (qsizetype index = 0; index < pages.size(); ++index) {
-        const QStringView name(pages.at(index).lowercasedName);
-        const qsizetype offset = name.indexOf(needle);
-        if (offset < 0)
-            continue;
-        const int tier = tierOf(name, needle, offset);
-        const QStringView exactName(pages.at(index).name);
-        if (asciiQuery && isAscii(exactName)) {
-            keys.append(sortKey(tier, offset, exactName.size(), index));
-            continue;
-        }
-        keys.append(sortKey(tier, graphemeCount(name.left(offset)), graphemeCount(exactName), index));
-    }
-    std::sort(keys.begin(), keys.end());
-    QList<qsizetype> order;
-    order.reserve(keys.size());
-    for (quint64 key : std::as_const(keys))
-        order.append(qsizetype(key & 0xffffffffu));
-    return order;
+    return SearchIndex(pages).rankMatches(pages, query);
 }
 
 qsizetype Rows::count() const
@@ -120,8 +78,8 @@ Sections sections(const AppModel &model, const QString &filter, bool showsComman
                                                   : pageRows(model.pages(), std::nullopt);
         return result;
     }
-    QList<qsizetype> commandMatches = rankMatches(model.pages(), query);
-    QList<qsizetype> helpMatches = rankMatches(model.helpPages(), query);
+    QList<qsizetype> commandMatches = model.pagesSearchIndex().rankMatches(model.pages(), query);
+    QList<qsizetype> helpMatches = model.helpPagesSearchIndex().rankMatches(model.helpPages(), query);
     if (!helpMatches.isEmpty())
         result.commandHelp = pageRows(model.helpPages(), std::move(helpMatches));
     if (!commandMatches.isEmpty())

@@ -16,10 +16,8 @@ namespace Lectorin::SidebarFilter {
 // The filter with spaces and tabs trimmed, lower-cased; empty means no filter applies.
 QString normalizedQuery(const QString &filter);
 
-// Positions in `pages` of the pages whose lower-cased name contains `query`, best match first: exact name,
-// then name prefix, then a match after "-", "_" or ".", then any other; within a tier by position, name
-// length, and the list's own order (catalogue order is already by name, then section). `query` must be
-// normalised and not empty.
+// Positions in `pages` of the pages whose lower-cased name contains `query`, best match first (see
+// SearchIndex, which the model keeps for its lists; this builds one for the call).
 QList<qsizetype> rankMatches(const QList<ManPage> &pages, const QString &query);
 
 // What one section of the catalogue list shows.

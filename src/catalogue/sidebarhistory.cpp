@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/sidebarhistory.h"
 
-#include "catalogue/manpage.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/settingsvalues.h"
 
 #include <QSettings>
@@ -48,10 +48,10 @@ QStringList displayedHistory(const QStringList &history, qint64 historyLimit)
     return history.mid(0, clampedHistoryLimit(historyLimit));
 }
 
-RowLabel rowLabel(const QString &id, const QHash<QString, ManPage> &pagesByID)
+RowLabel rowLabel(const QString &id, const Catalogue &catalogue)
 {
-    const auto found = pagesByID.constFind(id);
-    if (found == pagesByID.cend()) {
+    const ManPage *found = catalogue.page(id);
+    if (!found) {
         const qsizetype slash = id.indexOf(u'/');
         return { slash < 0 ? id : id.mid(slash + 1), RowLabel::Style::missing };
     }

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
 class QSettings;
 
 namespace Lectorin {
-struct ManPage;
+class Catalogue;
 }
 
 // The sidebar's history pane: which entries it shows, how they are labelled, and how tall it is.
@@ -45,7 +44,7 @@ struct RowLabel
 };
 inline const QString kHelpSuffix = QStringLiteral("--help");
 
-RowLabel rowLabel(const QString &id, const QHash<QString, ManPage> &pagesByID);
+RowLabel rowLabel(const QString &id, const Catalogue &catalogue);
 
 double largestPaneHeight(double sidebarHeight);
 double laidOutPaneHeight(double storedHeight, double sidebarHeight);

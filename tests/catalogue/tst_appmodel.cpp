@@ -166,7 +166,7 @@ void AppModelTest::helpPages_appearAfterCommandScanAndLeaveAfterRescan()
     QCOMPARE(idsOf(model->helpPages()), QStringList({ "help/bar", "help/foo" }));
     QCOMPARE(model->resolvePage("foo", std::nullopt)->id(), QStringLiteral("help/foo"));
     QCOMPARE(model->resolvePage("ls", std::nullopt)->id(), QStringLiteral("1/ls"));
-    QVERIFY(model->pagesByID().contains("help/bar"));
+    QVERIFY(model->page("help/bar"));
     QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls" })); // help pages are not catalogue pages
 
     // "foo" disappears from the path; "bar" gains a manual page.
@@ -182,10 +182,10 @@ void AppModelTest::helpPages_appearAfterCommandScanAndLeaveAfterRescan()
     QTRY_COMPARE_WITH_TIMEOUT(helpLoaded.size(), 2, 10000);
     QCOMPARE(fooWhenCatalogueArrived, QStringLiteral("help/foo"));
     QVERIFY(!model->resolvePage("foo", std::nullopt));
-    QVERIFY(!model->pagesByID().contains("help/foo"));
-    QVERIFY(!model->pagesByName().contains("foo"));
+    QVERIFY(!model->page("help/foo"));
+    QVERIFY(model->pagesNamed("foo").isEmpty());
     QCOMPARE(model->resolvePage("bar", std::nullopt)->id(), QStringLiteral("1/bar"));
-    QVERIFY(!model->pagesByID().contains("help/bar"));
+    QVERIFY(!model->page("help/bar"));
     QVERIFY(model->helpPages().isEmpty());
 }
 

@@ -131,13 +131,13 @@ void ManIndexTest::scan_readsManSubdirectoriesOfEveryRoot()
     writeFile(b + "/mann/Tcl.n");
     writeFile(b + "/man1/.hidden.1");
 
-    const ManIndex::Data data = ManIndex::scan({ a, root.filePath("missing"), b + "/" });
-    QCOMPARE(idsOf(data.pages), QStringList({ "1/.hidden", "3pm/File::Spec", "1/ls", "8/odd", "n/Tcl" }));
-    QCOMPARE(data.byID.value("1/ls").path, a + "/man1/ls.1.gz");
-    QCOMPARE(data.byID.value("n/Tcl").path, b + "/mann/Tcl.n");
-    QCOMPARE(data.byID.value("3pm/File::Spec").lowercasedName, QStringLiteral("file::spec"));
-    QCOMPARE(data.byID.size(), 5);
-    QCOMPARE(data.byName.size(), 5);
+    const Catalogue catalogue = ManIndex::scan({ a, root.filePath("missing"), b + "/" });
+    QCOMPARE(
+        idsOf(catalogue.pages()), QStringList({ "1/.hidden", "3pm/File::Spec", "1/ls", "8/odd", "n/Tcl" }));
+    QCOMPARE(catalogue.page(u"1/ls")->path, a + "/man1/ls.1.gz");
+    QCOMPARE(catalogue.page(u"n/Tcl")->path, b + "/mann/Tcl.n");
+    QCOMPARE(catalogue.page(u"3pm/File::Spec")->lowercasedName, QStringLiteral("file::spec"));
+    QCOMPARE(catalogue.nameCount(), 5);
 }
 
 void ManIndexTest::scan_displayNamesAndPreferredSections()
@@ -147,28 +147,30 @@ void ManIndexTest::scan_displayNamesAndPreferredSections()
     for (const char *file : { "man1/printf.1", "man3/printf.3", "man3/Foo.3", "man3/Foo.3pm", "mann/tk.n",
              "man1/tk.1", "manl/pl.l", "man9/pl.9", "man1/uniq.1", "man1/Printf.1" })
         writeFile(r + "/" + file);
-    const ManIndex::Data data = ManIndex::scan({ r });
+    const Catalogue catalogue = ManIndex::scan({ r });
 
-    QCOMPARE(data.byID.value("1/printf").displayName, QStringLiteral("printf(1)"));
-    QCOMPARE(data.byID.value("3/printf").displayName, QStringLiteral("printf(3)"));
-    QCOMPARE(data.byID.value("1/Printf").displayName, QStringLiteral("Printf")); // names are case-sensitive
-    QCOMPARE(data.byID.value("1/uniq").displayName, QStringLiteral("uniq"));
-    QCOMPARE(idsOf(data.byName.value("printf")), QStringList({ "1/printf", "3/printf" }));
-    QCOMPARE(idsOf(data.byName.value("Foo")), QStringList({ "3/Foo", "3pm/Foo" }));
-    QCOMPARE(idsOf(data.byName.value("tk")), QStringList({ "1/tk", "n/tk" }));
-    QCOMPARE(idsOf(data.byName.value("pl")), QStringList({ "9/pl", "l/pl" }));
+    QCOMPARE(catalogue.page(u"1/printf")->displayName, QStringLiteral("printf(1)"));
+    QCOMPARE(catalogue.page(u"3/printf")->displayName, QStringLiteral("printf(3)"));
+    QCOMPARE(catalogue.page(u"1/Printf")->displayName, QStringLiteral("Printf")); // names are case-sensitive
+    QCOMPARE(catalogue.page(u"1/uniq")->displayName, QStringLiteral("uniq"));
+    QCOMPARE(idsOf(catalogue.pagesNamed(u"printf")), QStringList({ "1/printf", "3/printf" }));
+    QCOMPARE(idsOf(catalogue.pagesNamed(u"Foo")), QStringList({ "3/Foo", "3pm/Foo" }));
+    QCOMPARE(idsOf(catalogue.pagesNamed(u"tk")), QStringList({ "1/tk", "n/tk" }));
+    QCOMPARE(idsOf(catalogue.pagesNamed(u"pl")), QStringList({ "9/pl", "l/pl" }));
+    QCOMPARE(catalogue.preferredPage(u"pl")->id(), QStringLiteral("9/pl"));
+    QCOMPARE(catalogue.pageWithSectionPrefix(u"Foo", u"3p")->id(), QStringLiteral("3pm/Foo"));
+    QVERIFY(!catalogue.page(u"2/printf"));
+    QVERIFY(!catalogue.page(u"printf"));
 
-    // The three collections hold the same records.
-    QCOMPARE(data.pages.size(), data.byID.size());
+    // Every listed page is found under its identifier and among the pages of its name, as the same record.
     qsizetype grouped = 0;
-    for (const QList<ManPage> &pages : data.byName) {
-        grouped += pages.size();
-        for (const ManPage &page : pages)
-            QCOMPARE(data.byID.value(page.id()), page);
+    for (const ManPage &page : catalogue.pages()) {
+        QCOMPARE(*catalogue.page(page.id()), page);
+        QVERIFY(catalogue.pagesNamed(page.name).contains(page));
+        if (catalogue.preferredPage(page.name) == catalogue.page(page.id()))
+            grouped += catalogue.pagesNamed(page.name).size();
     }
-    QCOMPARE(grouped, data.pages.size());
-    for (const ManPage &page : data.pages)
-        QCOMPARE(data.byID.value(page.id()), page);
+    QCOMPARE(grouped, catalogue.pages().size());
 }
 
 void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
@@ -177,10 +179,13 @@ void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
     const QString first = root.filePath("first"), second = root.filePath("second");
     writeFile(first + "/man1/tool.1");
     writeFile(second + "/man1/tool.1.gz");
-    const ManIndex::Data data = ManIndex::scan({ first, second });
-    QCOMPARE(data.pages.size(), 1);
-    QCOMPARE(data.pages.first().path, first + "/man1/tool.1");
-    QCOMPARE(data.pages.first().displayName, QStringLiteral("tool"));
+    writeFile(first + "/man1/both.1");
+    writeFile(first + "/man1/both.1.gz"); // one directory, two files of one identifier
+    const Catalogue catalogue = ManIndex::scan({ first, second });
+    QCOMPARE(idsOf(catalogue.pages()), QStringList({ "1/both", "1/tool" }));
+    QCOMPARE(catalogue.page(u"1/tool")->path, first + "/man1/tool.1");
+    QCOMPARE(catalogue.page(u"1/tool")->displayName, QStringLiteral("tool"));
+    QVERIFY(catalogue.page(u"1/both")->path.startsWith(first + "/man1/both.1"));
 }
 
 void ManIndexTest::scan_unreadableOrMissingRootsGiveEmptyCatalogue()
@@ -189,15 +194,15 @@ void ManIndexTest::scan_unreadableOrMissingRootsGiveEmptyCatalogue()
     writeFile(root.filePath("locked/man1/ls.1"));
     QFile::setPermissions(root.filePath("locked"), {});
     const bool permissionsApply = geteuid() != 0; // root reads through any permission
-    const ManIndex::Data data = ManIndex::scan({ root.filePath("nowhere"), root.filePath("locked") });
+    const Catalogue catalogue = ManIndex::scan({ root.filePath("nowhere"), root.filePath("locked") });
     if (permissionsApply)
-        QVERIFY(data.pages.isEmpty());
+        QVERIFY(catalogue.pages().isEmpty());
     QFile::setPermissions(root.filePath("locked"), kExecutable);
 
     writeFile(root.filePath("plainfile"));
-    QCOMPARE(ManIndex::scan({ root.filePath("plainfile") }), ManIndex::Data());
-    QCOMPARE(ManIndex::scan({}), ManIndex::Data());
-    QCOMPARE(ManIndex::scan({ root.filePath("nowhere") }), ManIndex::Data());
+    QCOMPARE(ManIndex::scan({ root.filePath("plainfile") }), Catalogue());
+    QCOMPARE(ManIndex::scan({}), Catalogue());
+    QCOMPARE(ManIndex::scan({ root.filePath("nowhere") }), Catalogue());
 }
 
 void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/appmodel.h"
+#include "catalogue/manindex.h"
 #include "catalogue/sidebarfilter.h"
 #include "catalogue/sidebarhistory.h"
 
@@ -148,10 +149,10 @@ void SidebarTest::history_windowLabelsAndStoredSettings()
     QCOMPARE(SidebarHistory::displayedHistory(history, 500).size(), 100);
     QCOMPARE(SidebarHistory::displayedHistory(history.mid(0, 2), 30).size(), 2);
 
-    const QHash<QString, ManPage> byID {
-        { "3/printf", { "printf", "3", "/m/printf.3", "printf(3)", "printf" } },
-        { "help/brew", { "brew", "help", "/bin/brew", "brew", "brew" } },
-    };
+    const Catalogue byID = Catalogue(
+        { { "printf", "3", "/m/printf.3", "printf", "printf" },
+            { "printf", "1", "/m/printf.1", "printf",
+                "printf" } }).withHelpPages({ { "brew", "help", "/bin/brew", "brew", "brew" } });
     using Style = SidebarHistory::RowLabel::Style;
     QCOMPARE(SidebarHistory::rowLabel("3/printf", byID),
         (SidebarHistory::RowLabel { "printf(3)", Style::manualPage }));

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Catalogue costs over a synthetic 100,000-page manual tree, with the bare directory walk as the floor.
+#include "synthetictree.h"
+
+#include "catalogue/appmodel.h"
+#include "catalogue/manindex.h"
+#include "catalogue/sidebarfilter.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <dirent.h>
+
+#include <memory>
+
+using namespace Lectorin;
+
+namespace {
+
+constexpr int kPageCount = 100000;
+
+SyntheticTree &tree()
+{
+    static SyntheticTree instance(kPageCount);
+    return instance;
+}
+
+// The model loaded over the tree once, as the program loads it.
+AppModel &loadedModel()
+{
+    static QTemporaryDir settingsFolder;
+    static QSettings settings(settingsFolder.filePath(QStringLiteral("bench.ini")), QSettings::IniFormat);
+    static std::unique_ptr<AppModel> model = [] {
+        auto loaded = std::make_unique<AppModel>(&settings,
+            AppModel::Discovery {
+                [] { return QStringList { tree().root() }; }, [] { return QStringList(); } });
+        QEventLoop loop;
+        QObject::connect(loaded.get(), &AppModel::helpPagesLoaded, &loop, &QEventLoop::quit);
+        loaded->loadIndexIfNeeded();
+        loop.exec();
+        return loaded;
+    }();
+    return *model;
+}
+
+void BM_BareDirectoryWalk(benchmark::State &state)
+{
+    const QStringList folders = tree().listedFolders();
+    QList<QByteArray> encoded;
+    for (const QString &folder : folders)
+        encoded.append(folder.toUtf8());
+    for (auto _ : state) {
+        qsizetype entries = 0;
+        for (const QByteArray &folder : encoded) {
+            DIR *directory = opendir(folder.constData());
+            while (const dirent *entry = readdir(directory)) {
+                benchmark::DoNotOptimize(entry->d_name[0]);
+                ++entries;
+            }
+            closedir(directory);
+        }
+        benchmark::DoNotOptimize(entries);
+    }
+}
+BENCHMARK(BM_BareDirectoryWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ManIndexScan(benchmark::State &state)
+{
+    const QStringList roots { tree().root() };
+    for (auto _ : state) {
+        const Catalogue catalogue = ManIndex::scan(roots);
+        benchmark::DoNotOptimize(catalogue.pages().size());
+    }
+    state.counters["pages"] = double(ManIndex::scan(roots).pages().size());
+}
+BENCHMARK(BM_ManIndexScan)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FilterKeystroke(benchmark::State &state, const char *filter)
+{
+    AppModel &model = loadedModel();
+    const QString typed = QString::fromLatin1(filter);
+    qsizetype matches = 0;
+    for (auto _ : state) {
+        // What a keystroke costs: normalise the field's text, rank and sort both lists.
+        const SidebarFilter::Sections sections = SidebarFilter::sections(model, typed, true);
+        matches = sections.commands.count();
+        benchmark::DoNotOptimize(matches);
+    }
+    state.counters["matches"] = double(matches);
+}
+BENCHMARK_CAPTURE(BM_FilterKeystroke, l, "l")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterKeystroke, ls, "ls")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterKeystroke, git, "git")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterKeystroke, x, "x")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterKeystroke, zz, "zz")->Unit(benchmark::kMicrosecond);
+
+void BM_ResolvePage(benchmark::State &state)
+{
+    AppModel &model = loadedModel();
+    const QStringList names = tree().sampleNames();
+    const std::optional<QString> section = QStringLiteral("3");
+    qsizetype next = 0;
+    for (auto _ : state) {
+        const QString &name = names.at(next++ % names.size());
+        benchmark::DoNotOptimize(model.resolvePage(name, next % 2 ? section : std::nullopt));
+    }
+}
+BENCHMARK(BM_ResolvePage)->Unit(benchmark::kNanosecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

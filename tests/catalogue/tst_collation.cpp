@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/asciicollation.h"
+#include "catalogue/collation.h"
+#include "catalogue/manindex.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace Lectorin;
+
+class CollationTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void asciiFastPath_ordersExactlyLikeTheCollator_data();
+    void asciiFastPath_ordersExactlyLikeTheCollator();
+    void nonAsciiNames_useTheCollator();
+};
+
+void CollationTest::asciiFastPath_ordersExactlyLikeTheCollator_data()
+{
+    QTest::addColumn<QString>("alphabet");
+    QTest::newRow("name characters") << QStringLiteral("abcdefghijklmnopqrstuvwxyzABCXYZ0123456789-_.:+");
+    QTest::newRow("all printable") << [] {
+        QString all;
+        for (char16_t c = 0x20; c < 0x7f; ++c)
+            all += QChar(c);
+        return all;
+    }();
+    QTest::newRow("few letters, many ties") << QStringLiteral("aAbB-_1");
+}
+
+void CollationTest::asciiFastPath_ordersExactlyLikeTheCollator()
+{
+    QFETCH(QString, alphabet);
+    QVERIFY2(AsciiCollation::forCurrentLocale(), "the fast path applies in this test's locale");
+
+    QRandomGenerator random(42);
+    const QStringList sections { "1", "1ssl", "2", "3", "3pm", "3x", "8", "10", "n", "l" };
+    QList<ManPage> pages;
+    for (int i = 0; i < 20000; ++i) {
+        QString name;
+        const int length = 1 + random.bounded(14);
+        for (int c = 0; c < length; ++c)
+            name += alphabet.at(random.bounded(int(alphabet.size())));
+        const QString section = sections.at(random.bounded(int(sections.size())));
+        pages.append({ name, section, QString(), name, lowercasedPageName(name) });
+    }
+
+    QList<ManPage> expected = pages;
+    const QCollator names = Collation::caseInsensitive();
+    const QCollator numeric = Collation::standard();
+    std::stable_sort(expected.begin(), expected.end(), [&](const ManPage &a, const ManPage &b) {
+        if (const int byName = names.compare(a.name, b.name); byName != 0)
+            return byName < 0;
+        if (const int bySection = numeric.compare(a.section, b.section); bySection != 0)
+            return bySection < 0;
+        return std::tie(a.name, a.section) < std::tie(b.name, b.section);
+    });
+    ManIndex::sortInCatalogueOrder(pages);
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        QCOMPARE(pages.at(i).id(), expected.at(i).id());
+}
+
+void CollationTest::nonAsciiNames_useTheCollator()
+{
+    QList<ManPage> pages;
+    for (const char *name : { "zebra", "Äpfel", "apfel", "Zoo", "éclair", "eclair2", "tab\there" })
+        pages.append({ QString::fromUtf8(name), "1", QString(), QString::fromUtf8(name), QString() });
+    ManIndex::sortInCatalogueOrder(pages);
+    QStringList names;
+    for (const ManPage &page : pages)
+        names << page.name;
+    QCOMPARE(names, QStringList({ "apfel", "Äpfel", "éclair", "eclair2", "tab\there", "zebra", "Zoo" }));
+}
+
+QTEST_GUILESS_MAIN(CollationTest)
+#include "tst_collation.moc"
