@@ -99,14 +99,18 @@ private:
 
 void registerManUrlScheme()
 {
-    if (QWebEngineUrlScheme::schemeByName(kManURLScheme.toLatin1()).name() == kManURLScheme.toLatin1())
-        return;
     // Path syntax: with Host syntax the engine itself rewrites "x-lectorin-man:///ls" to
-    // "x-lectorin-man://ls/".
-    QWebEngineUrlScheme scheme(kManURLScheme.toLatin1());
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
-    QWebEngineUrlScheme::registerScheme(scheme);
+    // "x-lectorin-man://ls/". x-man-page is registered too, so that its links reach the navigation decider
+    // like any other navigation instead of the engine's handling of unknown schemes, which needs a user
+    // gesture and bypasses the decider.
+    for (const QString &name : { kManURLScheme, kManPageLinkScheme }) {
+        if (QWebEngineUrlScheme::schemeByName(name.toLatin1()).name() == name.toLatin1())
+            continue;
+        QWebEngineUrlScheme scheme(name.toLatin1());
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
+        QWebEngineUrlScheme::registerScheme(scheme);
+    }
 }
 
 ManSchemeHandler::ManSchemeHandler(
@@ -124,15 +128,19 @@ ManSchemeHandler *ManSchemeHandler::installOn(
         const_cast<QWebEngineUrlSchemeHandler *>(profile->urlSchemeHandler(scheme)));
     if (installed && installed->m_resolver->app == app)
         return installed;
-    if (const QWebEngineUrlSchemeHandler *other = profile->urlSchemeHandler(scheme)) {
-        profile->removeUrlScheme(scheme);
-        if (other->parent() == profile)
-            delete other;
-    }
     auto box = std::make_shared<ManResolverBox>();
     box->app = app;
     auto *handler = new ManSchemeHandler(std::move(box), tools, profile);
-    profile->installUrlSchemeHandler(scheme, handler);
+    // x-man-page gets the same handler: a scheme without one counts as unknown to the engine, whose links
+    // then never reach the navigation decider. The decider refuses them, so the handler serves them only as a
+    // fallback.
+    for (const QByteArray &name : { scheme, kManPageLinkScheme.toLatin1() }) {
+        if (const QWebEngineUrlSchemeHandler *other = profile->urlSchemeHandler(name))
+            profile->removeUrlSchemeHandler(const_cast<QWebEngineUrlSchemeHandler *>(other));
+        profile->installUrlSchemeHandler(name, handler);
+    }
+    if (installed && installed->parent() == profile)
+        delete installed;
     return handler;
 }
 

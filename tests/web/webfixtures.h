@@ -37,10 +37,10 @@ inline QByteArray mdocPage(const QByteArray &name, const QByteArray &section, co
 
 // "greet(1)": an outline with a subsection, and a SEE ALSO mixing marked and unmarked references.
 inline const QByteArray kGreetBody = ".Sh DESCRIPTION\n.Nm\nprints greetings.\n"
-                                     ".Ss Extra   Options\nSee also\n.Ic ls\nand\n.Ic constructor\n"
+                                     ".Ss Extra   Options\nSee also\n.Ic ls ,\n.Ic constructor\n"
                                      "and\n.Ic toString .\n"
-                                     ".Sh SEE ALSO\n.Xr printf 3 ,\nls(1), greet(1), nosuch(1), open(7), "
-                                     "\\fBls\\fP(1)\\fIprintf\\fP(3) and\n.Li Foo::Bar(3pm)\n";
+                                     ".Sh SEE ALSO\n.Xr printf 3 ,\nls(1), greet(1), nosuch(1), open(7),\n"
+                                     "\\fIls(1)\\fP\\fBprintf(3)\\fP and\n.Li Foo::Bar(3pm)\n";
 
 // A manual tree written into a temporary folder and a model over it with its own settings file. The first
 // catalogue load can be held back to test the wait for it.

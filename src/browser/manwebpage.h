@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "render/mannavigationdecider.h"
+
+#include <QWebEnginePage>
+
+namespace Lectorin {
+
+// A window's web page: every navigation goes through the window's navigation decider. A page the engine asks
+// for a new window or tab (Ctrl- and middle-click, window.open) is a short-lived stand-in whose first
+// navigation is handed to the decider as a request without a target frame, then refused.
+class ManWebPage : public QWebEnginePage
+{
+    Q_OBJECT
+
+public:
+    ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider, QObject *parent = nullptr);
+
+    const ManNavigationDecider &decider() const { return m_decider; }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
+
+private:
+    ManNavigationDecider m_decider;
+};
+
+} // namespace Lectorin
