@@ -30,8 +30,6 @@ int usage()
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
-               "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
-               "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli --version\n",
         stderr);
     return 2;
@@ -79,9 +77,6 @@ int main(int argc, char *argv[])
             Cli::render },
         { "export", pathOptions + QSet<QString> { QStringLiteral("format"), QStringLiteral("output") },
             Cli::exportPage },
-        { "index", pathOptions + QSet<QString> { QStringLiteral("index") }, Cli::index },
-        { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
-            Cli::search },
         { "index", pathOptions + QSet<QString> { QStringLiteral("index") }, Cli::index },
         { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
             Cli::search },

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/contentview.h"
+
+#include "browser/browsermodel.h"
+#include "catalogue/appmodel.h"
+#include "render/manurl.h"
+#include "skeppa/updatechecker.h"
+#include "themes/colorschemestore.h"
+#include "ui/detailview.h"
+#include "ui/sidebarview.h"
+#include "ui/windowpresenter.h"
+
+#include <QWebEnginePage>
+
+namespace Lectorin {
+namespace {
+
+constexpr int kSidebarMinimumWidth = 200;
+constexpr int kSidebarPreferredWidth = 240;
+
+} // namespace
+
+ContentView::ContentView(
+    const Services &services, std::optional<QString> initialPageID, QWidget *hostWindow, QWidget *parent)
+    : QSplitter(Qt::Horizontal, parent)
+    , m_services(services)
+    , m_presenter(std::make_unique<WindowPresenter>(hostWindow))
+{
+    BrowserOptions options;
+    options.initialPageID = std::move(initialPageID);
+    options.profile = services.profile;
+    m_browser = std::make_unique<BrowserModel>(services.app, m_presenter.get(), options);
+    m_sidebar = new SidebarView(services.app, m_browser.get(), services.settings, this);
+    m_detail = new DetailView(m_browser.get(), services.checker, this);
+    m_sidebar->setMinimumWidth(kSidebarMinimumWidth);
+    addWidget(m_sidebar);
+    addWidget(m_detail);
+    setStretchFactor(1, 1);
+    setChildrenCollapsible(false);
+    setSizes({ kSidebarPreferredWidth, 660 });
+    if (services.isDarkAppearance)
+        m_browser->setDarkAppearance(services.isDarkAppearance());
+
+    connect(m_browser->page(), &QWebEnginePage::titleChanged, this, [this] { Q_EMIT titleChanged(title()); });
+    if (services.colorScheme) {
+        connect(services.colorScheme, &ColorSchemeStore::generationChanged, this, [this] {
+            if (m_browser->currentPageID())
+                m_browser->reload();
+        });
+    }
+    connect(services.app, &AppModel::fontScaleChanged, this,
+        [this](double scale) { m_browser->applyFontScale(scale); });
+}
+
+ContentView::~ContentView()
+{
+    // The views hold the browser's page; they go first.
+    delete m_detail;
+    delete m_sidebar;
+}
+
+QString ContentView::title() const
+{
+    const QString pageTitle = m_browser->page()->title();
+    // The engine reports the URL as the title until the document names one.
+    if (pageTitle.isEmpty() || pageTitle.startsWith(QLatin1String("x-lectorin-man:")))
+        return QStringLiteral("Lectorin");
+    return pageTitle;
+}
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QSplitter::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        runStartWork();
+    }
+}
+
+void ContentView::runStartWork()
+{
+    AppModel *app = m_services.app;
+    if (!app->didRestoreInitialPage() && m_services.checker)
+        m_services.checker->checkIfDue();
+    const auto restore = [browser = QPointer<BrowserModel>(m_browser.get())] {
+        if (browser)
+            browser->restoreInitialPage();
+    };
+    if (app->indexState() == AppModel::IndexState::ready) {
+        restore();
+        return;
+    }
+    connect(app, &AppModel::indexStateChanged, this, restore, Qt::SingleShotConnection);
+    app->loadIndexIfNeeded();
+}
+
+void ContentView::openExternalURL(const QUrl &url)
+{
+    if (url.scheme().toLower() != QLatin1String("x-man-page"))
+        return;
+    const std::optional<PageReference> reference = parseManURL(url);
+    if (!reference || reference->name.isEmpty())
+        return;
+    if (const std::optional<QUrl> target = manURL(reference->name, reference->section))
+        m_browser->page()->load(*target);
+}
+
+void ContentView::setDarkAppearance(bool dark)
+{
+    m_browser->setDarkAppearance(dark);
+}
+
+} // namespace Lectorin

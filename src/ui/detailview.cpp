@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/detailview.h"
+
+#include "browser/browsermodel.h"
+#include "skeppaui/updatenotice.h"
+#include "ui/findbar.h"
+#include "ui/manwebview.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+
+namespace Lectorin {
+namespace {
+
+QIcon themedIcon(const QWidget *widget, const QString &name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(name, widget->style()->standardIcon(fallback));
+}
+
+QWidget *makeEmptyState(QWidget *parent)
+{
+    auto *state = new QWidget(parent);
+    auto *layout = new QVBoxLayout(state);
+    layout->addStretch(1);
+    auto *icon = new QLabel(state);
+    icon->setPixmap(
+        themedIcon(parent, QStringLiteral("accessories-dictionary"), QStyle::SP_FileDialogInfoView)
+            .pixmap(64, 64));
+    icon->setAlignment(Qt::AlignCenter);
+    auto *title = new QLabel(QObject::tr("No Command Selected"), state);
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setAlignment(Qt::AlignCenter);
+    auto *description
+        = new QLabel(QObject::tr("Choose a command in the sidebar, or filter to find one."), state);
+    description->setAlignment(Qt::AlignCenter);
+    description->setWordWrap(true);
+    description->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(icon);
+    layout->addWidget(title);
+    layout->addWidget(description);
+    layout->addStretch(1);
+    return state;
+}
+
+} // namespace
+
+DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QWidget *parent)
+    : QWidget(parent)
+    , m_browser(browser)
+    , m_toolBar(new QToolBar(this))
+    , m_findBar(new FindBar(browser, this))
+    , m_stack(new QStackedWidget(this))
+    , m_emptyState(makeEmptyState(this))
+    , m_webView(new ManWebView(browser, this))
+{
+    m_toolBar->setIconSize(QSize(18, 18));
+    m_toolBar->setMovable(false);
+    m_back = m_toolBar->addAction(themedIcon(this, QStringLiteral("go-previous"), QStyle::SP_ArrowBack),
+        tr("Back"), browser, &BrowserModel::goBack);
+    m_back->setToolTip(tr("Show the previous page"));
+    m_forward = m_toolBar->addAction(themedIcon(this, QStringLiteral("go-next"), QStyle::SP_ArrowForward),
+        tr("Forward"), browser, &BrowserModel::goForward);
+    m_forward->setToolTip(tr("Show the next page"));
+    auto *spacer = new QWidget(m_toolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolBar->addWidget(spacer);
+    m_sections
+        = new QAction(themedIcon(this, QStringLiteral("view-list-symbolic"), QStyle::SP_FileDialogListView),
+            tr("Sections"), this);
+    m_sections->setToolTip(tr("Jump to a section of this page"));
+    m_sections->setMenu(new QMenu(this));
+    m_toolBar->addAction(m_sections);
+    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(m_sections)))
+        button->setPopupMode(QToolButton::InstantPopup);
+
+    m_stack->addWidget(m_emptyState);
+    m_stack->addWidget(m_webView);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (checker)
+        layout->addWidget(new SkeppaUI::UpdateNotice(*checker, this));
+    layout->addWidget(m_toolBar);
+    layout->addWidget(m_findBar);
+    layout->addWidget(m_stack, 1);
+
+    QWebEnginePage *page = browser->page();
+    connect(page, &QWebEnginePage::loadStarted, this, [this] {
+        m_loading = true;
+        updateContent();
+    });
+    connect(page, &QWebEnginePage::loadFinished, this, [this] {
+        m_loading = false;
+        updateContent();
+    });
+    connect(page, &QWebEnginePage::urlChanged, this, &DetailView::updateContent);
+    connect(browser, &BrowserModel::navigationStateChanged, this, &DetailView::updateNavigation);
+    connect(browser, &BrowserModel::pageSectionsChanged, this, &DetailView::rebuildSections);
+    updateContent();
+    updateNavigation();
+    rebuildSections();
+}
+
+bool DetailView::showsEmptyState() const
+{
+    return m_stack->currentWidget() == m_emptyState;
+}
+
+void DetailView::updateContent()
+{
+    if (!m_browser)
+        return;
+    const bool empty = m_browser->page()->url().isEmpty() && !m_loading;
+    m_stack->setCurrentWidget(empty ? m_emptyState : static_cast<QWidget *>(m_webView));
+}
+
+void DetailView::updateNavigation()
+{
+    if (!m_browser)
+        return;
+    m_back->setEnabled(m_browser->canGoBack());
+    m_forward->setEnabled(m_browser->canGoForward());
+}
+
+void DetailView::rebuildSections()
+{
+    QMenu *menu = m_sections->menu();
+    menu->clear();
+    if (!m_browser)
+        return;
+    for (const PageSection &section : m_browser->pageSections()) {
+        const QString title = section.level == 2 ? QStringLiteral("    ") + section.title : section.title;
+        menu->addAction(title, m_browser.data(), [browser = m_browser, id = section.id] {
+            if (browser)
+                browser->scrollToSection(id);
+        });
+    }
+    m_sections->setEnabled(!m_browser->pageSections().isEmpty());
+}
+
+} // namespace Lectorin

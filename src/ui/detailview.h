@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QAction;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+
+namespace Skeppa {
+class UpdateChecker;
+}
+
+namespace Lectorin {
+
+class BrowserModel;
+class FindBar;
+class ManWebView;
+
+// The right-hand side of a window: the update notice, the toolbar (Back, Forward, Sections), the find bar,
+// and the page, or the empty state while nothing is loaded.
+class DetailView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QWidget *parent = nullptr);
+
+    ManWebView *webView() const { return m_webView; }
+    FindBar *findBar() const { return m_findBar; }
+    QToolBar *toolBar() const { return m_toolBar; }
+    QAction *sectionsAction() const { return m_sections; }
+    bool showsEmptyState() const;
+
+private:
+    void updateContent();
+    void updateNavigation();
+    void rebuildSections();
+
+    QPointer<BrowserModel> m_browser;
+    QToolBar *m_toolBar;
+    QAction *m_back;
+    QAction *m_forward;
+    QAction *m_sections;
+    FindBar *m_findBar;
+    QStackedWidget *m_stack;
+    QWidget *m_emptyState;
+    ManWebView *m_webView;
+    bool m_loading = false;
+};
+
+} // namespace Lectorin

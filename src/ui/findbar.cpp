@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/findbar.h"
+
+#include "browser/browsermodel.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
+
+namespace Lectorin {
+namespace {
+
+QToolButton *makeButton(
+    QWidget *parent, const QString &iconName, QStyle::StandardPixmap fallback, const QString &toolTip)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(QIcon::fromTheme(iconName, parent->style()->standardIcon(fallback)));
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    return button;
+}
+
+} // namespace
+
+FindBar::FindBar(BrowserModel *browser, QWidget *parent)
+    : QWidget(parent)
+    , m_browser(browser)
+    , m_field(new QLineEdit(this))
+    , m_matches(new QLabel(this))
+{
+    m_field->setPlaceholderText(tr("Find in page"));
+    m_field->setClearButtonEnabled(true);
+    m_field->installEventFilter(this);
+    auto *previous
+        = makeButton(this, QStringLiteral("go-up"), QStyle::SP_ArrowUp, tr("Previous match (Shift+Enter)"));
+    auto *next = makeButton(this, QStringLiteral("go-down"), QStyle::SP_ArrowDown, tr("Next match (Enter)"));
+    auto *done = makeButton(
+        this, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton, tr("Close (Escape)"));
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->addWidget(m_field, 1);
+    layout->addWidget(m_matches);
+    layout->addWidget(previous);
+    layout->addWidget(next);
+    layout->addWidget(done);
+
+    connect(m_field, &QLineEdit::textChanged, this, [this] { find(false); });
+    connect(previous, &QToolButton::clicked, this, [this] { find(true); });
+    connect(next, &QToolButton::clicked, this, [this] { find(false); });
+    connect(done, &QToolButton::clicked, this, &FindBar::close);
+
+    setVisible(browser->isFindPresented());
+    connect(browser, &BrowserModel::isFindPresentedChanged, this, [this](bool presented) {
+        setVisible(presented);
+        if (presented) {
+            m_field->setFocus(Qt::ShortcutFocusReason);
+            m_field->selectAll();
+            find(false);
+        } else if (m_browser) {
+            m_browser->page()->findText(QString());
+            m_matches->clear();
+        }
+    });
+}
+
+QString FindBar::matchText() const
+{
+    return m_matches->text();
+}
+
+bool FindBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_field && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            find(key->modifiers() & Qt::ShiftModifier);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            close();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FindBar::find(bool backward)
+{
+    if (!m_browser)
+        return;
+    const QString text = m_field->text();
+    if (text.isEmpty()) {
+        m_browser->page()->findText(QString());
+        m_matches->clear();
+        return;
+    }
+    QPointer<FindBar> self(this);
+    m_browser->page()->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
+        [self](const QWebEngineFindTextResult &result) {
+            if (self)
+                self->showResult(result);
+        });
+}
+
+void FindBar::showResult(const QWebEngineFindTextResult &result)
+{
+    if (result.numberOfMatches() == 0)
+        m_matches->setText(tr("No matches"));
+    else
+        m_matches->setText(tr("%1 of %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+}
+
+void FindBar::close()
+{
+    if (m_browser)
+        m_browser->setFindPresented(false);
+}
+
+} // namespace Lectorin

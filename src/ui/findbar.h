@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QWebEnginePage;
+class QWebEngineFindTextResult;
+
+namespace Lectorin {
+
+class BrowserModel;
+
+// The find bar above a page: Enter finds the next match, Shift+Enter the previous, Escape closes it; shows
+// the match count. Open while the browser's isFindPresented is true.
+class FindBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FindBar(BrowserModel *browser, QWidget *parent = nullptr);
+
+    QLineEdit *field() const { return m_field; }
+    QString matchText() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void find(bool backward);
+    void showResult(const QWebEngineFindTextResult &result);
+    void close();
+
+    QPointer<BrowserModel> m_browser;
+    QLineEdit *m_field;
+    QLabel *m_matches;
+};
+
+} // namespace Lectorin

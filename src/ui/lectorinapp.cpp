@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/lectorinapp.h"
+
+#include "browser/browsermodel.h"
+#include "catalogue/appmodel.h"
+#include "help/helpcontroller.h"
+#include "help/helpview.h"
+#include "platform/systemappearance.h"
+#include "platform/trace.h"
+#include "render/manschemehandler.h"
+#include "render/manurl.h"
+#include "settings/settingswindowcontroller.h"
+#include "skeppa/updatechecker.h"
+#include "skeppaui/updatecommands.h"
+#include "themes/colorschemestore.h"
+#include "ui/mainwindow.h"
+#include "ui/sidebarview.h"
+#include "ui/windowplacement.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+namespace Lectorin {
+
+LectorinApp::LectorinApp(QSettings *settings, SystemAppearance *appearance, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_appearance(appearance)
+    , m_model(std::make_unique<AppModel>(settings))
+{
+    ColorSchemeStore &store = ColorSchemeStore::shared();
+    store.setDarkAppearanceTest([appearance] { return appearance->isDark(); });
+    connect(appearance, &SystemAppearance::darkChanged, this, &LectorinApp::applyDarkAppearance);
+
+    QWebEngineProfile *profile = QWebEngineProfile::defaultProfile();
+    ManSchemeHandler::installOn(profile, m_model.get());
+    m_services = { m_model.get(), settings, &store, &Skeppa::UpdateChecker::shared(), profile,
+        [appearance] { return appearance->isDark(); }, this };
+
+    SettingsWindowController::Dependencies dependencies;
+    dependencies.settings = settings;
+    dependencies.applyAppearance = [appearance](AppearanceSetting setting) { appearance->apply(setting); };
+    m_settingsWindow = new SettingsWindowController(dependencies, this);
+    connect(m_settingsWindow, &SettingsWindowController::historyLimitChanged, this, [this] {
+        for (MainWindow *window : windows()) {
+            for (ContentView *tab : window->tabs())
+                tab->sidebar()->reloadHistoryLimit();
+        }
+    });
+    m_help = new HelpController(this);
+    m_updateCommands = new SkeppaUI::UpdateCommands(
+        Skeppa::UpdateChecker::shared(), [this] { m_settingsWindow->showSettings(SettingsTab::general); },
+        this);
+
+    if (Trace::enabled()) {
+        connect(m_model.get(), &AppModel::indexStateChanged, this,
+            [] { Trace::mark(QStringLiteral("catalogue ready")); });
+        connect(
+            m_model.get(), &AppModel::helpPagesLoaded, this,
+            [] { Trace::mark(QStringLiteral("help pages ready")); }, Qt::SingleShotConnection);
+    }
+}
+
+LectorinApp::~LectorinApp()
+{
+    for (const QPointer<MainWindow> &window : std::as_const(m_windows))
+        delete window.data();
+}
+
+QList<MainWindow *> LectorinApp::windows() const
+{
+    QList<MainWindow *> open;
+    for (const QPointer<MainWindow> &window : m_windows) {
+        if (window)
+            open.append(window);
+    }
+    return open;
+}
+
+MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional<QRect> inheritedFrame)
+{
+    auto *window = new MainWindow(m_services);
+    m_windows.append(window);
+    connect(window, &MainWindow::newWindowRequested, this,
+        [this](MainWindow *from, const QString &id) { openWindow(id, from->geometry()); });
+    ContentView *tab = window->addTab(std::move(pageID));
+    if (Trace::enabled()) {
+        connect(
+            tab->browser()->page(), &QWebEnginePage::loadFinished, this, [browser = tab->browser()](bool ok) {
+                if (ok && browser->currentPageID())
+                    Trace::mark(QStringLiteral("page loaded ") + *browser->currentPageID());
+            });
+    }
+    if (inheritedFrame)
+        window->setGeometry(WindowPlacement::cascaded(*inheritedFrame));
+    window->show();
+    if (m_windows.size() == 1)
+        Trace::mark(QStringLiteral("window shown"));
+    return window;
+}
+
+void LectorinApp::newWindow(MainWindow *from)
+{
+    std::optional<QRect> active;
+    if (MainWindow *source = from ? from : activeWindow(); source && source->isVisible())
+        active = source->geometry();
+    const QSize remembered(int(m_settings->value(QStringLiteral("lastWindowWidth")).toDouble()),
+        int(m_settings->value(QStringLiteral("lastWindowHeight")).toDouble()));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const auto area = screen ? std::optional(screen->availableGeometry()) : std::nullopt;
+    openWindow(std::nullopt, WindowPlacement::frameForNewWindow(active, remembered, area));
+}
+
+MainWindow *LectorinApp::activeWindow() const
+{
+    if (auto *active = qobject_cast<MainWindow *>(QApplication::activeWindow()))
+        return active;
+    const QList<MainWindow *> open = windows();
+    return open.isEmpty() ? nullptr : open.last();
+}
+
+std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
+{
+    const QUrl asURL(reference.trimmed());
+    const QString scheme = asURL.scheme().toLower();
+    std::optional<PageReference> parsed;
+    if (scheme == QLatin1String("x-man-page") || scheme == QLatin1String("x-lectorin-man"))
+        parsed = parseManURL(asURL);
+    else
+        parsed = parseReference(reference);
+    if (!parsed || parsed->name.isEmpty())
+        return std::nullopt;
+    return manURL(parsed->name, parsed->section);
+}
+
+void LectorinApp::openReferences(const QStringList &references)
+{
+    MainWindow *window = activeWindow();
+    if (!window)
+        window = openWindow(std::nullopt, std::nullopt);
+    for (const QString &reference : references) {
+        if (const std::optional<QUrl> url = referenceURL(reference)) {
+            // Each further reference gets a tab of its own.
+            ContentView *tab
+                = reference == references.first() ? window->currentTab() : window->addTab(std::nullopt);
+            tab->browser()->page()->load(*url);
+        }
+    }
+    window->raise();
+    window->activateWindow();
+}
+
+void LectorinApp::showSettings()
+{
+    m_settingsWindow->showSettings();
+}
+
+void LectorinApp::showHelp()
+{
+    m_help->showHelp();
+}
+
+QAction *LectorinApp::checkForUpdatesAction()
+{
+    return m_updateCommands->checkForUpdatesAction();
+}
+
+void LectorinApp::applyDarkAppearance(bool dark)
+{
+    ColorSchemeStore::shared().systemAppearanceChanged();
+    for (MainWindow *window : windows()) {
+        for (ContentView *tab : window->tabs())
+            tab->setDarkAppearance(dark);
+    }
+}
+
+} // namespace Lectorin

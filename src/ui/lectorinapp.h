@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/applicationactions.h"
+#include "ui/contentview.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <memory>
+
+class QSettings;
+
+namespace SkeppaUI {
+class UpdateCommands;
+}
+
+namespace Lectorin {
+
+class AppModel;
+class HelpController;
+class MainWindow;
+class SettingsWindowController;
+class SystemAppearance;
+
+// The application: the one AppModel, the main windows, the settings and help windows, and the references
+// that arrive from the command line or a second start.
+class LectorinApp : public QObject, public ApplicationActions
+{
+    Q_OBJECT
+
+public:
+    LectorinApp(QSettings *settings, SystemAppearance *appearance, QObject *parent = nullptr);
+    ~LectorinApp() override;
+
+    AppModel &model() const { return *m_model; }
+    QList<MainWindow *> windows() const;
+
+    // Opens a main window, cascaded from `inheritedFrame` when one is given.
+    MainWindow *openWindow(std::optional<QString> pageID, std::optional<QRect> inheritedFrame);
+    // Shows each reference in the active main window (a new one when none is open).
+    void openReferences(const QStringList &references);
+
+    // A command-line reference as a man page URL: "x-man-page://…", "x-lectorin-man://…", "name" or
+    // "name(section)".
+    static std::optional<QUrl> referenceURL(const QString &reference);
+
+    void newWindow(MainWindow *from) override;
+    void showSettings() override;
+    void showHelp() override;
+    QAction *checkForUpdatesAction() override;
+
+private:
+    MainWindow *activeWindow() const;
+    void applyDarkAppearance(bool dark);
+
+    QSettings *m_settings;
+    SystemAppearance *m_appearance;
+    std::unique_ptr<AppModel> m_model;
+    ContentView::Services m_services;
+    QList<QPointer<MainWindow>> m_windows;
+    SettingsWindowController *m_settingsWindow = nullptr;
+    HelpController *m_help = nullptr;
+    SkeppaUI::UpdateCommands *m_updateCommands = nullptr;
+};
+
+} // namespace Lectorin

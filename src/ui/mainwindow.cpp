@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/mainwindow.h"
+
+#include "browser/browsermodel.h"
+#include "ui/lectorincommands.h"
+
+#include <QEvent>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace Lectorin {
+namespace {
+
+const QString kLastWindowWidthKey = QStringLiteral("lastWindowWidth");
+const QString kLastWindowHeightKey = QStringLiteral("lastWindowHeight");
+constexpr int kSizeSaveDelayMilliseconds = 400;
+
+} // namespace
+
+MainWindow::MainWindow(const ContentView::Services &services, QWidget *parent)
+    : QMainWindow(parent)
+    , m_services(services)
+    , m_tabs(new QTabWidget(this))
+    , m_sizeSaver(new QTimer(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(900, 525);
+    m_tabs->setDocumentMode(true);
+    m_tabs->setTabsClosable(true);
+    m_tabs->setMovable(true);
+    m_tabs->setTabBarAutoHide(true);
+    m_tabs->tabBar()->setExpanding(false);
+    m_tabs->tabBar()->setElideMode(Qt::ElideRight);
+    setCentralWidget(m_tabs);
+    m_commands = new LectorinCommands(this);
+
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        updateTitle();
+        Q_EMIT currentTabChanged(currentTab());
+    });
+    connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
+        QWidget *tab = m_tabs->widget(index);
+        m_tabs->removeTab(index);
+        tab->deleteLater();
+        if (m_tabs->count() == 0)
+            close();
+    });
+    // Qt reports no end of a live resize; the size is kept once the window has been still for a moment.
+    m_sizeSaver->setSingleShot(true);
+    m_sizeSaver->setInterval(kSizeSaveDelayMilliseconds);
+    connect(m_sizeSaver, &QTimer::timeout, this, [this] {
+        if (isMaximized() || isFullScreen() || !m_services.settings)
+            return;
+        m_services.settings->setValue(kLastWindowWidthKey, double(width()));
+        m_services.settings->setValue(kLastWindowHeightKey, double(height()));
+    });
+    updateTitle();
+}
+
+ContentView *MainWindow::addTab(std::optional<QString> pageID)
+{
+    auto *tab = new ContentView(m_services, std::move(pageID), this, m_tabs);
+    const int index = m_tabs->addTab(tab, tab->title());
+    connect(tab, &ContentView::titleChanged, this, [this, tab](const QString &title) {
+        const int at = m_tabs->indexOf(tab);
+        if (at >= 0) {
+            m_tabs->setTabText(at, title);
+            m_tabs->setTabToolTip(at, title);
+        }
+        if (tab == currentTab())
+            updateTitle();
+    });
+    connect(tab->browser(), &BrowserModel::newTabRequested, this,
+        [this](const QString &id) { m_tabs->setCurrentWidget(addTab(id)); });
+    connect(tab->browser(), &BrowserModel::newWindowRequested, this,
+        [this](const QString &id) { Q_EMIT newWindowRequested(this, id); });
+    m_tabs->setCurrentIndex(index);
+    return tab;
+}
+
+ContentView *MainWindow::currentTab() const
+{
+    return qobject_cast<ContentView *>(m_tabs->currentWidget());
+}
+
+QList<ContentView *> MainWindow::tabs() const
+{
+    QList<ContentView *> all;
+    for (int i = 0; i < m_tabs->count(); ++i)
+        all.append(qobject_cast<ContentView *>(m_tabs->widget(i)));
+    return all;
+}
+
+void MainWindow::closeCurrentTab()
+{
+    if (m_tabs->count() <= 1) {
+        close();
+        return;
+    }
+    Q_EMIT m_tabs->tabCloseRequested(m_tabs->currentIndex());
+}
+
+void MainWindow::updateTitle()
+{
+    const ContentView *tab = currentTab();
+    setWindowTitle(tab ? tab->title() : QStringLiteral("Lectorin"));
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (isVisible())
+        m_sizeSaver->start();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Q_EMIT currentTabChanged(currentTab());
+}
+
+} // namespace Lectorin

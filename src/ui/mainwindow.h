@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/contentview.h"
+
+#include <QMainWindow>
+
+class QTabWidget;
+class QTimer;
+
+namespace Lectorin {
+
+class LectorinCommands;
+
+// A top-level window: a tab widget of browsing tabs (the tab bar shows from two tabs) and the menus, which
+// act on the current tab.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(const ContentView::Services &services, QWidget *parent = nullptr);
+
+    ContentView *addTab(std::optional<QString> pageID);
+    ContentView *currentTab() const;
+    QList<ContentView *> tabs() const;
+    QTabWidget *tabWidget() const { return m_tabs; }
+    LectorinCommands *commands() const { return m_commands; }
+    const ContentView::Services &services() const { return m_services; }
+    void closeCurrentTab();
+
+Q_SIGNALS:
+    void currentTabChanged(Lectorin::ContentView *tab);
+    void newWindowRequested(Lectorin::MainWindow *from, const QString &pageID);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void updateTitle();
+
+    ContentView::Services m_services;
+    QTabWidget *m_tabs;
+    LectorinCommands *m_commands = nullptr;
+    QTimer *m_sizeSaver;
+};
+
+} // namespace Lectorin

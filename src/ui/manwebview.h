@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPointer>
+#include <QWebEngineView>
+
+namespace Lectorin {
+
+class BrowserModel;
+
+// The web view of a window, with the page's context menu: copy and navigation without a link; open, open
+// in a new tab or window and copy for man page links; open in the browser and copy for other links.
+class ManWebView : public QWebEngineView
+{
+    Q_OBJECT
+
+public:
+    ManWebView(BrowserModel *browser, QWidget *parent = nullptr);
+
+    // The menu for a link (empty: no link under the pointer); public so tests can read its items.
+    QMenu *makeContextMenu(const QUrl &link);
+    // What "Copy Link" writes for a man page link: "x-man-page://" + section + "/" + name.
+    static QString systemManPageLink(const QString &name, const std::optional<QString> &section);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    QPointer<BrowserModel> m_browser;
+};
+
+} // namespace Lectorin

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLineEdit;
+class QListView;
+class QModelIndex;
+class QSettings;
+class QTimer;
+
+namespace Lectorin {
+
+class AppModel;
+class BrowserModel;
+class CatalogueListModel;
+class HistoryListModel;
+class HistoryPaneHandle;
+class SidebarDelegate;
+
+// A window's sidebar: the filter field, the history pane with its drag handle, and the catalogue list.
+// Choosing a row shows its page in the window's browser.
+class SidebarView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SidebarView(AppModel *app, BrowserModel *browser, QSettings *settings, QWidget *parent = nullptr);
+
+    QLineEdit *filterField() const { return m_filter; }
+    QListView *catalogueList() const { return m_catalogueList; }
+    QListView *historyList() const { return m_historyList; }
+    CatalogueListModel *catalogueModel() const { return m_catalogueModel; }
+    HistoryListModel *historyModel() const { return m_historyModel; }
+    // Re-reads "historyLimit", e.g. after the settings window changed it.
+    void reloadHistoryLimit();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void showCommands();
+    void choose(const QModelIndex &index, bool fromHistory);
+    void syncSelection();
+    void layoutHistoryPane();
+    void dragHistoryPane(double translation, bool started);
+    void showContextMenu(QListView *list, const QPoint &position);
+
+    AppModel *m_app;
+    QPointer<BrowserModel> m_browser;
+    QSettings *m_settings;
+    QLineEdit *m_filter;
+    QListView *m_historyList;
+    HistoryPaneHandle *m_handle;
+    QListView *m_catalogueList;
+    CatalogueListModel *m_catalogueModel;
+    HistoryListModel *m_historyModel;
+    SidebarDelegate *m_delegate;
+    QTimer *m_spinner;
+    std::optional<double> m_dragStartHeight;
+    bool m_syncingSelection = false;
+};
+
+} // namespace Lectorin

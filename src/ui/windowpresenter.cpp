@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/windowpresenter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QWebEngineView>
+
+namespace Lectorin {
+
+void WindowPresenter::showAlert(const QString &message, const QString &informativeText)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, QApplication::applicationDisplayName(), message,
+        QMessageBox::Ok, m_host ? m_host->window() : nullptr);
+    box->setInformativeText(informativeText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(m_host ? Qt::WindowModal : Qt::ApplicationModal);
+    box->open();
+}
+
+void WindowPresenter::beep()
+{
+    QApplication::beep();
+}
+
+QString WindowPresenter::chooseExportFile(const QString &proposedName, ExportFormat format)
+{
+    const QString suffix = exportFormatSuffix(format);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QFileDialog dialog(m_host ? m_host->window() : nullptr, QObject::tr("Export"),
+        folder + u'/' + proposedName + u'.' + suffix,
+        QStringLiteral("%1 (*.%2)").arg(exportFormatTitle(format), suffix));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void WindowPresenter::print(QWebEnginePage *page, std::function<void()> finished)
+{
+    auto *printer = new QPrinter(QPrinter::HighResolution);
+    QPrintDialog dialog(printer, m_host ? m_host->window() : nullptr);
+    if (dialog.exec() != QDialog::Accepted) {
+        delete printer;
+        finished();
+        return;
+    }
+    // The page may belong to an off-screen exporter; a view of its own prints it.
+    QWebEngineView *view = QWebEngineView::forPage(page);
+    auto *ownView = view ? nullptr : new QWebEngineView;
+    if (ownView) {
+        ownView->setPage(page);
+        view = ownView;
+    }
+    QObject::connect(
+        view, &QWebEngineView::printFinished, view,
+        [printer, ownView, page, finished](bool) {
+            delete printer;
+            if (ownView) {
+                ownView->setPage(nullptr);
+                ownView->deleteLater();
+            }
+            Q_UNUSED(page);
+            finished();
+        },
+        Qt::SingleShotConnection);
+    view->print(printer);
+}
+
+} // namespace Lectorin

@@ -1,0 +1,294 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "browser/browsermodel.h"
+#include "catalogue/appmodel.h"
+#include "platform/singleinstance.h"
+#include "platform/systemappearance.h"
+#include "render/manschemehandler.h"
+#include "themes/colorschemestore.h"
+#include "ui/detailview.h"
+#include "ui/lectorinapp.h"
+#include "ui/lectorincommands.h"
+#include "ui/mainwindow.h"
+#include "ui/manwebview.h"
+#include "ui/sidebarmodels.h"
+#include "ui/sidebarview.h"
+#include "ui/windowplacement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+
+using namespace Lectorin;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content, QFile::Permissions permissions = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    if (permissions)
+        file.setPermissions(permissions);
+}
+
+QByteArray mdocPage(const char *name, const char *section, const char *description)
+{
+    return QByteArray(".Dd January 1, 2026\n.Dt ") + QByteArray(name).toUpper() + " " + section
+        + "\n.Os\n.Sh NAME\n.Nm " + name + "\n.Nd " + description
+        + "\n.Sh DESCRIPTION\nSee\n.Xr printf 3 .\n";
+}
+
+QStringList rowTexts(const QAbstractItemModel *model)
+{
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, 0).data().toString();
+    return texts;
+}
+
+} // namespace
+
+class WindowsTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cascadeArithmetic();
+    void singleInstance_forwardsBetweenProcesses();
+    void appearance_switchesPaletteAndStore();
+    void sidebar_rowsHistoryAndKeyboard();
+    void endToEnd_clickRowShowsPageAndMenusFollow();
+    void contextMenu_copyLinkForms();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<SystemAppearance> m_appearance;
+    std::unique_ptr<LectorinApp> m_app;
+};
+
+void WindowsTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString man = m_dir.filePath("man");
+    writeFile(man + "/man1/ls.1", mdocPage("ls", "1", "list directory contents"));
+    writeFile(man + "/man1/lsof.1", mdocPage("lsof", "1", "list open files"));
+    writeFile(man + "/man3/printf.3", mdocPage("printf", "3", "formatted output"));
+    writeFile(man + "/man1/printf.1", mdocPage("printf", "1", "format and print data"));
+    writeFile(m_dir.filePath("bin/lsx"), "#!/bin/sh\necho 'usage: lsx [-a]'\n",
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("SHELL", m_dir.filePath("shell").toUtf8());
+    writeFile(m_dir.filePath("shell"),
+        "#!/bin/sh\ncase \"$3\" in manpath) echo " + man.toUtf8() + ";; *) echo "
+            + m_dir.filePath("bin").toUtf8() + ";; esac\n",
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_settings = std::make_unique<QSettings>(m_dir.filePath("settings.ini"), QSettings::IniFormat);
+    m_appearance = std::make_unique<SystemAppearance>();
+    m_app = std::make_unique<LectorinApp>(m_settings.get(), m_appearance.get());
+}
+
+void WindowsTest::cascadeArithmetic()
+{
+    using namespace WindowPlacement;
+    const QRect screen(0, 0, 1400, 900);
+    QCOMPARE(frameForNewWindow(QRect(100, 80, 900, 525), QSize(1000, 700), screen), QRect(100, 80, 900, 525));
+    QCOMPARE(cascaded(QRect(100, 80, 900, 525)), QRect(124, 104, 900, 525));
+    QCOMPARE(frameForNewWindow(std::nullopt, QSize(1000, 700), screen), QRect(200, 100, 1000, 700));
+    QCOMPARE(frameForNewWindow(std::nullopt, QSize(200, 700), screen), std::nullopt);
+    QCOMPARE(frameForNewWindow(std::nullopt, QSize(1000, 700), std::nullopt), std::nullopt);
+}
+
+void WindowsTest::singleInstance_forwardsBetweenProcesses()
+{
+    const QString name = QStringLiteral("lectorin-test-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance running(name);
+    QVERIFY(running.listen());
+    QSignalSpy received(&running, &SingleInstance::referencesReceived);
+
+    QProcess second;
+    second.start(
+        QCoreApplication::applicationFilePath(), { "--forward", name, "x-man-page://1/ls", "printf(3)" });
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 5000);
+    QCOMPARE(received.first().first().toStringList(), QStringList({ "x-man-page://1/ls", "printf(3)" }));
+
+    // With nobody listening, forwarding fails and the caller becomes the running instance.
+    QVERIFY(!SingleInstance(name + "-absent").forwardToRunningInstance({ "ls" }));
+}
+
+void WindowsTest::appearance_switchesPaletteAndStore()
+{
+    SystemAppearance appearance;
+    ColorSchemeStore &store = ColorSchemeStore::shared();
+    QSignalSpy darkChanges(&appearance, &SystemAppearance::darkChanged);
+    appearance.apply(AppearanceSetting::dark);
+    QVERIFY(appearance.isDark());
+    QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 128);
+    appearance.apply(AppearanceSetting::light);
+    QVERIFY(!appearance.isDark());
+    QVERIFY(QApplication::palette().color(QPalette::Window).lightness() > 128);
+    appearance.apply(AppearanceSetting::system);
+    appearance.setPortalPreference(true);
+    QVERIFY(appearance.isDark());
+    QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 128);
+    appearance.setPortalPreference(false);
+    QVERIFY(!appearance.isDark());
+    QVERIFY(darkChanges.size() >= 3);
+    QCOMPARE(SystemAppearance::darkFromPortalValue(1), std::optional(true));
+    QCOMPARE(SystemAppearance::darkFromPortalValue(2), std::optional(false));
+    QCOMPARE(SystemAppearance::darkFromPortalValue(0), std::nullopt);
+
+    // The application's appearance drives the colour scheme store's dark test.
+    QSignalSpy generations(&store, &ColorSchemeStore::generationChanged);
+    m_appearance->apply(AppearanceSetting::dark);
+    m_appearance->apply(AppearanceSetting::light);
+    QVERIFY(generations.size() >= 2);
+}
+
+void WindowsTest::sidebar_rowsHistoryAndKeyboard()
+{
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    ContentView *tab = window->currentTab();
+    SidebarView *sidebar = tab->sidebar();
+    QTRY_COMPARE_WITH_TIMEOUT(m_app->model().indexState(), AppModel::IndexState::ready, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(sidebar->catalogueModel()->showsCommands(), 5000);
+    QSignalSpy help(&m_app->model(), &AppModel::helpPagesLoaded);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->model().helpPages().isEmpty(), 15000);
+
+    QCOMPARE(rowTexts(sidebar->catalogueModel()),
+        QStringList({ "Commands", "ls", "lsof", "printf(1)", "printf(3)" }));
+    sidebar->filterField()->setText("LS ");
+    QCOMPARE(rowTexts(sidebar->catalogueModel()),
+        QStringList({ "Commands", "ls", "lsof", "Command Help", "lsx" }));
+    sidebar->filterField()->setText("lsx");
+    QCOMPARE(rowTexts(sidebar->catalogueModel()),
+        QStringList({ "Commands", "No matching manual page", "Command Help", "lsx" }));
+    sidebar->filterField()->setText("zzz");
+    QCOMPARE(rowTexts(sidebar->catalogueModel()), QStringList({ "Commands", "No matching command" }));
+
+    // Escape clears the filter; Down moves into the list on the first page row.
+    QTest::keyClick(sidebar->filterField(), Qt::Key_Escape);
+    QCOMPARE(sidebar->filterField()->text(), QString());
+    QCOMPARE(tab->browser()->filter(), QString());
+    sidebar->filterField()->setText("lso");
+    QTest::keyClick(sidebar->filterField(), Qt::Key_Down);
+    QCOMPARE(sidebar->catalogueList()->currentIndex().data().toString(), QStringLiteral("lsof"));
+    QCOMPARE(tab->browser()->selection(), std::optional(SidebarItem::command("1/lsof")));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        tab->browser()->currentPageID(), std::optional(QStringLiteral("1/lsof")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!sidebar->historyList()->isHidden(), 5000);
+    QCOMPARE(rowTexts(sidebar->historyModel()), QStringList({ "History", "lsof" }));
+    window->close();
+}
+
+void WindowsTest::endToEnd_clickRowShowsPageAndMenusFollow()
+{
+    m_app->model().setFontScale(1.0);
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    window->resize(1000, 700);
+    ContentView *tab = window->currentTab();
+    LectorinCommands *commands = window->commands();
+    Q_EMIT window->currentTabChanged(tab);
+    QTRY_VERIFY_WITH_TIMEOUT(tab->sidebar()->catalogueModel()->showsCommands(), 5000);
+    QVERIFY(!commands->action("Print…")->isEnabled());
+    QVERIFY(!commands->exportMenu()->isEnabled());
+    QVERIFY(!commands->action("Actual Size")->isEnabled());
+    QVERIFY(commands->action("Zoom In")->isEnabled());
+
+    tab->sidebar()->filterField()->clear();
+    QListView *list = tab->sidebar()->catalogueList();
+    const int row = tab->sidebar()->catalogueModel()->rowOf("1/ls");
+    QVERIFY(row > 0);
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("ls(1)"), 15000);
+    QVERIFY(!tab->detail()->showsEmptyState());
+    QTRY_VERIFY_WITH_TIMEOUT(commands->action("Print…")->isEnabled(), 5000);
+    QVERIFY(commands->exportMenu()->isEnabled());
+
+    m_app->model().setFontScale(3.0);
+    QVERIFY(!commands->action("Zoom In")->isEnabled());
+    QVERIFY(commands->action("Actual Size")->isEnabled());
+    m_app->model().setFontScale(0.5);
+    QVERIFY(!commands->action("Zoom Out")->isEnabled());
+    commands->action("Actual Size")->trigger();
+    QCOMPARE(m_app->model().fontScale(), 1.0);
+
+    // "New Tab" and the browser's tab request each add a tab; the tab bar shows from two.
+    commands->action("New Tab")->trigger();
+    QCOMPARE(window->tabs().size(), 2);
+    tab->browser()->openPageInNewTab("3/printf");
+    QCOMPARE(window->tabs().size(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("printf(3)"), 15000);
+
+    // A new window cascades from this one.
+    const qsizetype before = m_app->windows().size();
+    commands->action("New Window")->trigger();
+    QCOMPARE(m_app->windows().size(), before + 1);
+    MainWindow *cascadedWindow = m_app->windows().last();
+    QCOMPARE(cascadedWindow->geometry().topLeft(), window->geometry().topLeft() + QPoint(24, 24));
+    QCOMPARE(cascadedWindow->size(), window->size());
+    cascadedWindow->close();
+
+    // An outside reference the catalogue lacks shows the not-found page, not an alert.
+    m_app->openReferences({ "x-man-page://1/nosuchpage" });
+    window->close();
+}
+
+void WindowsTest::contextMenu_copyLinkForms()
+{
+    QCOMPARE(ManWebView::systemManPageLink("ls", QStringLiteral("1")), QStringLiteral("x-man-page://1/ls"));
+    QCOMPARE(ManWebView::systemManPageLink("ls", std::nullopt), QStringLiteral("x-man-page:///ls"));
+    QCOMPARE(ManWebView::systemManPageLink("File::Spec", QStringLiteral("3pm")),
+        QStringLiteral("x-man-page://3pm/File::Spec"));
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    ManWebView *view = window->currentTab()->detail()->webView();
+    const auto titles = [](QMenu *menu) {
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    QCOMPARE(titles(view->makeContextMenu(QUrl())),
+        QStringList({ "Copy", "-", "Back", "Forward", "Reload Page" }));
+    QCOMPARE(titles(view->makeContextMenu(QUrl("x-lectorin-man://1/ls"))),
+        QStringList({ "Open Link", "Open Link in New Tab", "Open Link in New Window", "-", "Copy Link" }));
+    QCOMPARE(titles(view->makeContextMenu(QUrl("x-lectorin-man://help/lsx"))),
+        QStringList({ "Open Link", "Open Link in New Tab", "Open Link in New Window" }));
+    QCOMPARE(titles(view->makeContextMenu(QUrl("https://example.org/"))),
+        QStringList({ "Open Link in Browser", "-", "Copy Link" }));
+    window->close();
+}
+
+int main(int argc, char *argv[])
+{
+    // The second process of the single-instance test.
+    if (argc >= 3 && QByteArray(argv[1]) == "--forward") {
+        QCoreApplication application(argc, argv);
+        QStringList references;
+        for (int i = 3; i < argc; ++i)
+            references << QString::fromUtf8(argv[i]);
+        return SingleInstance(QString::fromUtf8(argv[2])).forwardToRunningInstance(references) ? 0 : 1;
+    }
+    registerManUrlScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    WindowsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_windows.moc"
