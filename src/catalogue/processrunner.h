@@ -10,8 +10,8 @@
 
 namespace Lectorin::ProcessRunner {
 
-// What a finished run gives: everything the program wrote to standard output, or why it could not start.
-// Exit status and signals are not reported; callers judge a run by its output.
+// What a finished run gives: everything the program wrote to standard output, or why it could not start or
+// did not finish in time. Exit status and signals are not reported; callers judge a run by its output.
 struct RunResult
 {
     QByteArray output;
@@ -22,12 +22,13 @@ struct RunResult
 };
 
 // Runs `executable` with `arguments` (no shell, no expansion) and the application's environment. Standard
-// error is discarded without ever blocking the child. Blocks the calling thread until the program ends.
-RunResult runBlocking(
-    const QString &executable, const QStringList &arguments, const QString &currentDirectory = QString());
+// error is discarded without ever blocking the child. Blocks the calling thread until the program ends, or
+// kills it after `timeoutMilliseconds` (never when negative) and reports that as the failure.
+RunResult runBlocking(const QString &executable, const QStringList &arguments,
+    const QString &currentDirectory = QString(), int timeoutMilliseconds = -1);
 
 // The same on a worker of the global thread pool; the future delivers its result exactly once.
-QFuture<RunResult> run(
-    const QString &executable, const QStringList &arguments, const QString &currentDirectory = QString());
+QFuture<RunResult> run(const QString &executable, const QStringList &arguments,
+    const QString &currentDirectory = QString(), int timeoutMilliseconds = -1);
 
 } // namespace Lectorin::ProcessRunner

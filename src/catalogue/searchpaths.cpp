@@ -15,9 +15,13 @@ QString loginShell()
     return shell.isEmpty() ? QStringLiteral("/bin/zsh") : shell;
 }
 
+// A login shell whose start-up files wait for something must not keep the first catalogue load waiting.
+constexpr int kDiscoveryTimeoutMilliseconds = 10000;
+
 std::optional<QStringList> directoriesPrintedBy(const QString &executable, const QStringList &arguments)
 {
-    const ProcessRunner::RunResult result = ProcessRunner::runBlocking(executable, arguments);
+    const ProcessRunner::RunResult result
+        = ProcessRunner::runBlocking(executable, arguments, QString(), kDiscoveryTimeoutMilliseconds);
     if (!result.started())
         return std::nullopt;
     return parsePathList(result.output);

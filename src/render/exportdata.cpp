@@ -6,8 +6,10 @@
 #include "render/rtfwriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QThread>
@@ -118,8 +120,8 @@ QFuture<ExportResult> plainTextData(const ManPage &page, const RenderTools &tool
                 return ExportResult { output.text.toUtf8(), std::nullopt };
             });
     }
-    return ProcessRunner::run(
-        tools.formatter, textFormatterArguments(page.path), formatterDirectory(page.path))
+    return ProcessRunner::run(tools.formatter, textFormatterArguments(page.path),
+        formatterDirectory(page.path), tools.formatterTimeoutMilliseconds)
         .then(plainTextFromTerminalOutput);
 }
 
@@ -168,12 +170,17 @@ QStringList textFormatterArguments(const QString &pagePath)
 
 std::optional<QString> writeExportFile(const QString &filePath, const QByteArray &data)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return file.errorString();
-    if (file.write(data) != data.size())
-        return file.errorString();
-    if (!file.flush())
+    // A device or pipe cannot be replaced by renaming (and must not be): write to it directly.
+    const QFileInfo target(filePath);
+    if (target.exists() && !target.isFile()) {
+        QFile file(filePath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush())
+            return file.errorString();
+        return std::nullopt;
+    }
+    // Through a temporary file renamed over the target, so a failed write leaves an existing file as it was.
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
         return file.errorString();
     return std::nullopt;
 }

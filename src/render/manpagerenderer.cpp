@@ -114,8 +114,8 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
                 return RenderResult { std::move(document), std::nullopt };
             });
     }
-    return ProcessRunner::run(
-        tools.formatter, htmlFormatterArguments(page.path), formatterDirectory(page.path))
+    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(page.path),
+        formatterDirectory(page.path), tools.formatterTimeoutMilliseconds)
         .then([page, palette, fontScale](const ProcessRunner::RunResult &run) {
             if (!run.started())
                 return RenderResult { QString(), run.startError };

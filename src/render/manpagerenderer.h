@@ -14,12 +14,16 @@ namespace Lectorin {
 
 class CommandHelpCache;
 
+// mandoc takes well under a second for the largest pages; a run past this is hung and is given up.
+inline constexpr int kFormatterTimeoutMilliseconds = 60000;
+
 // The outside tools a render uses. Production keeps the defaults; tests substitute their own.
 struct RenderTools
 {
     QString formatter = QStringLiteral("/usr/bin/mandoc");
     // The process's shared cache when null.
     CommandHelpCache *helpCache = nullptr;
+    int formatterTimeoutMilliseconds = kFormatterTimeoutMilliseconds;
 };
 
 // Turns catalogue entries into self-contained HTML documents for the web view and the exports.
