@@ -7,6 +7,7 @@
 #include <QNetworkReply>
 #include <QPromise>
 #include <QSslConfiguration>
+#include <QTimer>
 
 #include <memory>
 
@@ -105,6 +106,14 @@ QFuture<FeedResponse> NetworkFeedTransport::data(const QNetworkRequest &request)
             reply->abort();
         }
     });
+    // Qt's transfer time-out counts only silence; a server that drips a byte now and then would hold the
+    // check forever, so the same time also bounds the whole exchange.
+    if (request.transferTimeout() > 0) {
+        auto *deadline = new QTimer(reply);
+        deadline->setSingleShot(true);
+        connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+        deadline->start(request.transferTimeout());
+    }
     connect(reply, &QNetworkReply::finished, reply, [reply, pending] {
         reply->deleteLater();
         if (pending->refusedRedirect) {
