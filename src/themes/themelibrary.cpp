@@ -151,13 +151,18 @@ std::optional<QString> ThemeLibrary::importTheme(const QString &filePath)
     for (int n = 2; isTaken(candidate); ++n)
         candidate = base + u' ' + QString::number(n);
 
-    QFile target(m_userThemesDirectory + u'/' + candidate + u'.' + kExtension);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly) || target.write(*data) != data->size()) {
-        if (target.isOpen())
-            target.remove();
+    const QString targetPath = m_userThemesDirectory + u'/' + candidate + u'.' + kExtension;
+    QFile target(targetPath);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return std::nullopt;
+    // The flush reports what a full disk does to the buffered write; a partial copy must not stay behind, and
+    // QFile::remove() would refuse it after the failed flush.
+    const bool written = target.write(*data) == data->size() && target.flush();
+    target.close();
+    if (!written) {
+        QFile::remove(targetPath);
         return std::nullopt;
     }
-    target.close();
     reload();
     return candidate;
 }
