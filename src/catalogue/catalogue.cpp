@@ -1,9 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/catalogue.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace Lectorin {
+namespace {
+
+auto namesOf(const QList<ManPage> &pages)
+{
+    return [&pages](qint32 position) { return QStringView(pages.at(position).name); };
+}
+
+} // namespace
 
 Catalogue::Catalogue(QList<ManPage> manualPages)
     : m_pages(std::move(manualPages))
@@ -13,18 +23,15 @@ Catalogue::Catalogue(QList<ManPage> manualPages)
 
 void Catalogue::linkNames()
 {
-    m_firstByName.reserve(m_pages.size());
+    m_firstByName = NameTable(m_pages.size());
     m_nextOfName.fill(-1, m_pages.size());
+    const auto nameAt = namesOf(m_pages);
     QHash<qint32, qint32> tails; // for names seen twice: first index -> the chain's current tail
     QList<qint32> sharedNames;
     for (qint32 index = 0; index < m_pages.size(); ++index) {
-        const QStringView name(m_pages.at(index).name);
-        PageIndex &slot = m_firstByName[name];
-        if (slot.value < 0) {
-            slot.value = index;
+        const qint32 first = m_firstByName.findOrInsert(m_pages.at(index).name, index, nameAt);
+        if (first == index)
             continue;
-        }
-        const qint32 first = slot.value;
         auto tail = tails.find(first);
         if (tail == tails.end()) {
             sharedNames.append(first);
@@ -47,7 +54,7 @@ void Catalogue::linkNames()
             page.displayName = page.name + u'(' + page.section + u')';
             m_nextOfName[chain.at(i)] = i + 1 < chain.size() ? chain.at(i + 1) : -1;
         }
-        m_firstByName[QStringView(m_pages.at(chain.first()).name)].value = chain.first();
+        m_firstByName.replace(m_pages.at(chain.first()).name, chain.first(), nameAt);
     }
 }
 
@@ -55,14 +62,21 @@ Catalogue Catalogue::withHelpPages(QList<ManPage> helpPages) const
 {
     Catalogue result = *this;
     result.m_helpPages = std::move(helpPages);
-    result.m_helpByName.clear();
-    result.m_helpByName.reserve(result.m_helpPages.size());
-    for (qint32 index = 0; index < result.m_helpPages.size(); ++index) {
-        PageIndex &slot = result.m_helpByName[QStringView(result.m_helpPages.at(index).name)];
-        if (slot.value < 0)
-            slot.value = index;
-    }
+    result.m_helpByName = NameTable(result.m_helpPages.size());
+    const auto nameAt = namesOf(result.m_helpPages);
+    for (qint32 index = 0; index < result.m_helpPages.size(); ++index)
+        result.m_helpByName.findOrInsert(result.m_helpPages.at(index).name, index, nameAt);
     return result;
+}
+
+qint32 Catalogue::firstNamed(QStringView name) const
+{
+    return m_firstByName.find(name, namesOf(m_pages));
+}
+
+qint32 Catalogue::helpNamed(QStringView name) const
+{
+    return m_helpByName.find(name, namesOf(m_helpPages));
 }
 
 const ManPage *Catalogue::page(QStringView id) const
@@ -73,14 +87,10 @@ const ManPage *Catalogue::page(QStringView id) const
     const QStringView section = id.first(slash);
     const QStringView name = id.sliced(slash + 1);
     if (section == kHelpSection) {
-        const auto help = m_helpByName.constFind(name);
-        if (help != m_helpByName.cend())
-            return &m_helpPages.at(help->value);
+        if (const qint32 help = helpNamed(name); help >= 0)
+            return &m_helpPages.at(help);
     }
-    const auto first = m_firstByName.constFind(name);
-    if (first == m_firstByName.cend())
-        return nullptr;
-    for (qint32 index = first->value; index >= 0; index = m_nextOfName.at(index)) {
+    for (qint32 index = firstNamed(name); index >= 0; index = m_nextOfName.at(index)) {
         if (m_pages.at(index).section == section)
             return &m_pages.at(index);
     }
@@ -90,9 +100,8 @@ const ManPage *Catalogue::page(QStringView id) const
 QList<ManPage> Catalogue::pagesNamed(QStringView name) const
 {
     QList<ManPage> pages;
-    const auto first = m_firstByName.constFind(name);
-    if (first != m_firstByName.cend()) {
-        for (qint32 index = first->value; index >= 0; index = m_nextOfName.at(index))
+    if (const qint32 first = firstNamed(name); first >= 0) {
+        for (qint32 index = first; index >= 0; index = m_nextOfName.at(index))
             pages.append(m_pages.at(index));
     } else if (const ManPage *help = preferredPage(name)) {
         pages.append(*help);
@@ -102,21 +111,21 @@ QList<ManPage> Catalogue::pagesNamed(QStringView name) const
 
 const ManPage *Catalogue::preferredPage(QStringView name) const
 {
-    if (const auto first = m_firstByName.constFind(name); first != m_firstByName.cend())
-        return &m_pages.at(first->value);
-    if (const auto help = m_helpByName.constFind(name); help != m_helpByName.cend())
-        return &m_helpPages.at(help->value);
+    if (const qint32 first = firstNamed(name); first >= 0)
+        return &m_pages.at(first);
+    if (const qint32 help = helpNamed(name); help >= 0)
+        return &m_helpPages.at(help);
     return nullptr;
 }
 
 const ManPage *Catalogue::pageWithSectionPrefix(QStringView name, QStringView sectionPrefix) const
 {
-    const auto first = m_firstByName.constFind(name);
-    if (first == m_firstByName.cend()) {
+    const qint32 first = firstNamed(name);
+    if (first < 0) {
         const ManPage *help = preferredPage(name);
         return help && help->section.startsWith(sectionPrefix) ? help : nullptr;
     }
-    for (qint32 index = first->value; index >= 0; index = m_nextOfName.at(index)) {
+    for (qint32 index = first; index >= 0; index = m_nextOfName.at(index)) {
         if (m_pages.at(index).section.startsWith(sectionPrefix))
             return &m_pages.at(index);
     }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "catalogue/manpage.h"
+#include "catalogue/nametable.h"
 
-#include <QHash>
 #include <QList>
 #include <QStringView>
 
@@ -11,8 +11,8 @@ namespace Lectorin {
 
 // The pages of one scan and their lookups: by identifier and by exact name. Manual pages come in
 // catalogue order; help pages are reachable by identifier, and by name when no manual page has it.
-// The tables hold views into the pages' own (implicitly shared, never modified) strings, so they cost a
-// few bytes per page, copies are cheap, and lookups allocate nothing.
+// The tables hold page positions only, so they cost a few bytes per page, copies are cheap, and lookups
+// allocate nothing.
 class Catalogue
 {
 public:
@@ -27,7 +27,7 @@ public:
     const QList<ManPage> &pages() const { return m_pages; }
     const QList<ManPage> &helpPages() const { return m_helpPages; }
     qsizetype nameCount() const { return m_firstByName.size(); }
-    bool hasManualPageNamed(QStringView name) const { return m_firstByName.contains(name); }
+    bool hasManualPageNamed(QStringView name) const { return firstNamed(name) >= 0; }
 
     // The page of an identifier "section/name", manual or help.
     const ManPage *page(QStringView id) const;
@@ -44,18 +44,15 @@ public:
     }
 
 private:
-    // A position in a page list; default-constructed as "none" so that one hash lookup finds or inserts.
-    struct PageIndex
-    {
-        qint32 value = -1;
-    };
     void linkNames();
+    qint32 firstNamed(QStringView name) const;
+    qint32 helpNamed(QStringView name) const;
 
     QList<ManPage> m_pages;
     QList<ManPage> m_helpPages;
-    QHash<QStringView, PageIndex> m_firstByName; // into m_pages
+    NameTable m_firstByName; // into m_pages
     QList<qint32> m_nextOfName; // the next page of the same name, preference order; -1 ends
-    QHash<QStringView, PageIndex> m_helpByName; // into m_helpPages
+    NameTable m_helpByName; // into m_helpPages
 };
 
 } // namespace Lectorin

@@ -10,16 +10,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 
 namespace Lectorin::ManIndex {
 namespace {
-
-QString joined(const QString &directory, const QString &name)
-{
-    if (directory.endsWith(u'/'))
-        return directory + name;
-    return directory + u'/' + name;
-}
 
 bool startsLikeASection(QStringView section)
 {
@@ -48,24 +42,33 @@ bool isExecutableFile(const QString &path)
     return access(encoded.constData(), X_OK) == 0;
 }
 
-// Sections repeat across thousands of files; sharing one string per distinct section saves an allocation
-// each.
-class SectionStrings
+// Sections and file-name suffixes repeat across thousands of files; sharing one string per distinct text
+// saves an allocation each.
+class SharedStrings
 {
 public:
     template<typename Text>
-    const QString &intern(Text section)
+    QString intern(Text text)
     {
-        for (const QString &known : std::as_const(m_known)) {
-            if (known == section)
-                return known;
+        // Files of one folder mostly share their section and suffix, so the recent hits are tried first.
+        for (const qsizetype recent : m_recent) {
+            if (recent >= 0 && m_known.at(recent) == text)
+                return m_known.at(recent);
         }
-        m_known.append(QString(section));
-        return m_known.constLast();
+        qsizetype found = 0;
+        while (found < m_known.size() && m_known.at(found) != text)
+            ++found;
+        if (found == m_known.size())
+            m_known.append(text.toString());
+        m_recent[m_next] = found;
+        m_next = (m_next + 1) % m_recent.size();
+        return m_known.at(found);
     }
 
 private:
     QList<QString> m_known;
+    std::array<qsizetype, 4> m_recent { -1, -1, -1, -1 };
+    size_t m_next = 0;
 };
 
 bool isAsciiBytes(QByteArrayView bytes)
@@ -75,12 +78,11 @@ bool isAsciiBytes(QByteArrayView bytes)
 
 // Adds the page a file name describes. ASCII names, nearly all of them, are parsed on their bytes; others go
 // through the general rule.
-void addPage(
-    QList<ManPage> &pages, SectionStrings &sections, const QString &subdirectory, QByteArrayView fileName)
+void addPage(QList<ManPage> &pages, SharedStrings &shared, const QString &folder, QByteArrayView fileName)
 {
     QString name;
-    const QString *section = nullptr;
-    QString path = subdirectory;
+    QString section;
+    QString suffix;
     if (isAsciiBytes(fileName)) {
         QByteArrayView stem = fileName;
         if (stem.endsWith(".gz"))
@@ -92,19 +94,20 @@ void addPage(
         if (!(first >= '0' && first <= '9') && first != 'n' && first != 'l')
             return;
         name = QString::fromLatin1(stem.first(dot));
-        section = &sections.intern(QLatin1StringView(stem.sliced(dot + 1)));
-        path.append(QLatin1StringView(fileName));
+        section = shared.intern(QLatin1StringView(stem.sliced(dot + 1)));
+        suffix = shared.intern(QLatin1StringView(fileName.sliced(dot)));
     } else {
         const QString decoded = QFile::decodeName(fileName.data());
         std::optional<PageFileName> parsed = parsePageFileName(decoded);
         if (!parsed)
             return;
         name = std::move(parsed->name);
-        section = &sections.intern(parsed->section);
-        path.append(decoded);
+        section = shared.intern(QStringView(parsed->section));
+        suffix = shared.intern(QStringView(decoded).sliced(name.size()));
     }
-    const QString lowercased = lowercasedPageName(name);
-    pages.append(ManPage { name, *section, std::move(path), name, lowercased });
+    QString lowercased = lowercasedPageName(name);
+    pages.append(ManPage { name, std::move(section), PageLocation::named(folder, std::move(suffix)), name,
+        std::move(lowercased) });
 }
 
 } // namespace
@@ -125,16 +128,16 @@ std::optional<PageFileName> parsePageFileName(QStringView fileName)
 Catalogue scan(const QStringList &roots)
 {
     QList<ManPage> pages;
-    SectionStrings sections;
+    SharedStrings shared;
     for (const QString &root : roots) {
         const QByteArray encodedRoot = QFile::encodeName(root);
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
             if (!subdirectoryName.startsWith("man"))
                 return;
             const QByteArray encodedSubdirectory = DirectoryListing::joined(encodedRoot, subdirectoryName);
-            const QString subdirectory = QFile::decodeName(encodedSubdirectory) + u'/';
+            const QString folder = QFile::decodeName(encodedSubdirectory) + u'/';
             DirectoryListing::forEachEntry(encodedSubdirectory,
-                [&](QByteArrayView fileName) { addPage(pages, sections, subdirectory, fileName); });
+                [&](QByteArrayView fileName) { addPage(pages, shared, folder, fileName); });
         });
     }
     // Sorting keeps discovery order among equals, so copies of one identifier end up side by side with the
@@ -150,17 +153,18 @@ QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> 
 {
     QSet<QString> taken;
     QList<ManPage> helpPages;
+    const QString section = kHelpSection.toString();
     for (const QString &directory : directories) {
+        const QString folder = directory.endsWith(u'/') ? directory : directory + u'/';
         DirectoryListing::forEachEntry(QFile::encodeName(directory), [&](QByteArrayView rawName) {
             const QString fileName = QFile::decodeName(rawName.data());
             if (fileName.startsWith(u'.') || knownNames.contains(fileName) || taken.contains(fileName))
                 return;
-            const QString path = joined(directory, fileName);
-            if (!isExecutableFile(path))
+            if (!isExecutableFile(folder + fileName))
                 return;
             taken.insert(fileName);
-            helpPages.append(
-                ManPage { fileName, kHelpSection.toString(), path, fileName, lowercasedPageName(fileName) });
+            helpPages.append(ManPage { fileName, section, PageLocation::named(folder, QString()), fileName,
+                lowercasedPageName(fileName) });
         });
     }
     // Help pages have no sections, so catalogue order is their order by name.

@@ -43,7 +43,8 @@ qsizetype firstGraphemeLength(QStringView text)
 
 size_t qHash(const ManPage &page, size_t seed) noexcept
 {
-    return qHashMulti(seed, page.name, page.section, page.path, page.displayName, page.lowercasedName);
+    // The location is left out: equal pages may store it differently.
+    return qHashMulti(seed, page.name, page.section, page.displayName, page.lowercasedName);
 }
 
 QString lowercasedPageName(const QString &name)

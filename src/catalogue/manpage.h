@@ -12,21 +12,67 @@ namespace Lectorin {
 
 inline constexpr QStringView kHelpSection = u"help";
 
+// Where a page's file is. The scan stores a folder and the part of the file name after the page's name
+// (".1.gz"), strings shared by every page of that folder, so a page holds no path of its own.
+class PageLocation
+{
+public:
+    PageLocation() = default;
+    // A file given by its whole path.
+    PageLocation(QString path) // NOLINT: a whole path is a location
+        : m_head(std::move(path))
+    { }
+    // The file `folder` + the page's name + `suffix`.
+    static PageLocation named(QString folder, QString suffix)
+    {
+        PageLocation location(std::move(folder));
+        location.m_tail = std::move(suffix);
+        location.m_holdsName = true;
+        return location;
+    }
+
+    QString path(QStringView name) const
+    {
+        if (!m_holdsName)
+            return m_head;
+        QString path;
+        path.reserve(m_head.size() + name.size() + m_tail.size());
+        path.append(m_head).append(name).append(m_tail);
+        return path;
+    }
+    // Same representation; two locations may still give one path when this is false.
+    bool isSameAs(const PageLocation &other) const
+    {
+        return m_holdsName == other.m_holdsName && m_head == other.m_head && m_tail == other.m_tail;
+    }
+
+private:
+    QString m_head;
+    QString m_tail;
+    bool m_holdsName = false;
+};
+
 // One catalogue entry: a manual page file, or an executable without a manual page shown through its --help.
 struct ManPage
 {
     QString name;
     QString section;
-    QString path;
+    PageLocation location;
     QString displayName;
     QString lowercasedName;
 
+    QString path() const { return location.path(name); }
     QString id() const { return section + u'/' + name; }
     bool isHelpPage() const { return section == kHelpSection; }
     // The name proposed for exported files: "ls(1)", or the bare name of a help page.
     QString qualifiedName() const { return isHelpPage() ? name : name + u'(' + section + u')'; }
 
-    bool operator==(const ManPage &) const = default;
+    bool operator==(const ManPage &other) const
+    {
+        return name == other.name && section == other.section && displayName == other.displayName
+            && lowercasedName == other.lowercasedName
+            && (location.isSameAs(other.location) || path() == other.path());
+    }
 };
 
 size_t qHash(const ManPage &page, size_t seed = 0) noexcept;
@@ -67,3 +113,6 @@ std::optional<PageReference> parseReference(QStringView text);
 qsizetype graphemeCount(QStringView text);
 
 } // namespace Lectorin
+
+Q_DECLARE_TYPEINFO(Lectorin::PageLocation, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Lectorin::ManPage, Q_RELOCATABLE_TYPE);

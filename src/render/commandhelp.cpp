@@ -206,7 +206,7 @@ QString commandHelpBody(const ManPage &page, const Output &output)
     QString extra;
     if (output.flag) {
         note = u"<code>" % name % u"</code> has no manual page on this system \u2014 below is the output of "
-            % u"<code>" % name % u' ' % *output.flag % u"</code>, from <code>" % escapeHTML(page.path)
+            % u"<code>" % name % u' ' % *output.flag % u"</code>, from <code>" % escapeHTML(page.path())
             % u"</code>.";
         extra = u"<pre class=\"lectorin-help-output\">" % escapeHTML(output.text) % u"</pre>";
     } else {
@@ -223,7 +223,7 @@ QString commandHelpBody(const ManPage &page, const Output &output)
 QFuture<QString> commandHelpHTML(const ManPage &page, const std::optional<ManPagePalette> &palette,
     double fontScale, CommandHelpCache *cache)
 {
-    return helpOutput(page.path, cache).then([page, palette, fontScale](const Output &output) {
+    return helpOutput(page.path(), cache).then([page, palette, fontScale](const Output &output) {
         return ManPageRenderer::documentHTML(page.name, commandHelpBody(page, output), palette, fontScale);
     });
 }

@@ -113,15 +113,15 @@ QFuture<ExportResult> rtfData(const ManPage &page, const RenderTools &tools)
 QFuture<ExportResult> plainTextData(const ManPage &page, const RenderTools &tools)
 {
     if (page.isHelpPage()) {
-        return CommandHelp::helpOutput(page.path, tools.helpCache)
+        return CommandHelp::helpOutput(page.path(), tools.helpCache)
             .then([](const CommandHelp::Output &output) {
                 if (output.text.isEmpty())
                     return ExportResult::failed(ExportError::renderFailed);
                 return ExportResult { output.text.toUtf8(), std::nullopt };
             });
     }
-    return ProcessRunner::run(tools.formatter, textFormatterArguments(page.path),
-        formatterDirectory(page.path), tools.formatterTimeoutMilliseconds)
+    return ProcessRunner::run(tools.formatter, textFormatterArguments(page.path()),
+        formatterDirectory(page.path()), tools.formatterTimeoutMilliseconds)
         .then(plainTextFromTerminalOutput);
 }
 

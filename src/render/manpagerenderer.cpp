@@ -4,6 +4,7 @@
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QStringBuilder>
 #include <QStringDecoder>
@@ -114,8 +115,8 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
                 return RenderResult { std::move(document), std::nullopt };
             });
     }
-    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(page.path),
-        formatterDirectory(page.path), tools.formatterTimeoutMilliseconds)
+    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(page.path()),
+        formatterDirectory(page.path()), tools.formatterTimeoutMilliseconds)
         .then([page, palette, fontScale](const ProcessRunner::RunResult &run) {
             if (!run.started())
                 return RenderResult { QString(), run.startError };
@@ -131,8 +132,8 @@ QString documentHTML(
     const QString &title, const QString &body, const std::optional<ManPagePalette> &palette, double fontScale)
 {
     // The title is escaped: page file names and names in links from other programs may carry markup.
-    return u"<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>"
-        % CommandHelp::escapeHTML(title) % u"</title>\n<style>" % baseStylesheet()
+    return u"<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n" % contentSecurityPolicy()
+        % u"<title>" % CommandHelp::escapeHTML(title) % u"</title>\n<style>" % baseStylesheet()
         % (palette ? themeCSS(*palette) : QString()) % fontSizeCSS(fontScale) % u"</style>\n</head>\n<body>\n"
         % body % newWindowClickScript();
 }
@@ -174,6 +175,21 @@ QString baseStylesheet()
 QString newWindowClickScript()
 {
     return QString::fromUtf16(kNewWindowClickScript);
+}
+
+QString contentSecurityPolicy()
+{
+    // Only the document's own script, known by its digest, may run: never one that a page's text, its file
+    // name or a "javascript:" link smuggles in, inline event handlers included.
+    static const QString policy = []() -> QString {
+        const QString script = newWindowClickScript();
+        const qsizetype start = script.indexOf(u'>') + 1;
+        const QByteArray body = script.mid(start, script.indexOf(u"</script>") - start).toUtf8();
+        const QByteArray digest = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toBase64();
+        return u"<meta http-equiv=\"Content-Security-Policy\" content=\"script-src 'sha256-"
+            % QString::fromLatin1(digest) % u"'; object-src 'none'; base-uri 'none'\">\n";
+    }();
+    return policy;
 }
 
 QString formatterDirectory(const QString &pagePath)

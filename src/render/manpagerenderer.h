@@ -59,6 +59,8 @@ QString fontSizeCSS(double fontScale);
 
 QString baseStylesheet();
 QString newWindowClickScript();
+// The <meta> element that lets only newWindowClickScript() run in a document.
+QString contentSecurityPolicy();
 
 // mandoc's working directory for a page: two levels above the page file ("/usr/share/man" for
 // "/usr/share/man/man1/ls.1").

@@ -130,14 +130,26 @@ void ManIndexTest::scan_readsManSubdirectoriesOfEveryRoot()
     QDir().mkpath(a + "/man8/odd.8"); // a directory named like a page is taken
     writeFile(b + "/mann/Tcl.n");
     writeFile(b + "/man1/.hidden.1");
+    writeFile(b + QString::fromUtf8("/man1/Grüß.1x.gz"));
 
     const Catalogue catalogue = ManIndex::scan({ a, root.filePath("missing"), b + "/" });
-    QCOMPARE(
-        idsOf(catalogue.pages()), QStringList({ "1/.hidden", "3pm/File::Spec", "1/ls", "8/odd", "n/Tcl" }));
-    QCOMPARE(catalogue.page(u"1/ls")->path, a + "/man1/ls.1.gz");
-    QCOMPARE(catalogue.page(u"n/Tcl")->path, b + "/mann/Tcl.n");
+    QCOMPARE(idsOf(catalogue.pages()),
+        QStringList(
+            { "1/.hidden", "3pm/File::Spec", QString::fromUtf8("1x/Grüß"), "1/ls", "8/odd", "n/Tcl" }));
+    // Paths are put together from shared parts; they must still name the very file.
+    QCOMPARE(catalogue.page(u"1/ls")->path(), a + "/man1/ls.1.gz");
+    QCOMPARE(catalogue.page(u"n/Tcl")->path(), b + "/mann/Tcl.n");
+    QCOMPARE(catalogue.page(u"3pm/File::Spec")->path(), a + "/man3p/File::Spec.3pm");
+    const ManPage *nonAscii = catalogue.page(QString::fromUtf8("1x/Grüß"));
+    QVERIFY(nonAscii);
+    QCOMPARE(nonAscii->path(), b + QString::fromUtf8("/man1/Grüß.1x.gz"));
+    QVERIFY(QFile::exists(nonAscii->path()));
+    ManPage byWholePath = *catalogue.page(u"1/ls");
+    byWholePath.location = byWholePath.path();
+    QCOMPARE(byWholePath, *catalogue.page(u"1/ls"));
+    QCOMPARE(qHash(byWholePath), qHash(*catalogue.page(u"1/ls")));
     QCOMPARE(catalogue.page(u"3pm/File::Spec")->lowercasedName, QStringLiteral("file::spec"));
-    QCOMPARE(catalogue.nameCount(), 5);
+    QCOMPARE(catalogue.nameCount(), 6);
 }
 
 void ManIndexTest::scan_displayNamesAndPreferredSections()
@@ -183,9 +195,9 @@ void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
     writeFile(first + "/man1/both.1.gz"); // one directory, two files of one identifier
     const Catalogue catalogue = ManIndex::scan({ first, second });
     QCOMPARE(idsOf(catalogue.pages()), QStringList({ "1/both", "1/tool" }));
-    QCOMPARE(catalogue.page(u"1/tool")->path, first + "/man1/tool.1");
+    QCOMPARE(catalogue.page(u"1/tool")->path(), first + "/man1/tool.1");
     QCOMPARE(catalogue.page(u"1/tool")->displayName, QStringLiteral("tool"));
-    QVERIFY(catalogue.page(u"1/both")->path.startsWith(first + "/man1/both.1"));
+    QVERIFY(catalogue.page(u"1/both")->path().startsWith(first + "/man1/both.1"));
 }
 
 void ManIndexTest::scan_unreadableOrMissingRootsGiveEmptyCatalogue()
@@ -224,8 +236,8 @@ void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()
     const QList<ManPage> pages = ManIndex::scanCommands({ a, b, a, root.filePath("missing") }, { "ls" });
     QCOMPARE(idsOf(pages), QStringList({ "help/brew", "help/linked", "help/LS", "help/tool" }));
     const ManPage &tool = pages.at(3);
-    QCOMPARE(tool, (ManPage { "tool", "help", b + "/tool", "tool", "tool" }));
-    QCOMPARE(pages.at(0).path, a + "/brew");
+    QCOMPARE(tool, (ManPage { "tool", "help", QString(b + "/tool"), "tool", "tool" }));
+    QCOMPARE(pages.at(0).path(), a + "/brew");
     QCOMPARE(pages.at(2).lowercasedName, QStringLiteral("ls"));
 }
 

@@ -115,12 +115,12 @@ void ManPageTest::parseReference_limitIsTwoHundredCharacters()
 
 void ManPageTest::identity_andDisplayForms()
 {
-    const ManPage ls { "ls", "1", "/m/man1/ls.1", "ls", "ls" };
+    const ManPage ls { "ls", "1", QStringLiteral("/m/man1/ls.1"), "ls", "ls" };
     QCOMPARE(ls.id(), QStringLiteral("1/ls"));
     QCOMPARE(ls.qualifiedName(), QStringLiteral("ls(1)"));
     QVERIFY(!ls.isHelpPage());
 
-    const ManPage brew { "brew", "help", "/bin/brew", "brew", "brew" };
+    const ManPage brew { "brew", "help", QStringLiteral("/bin/brew"), "brew", "brew" };
     QCOMPARE(brew.id(), QStringLiteral("help/brew"));
     QCOMPARE(brew.qualifiedName(), QStringLiteral("brew"));
     QVERIFY(brew.isHelpPage());
@@ -128,7 +128,7 @@ void ManPageTest::identity_andDisplayForms()
     ManPage other = ls;
     QCOMPARE(other, ls);
     QCOMPARE(qHash(other), qHash(ls));
-    other.path = "/n/man1/ls.1";
+    other.location = QStringLiteral("/n/man1/ls.1");
     QVERIFY(other != ls);
 
     QCOMPARE(lowercasedPageName(QStringLiteral("ÅSTRÖM")), QStringLiteral("åström"));

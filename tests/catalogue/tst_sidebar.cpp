@@ -149,10 +149,10 @@ void SidebarTest::history_windowLabelsAndStoredSettings()
     QCOMPARE(SidebarHistory::displayedHistory(history, 500).size(), 100);
     QCOMPARE(SidebarHistory::displayedHistory(history.mid(0, 2), 30).size(), 2);
 
-    const Catalogue byID = Catalogue(
-        { { "printf", "3", "/m/printf.3", "printf", "printf" },
-            { "printf", "1", "/m/printf.1", "printf",
-                "printf" } }).withHelpPages({ { "brew", "help", "/bin/brew", "brew", "brew" } });
+    const Catalogue byID
+        = Catalogue({ { "printf", "3", QStringLiteral("/m/printf.3"), "printf", "printf" },
+                        { "printf", "1", QStringLiteral("/m/printf.1"), "printf", "printf" } })
+              .withHelpPages({ { "brew", "help", QStringLiteral("/bin/brew"), "brew", "brew" } });
     using Style = SidebarHistory::RowLabel::Style;
     QCOMPARE(SidebarHistory::rowLabel("3/printf", byID),
         (SidebarHistory::RowLabel { "printf(3)", Style::manualPage }));

@@ -103,7 +103,7 @@ void PageFaultsTest::pageRemovedAfterScan_rendersTheErrorDocument()
     const Catalogue catalogue = ManIndex::scan({ root });
     QCOMPARE(catalogue.pages().size(), 1);
     const ManPage page = catalogue.pages().constFirst();
-    QVERIFY(QFile::remove(page.path));
+    QVERIFY(QFile::remove(page.path()));
 
     const auto rendered = waitFor(ManPageRenderer::render(page, std::nullopt, 1.0));
     QVERIFY(rendered.succeeded());

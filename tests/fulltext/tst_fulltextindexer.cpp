@@ -141,7 +141,7 @@ void FullTextIndexerTest::reindex_rendersOnlyNewAndChangedFiles()
     QCOMPARE(summary.unchanged, 2);
     QStringList rendered = renderedPaths(options.formatter);
     rendered.sort();
-    QCOMPARE(rendered, (QStringList { betaPath, delta.path }));
+    QCOMPARE(rendered, (QStringList { betaPath, delta.path() }));
     QCOMPARE(idsFound(tree.indexPath(), "quokka"), QStringList { "1/beta" });
     QVERIFY(idsFound(tree.indexPath(), "walrus").isEmpty());
     QCOMPARE(idsFound(tree.indexPath(), "okapi"), QStringList { "1/delta" });

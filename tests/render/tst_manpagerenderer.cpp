@@ -12,7 +12,8 @@ using namespace Lectorin::RenderFixtures;
 
 namespace {
 
-const QString kHead = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>");
+const QString kHead = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n")
+    + Lectorin::ManPageRenderer::contentSecurityPolicy() + QStringLiteral("<title>");
 
 ManPagePalette darkPalette()
 {

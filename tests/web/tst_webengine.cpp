@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/manpageexporter.h"
 #include "render/manschemehandler.h"
+#include "render/manurl.h"
 #include "render/pagecolorscheme.h"
 #include "webfixtures.h"
 
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void handler_answersEveryRequestWithHTML();
     void handler_waitsForTheFirstLoad();
     void handler_renderFailureIsAPage();
+    void hostilePage_runsNoScriptOfItsOwn();
     void colorScheme_followsAppearanceUnlessThemeChose();
     void exporter_paginatedAndSinglePagePDF();
     void exporter_documentOver2MB();
@@ -162,6 +164,37 @@ void WebEngineTest::handler_renderFailureIsAPage()
     QVERIFY(document.ok);
     QCOMPARE(document.title, QStringLiteral("ls"));
     QVERIFY2(document.text.startsWith(u"Rendering failed: "), qPrintable(document.text));
+}
+
+// Markup in a file name and in a page's text, and a "javascript:" link, must not run; the document's own
+// script must.
+void WebEngineTest::hostilePage_runsNoScriptOfItsOwn()
+{
+    FixtureCatalogue hostile;
+    const QByteArray name = "<img src=x onerror=window.pwned=1>";
+    QVERIFY(writeFile(hostile.manRoot() + "/man1/" + QString::fromLatin1(name) + ".1",
+        mdocPage(name, "1",
+            ".Sh DESCRIPTION\n<script>window.pwned=2</script>\n"
+            "<img src=x onerror=\"window.pwned=3\">\n.Pp\n.Lk javascript:window.pwned=4 run\n")));
+    QVERIFY(hostile.loadAndWait());
+    QWebEngineProfile profile;
+    ManSchemeHandler::installOn(&profile, hostile.app.get());
+    QWebEnginePage page(&profile);
+    const std::optional<QUrl> url = manURL(QString::fromLatin1(name), QStringLiteral("1"));
+    QVERIFY(url);
+    const LoadedDocument document = load(page, *url);
+    QVERIFY(document.ok);
+    QCOMPARE(document.title, QString::fromLatin1(name + "(1)"));
+    QVERIFY2(document.text.contains(u"<script>window.pwned=2</script>"), qPrintable(document.text));
+
+    // A link to "javascript:" as a page could carry it, clicked.
+    evaluate(&page,
+        QStringLiteral("const a = document.createElement('a'); a.href = 'javascript:window.pwned=5'; "
+                       "a.textContent = 'run'; document.body.append(a); a.click(); true"));
+    QTest::qWait(300);
+    QCOMPARE(evaluate(&page, QStringLiteral("typeof window.pwned")).toString(), QStringLiteral("undefined"));
+    QCOMPARE(evaluate(&page, QStringLiteral("typeof lectorinNewWindowTarget")).toString(),
+        QStringLiteral("function"));
 }
 
 void WebEngineTest::colorScheme_followsAppearanceUnlessThemeChose()

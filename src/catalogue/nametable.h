@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QHashFunctions>
+#include <QList>
+#include <QStringView>
+
+#include <bit>
+
+namespace Lectorin {
+
+// Page positions by exact name, in one flat open-addressing array: a scan's hundred thousand names cost one
+// allocation and no nodes. The table keeps positions only; `nameAt(position)` gives their names back.
+class NameTable
+{
+public:
+    NameTable() = default;
+    // Room for `count` names, never more: the table does not grow.
+    explicit NameTable(qsizetype count)
+        : m_slots(qsizetype(std::bit_ceil(quint64(count) * 2 + 2)))
+    { }
+
+    qsizetype size() const { return m_size; }
+
+    template<typename NameAt>
+    qint32 find(QStringView name, NameAt nameAt) const
+    {
+        if (m_slots.isEmpty())
+            return -1;
+        const quint32 hash = quint32(qHash(name));
+        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
+            const Slot &entry = m_slots.at(slot);
+            if (entry.position < 0)
+                return -1;
+            if (entry.hash == hash && nameAt(entry.position) == name)
+                return entry.position;
+        }
+    }
+
+    // The position stored for `name`, inserting `position` when the name is new.
+    template<typename NameAt>
+    qint32 findOrInsert(QStringView name, qint32 position, NameAt nameAt)
+    {
+        const quint32 hash = quint32(qHash(name));
+        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
+            Slot &entry = m_slots[slot];
+            if (entry.position < 0) {
+                entry = { hash, position };
+                ++m_size;
+                return position;
+            }
+            if (entry.hash == hash && nameAt(entry.position) == name)
+                return entry.position;
+        }
+    }
+
+    // Points an existing name at another position.
+    template<typename NameAt>
+    void replace(QStringView name, qint32 position, NameAt nameAt)
+    {
+        const quint32 hash = quint32(qHash(name));
+        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
+            Slot &entry = m_slots[slot];
+            if (entry.position < 0)
+                return;
+            if (entry.hash == hash && nameAt(entry.position) == name) {
+                entry.position = position;
+                return;
+            }
+        }
+    }
+
+private:
+    struct Slot
+    {
+        quint32 hash = 0;
+        qint32 position = -1;
+    };
+    qsizetype mask() const { return m_slots.size() - 1; }
+
+    QList<Slot> m_slots;
+    qsizetype m_size = 0;
+};
+
+} // namespace Lectorin
