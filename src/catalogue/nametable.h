@@ -27,14 +27,7 @@ public:
     {
         if (m_slots.isEmpty())
             return -1;
-        const quint32 hash = quint32(qHash(name));
-        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
-            const Slot &entry = m_slots.at(slot);
-            if (entry.position < 0)
-                return -1;
-            if (entry.hash == hash && nameAt(entry.position) == name)
-                return entry.position;
-        }
+        return m_slots.at(slotOf(name, quint32(qHash(name)), nameAt)).position;
     }
 
     // The position stored for `name`, inserting `position` when the name is new.
@@ -42,32 +35,21 @@ public:
     qint32 findOrInsert(QStringView name, qint32 position, NameAt nameAt)
     {
         const quint32 hash = quint32(qHash(name));
-        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
-            Slot &entry = m_slots[slot];
-            if (entry.position < 0) {
-                entry = { hash, position };
-                ++m_size;
-                return position;
-            }
-            if (entry.hash == hash && nameAt(entry.position) == name)
-                return entry.position;
+        Slot &entry = m_slots[slotOf(name, hash, nameAt)];
+        if (entry.position < 0) {
+            entry = { hash, position };
+            ++m_size;
         }
+        return entry.position;
     }
 
     // Points an existing name at another position.
     template<typename NameAt>
     void replace(QStringView name, qint32 position, NameAt nameAt)
     {
-        const quint32 hash = quint32(qHash(name));
-        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
-            Slot &entry = m_slots[slot];
-            if (entry.position < 0)
-                return;
-            if (entry.hash == hash && nameAt(entry.position) == name) {
-                entry.position = position;
-                return;
-            }
-        }
+        Slot &entry = m_slots[slotOf(name, quint32(qHash(name)), nameAt)];
+        if (entry.position >= 0)
+            entry.position = position;
     }
 
 private:
@@ -77,6 +59,17 @@ private:
         qint32 position = -1;
     };
     qsizetype mask() const { return m_slots.size() - 1; }
+
+    // The slot holding `name`, or the empty slot where it would go.
+    template<typename NameAt>
+    qsizetype slotOf(QStringView name, quint32 hash, NameAt nameAt) const
+    {
+        for (qsizetype slot = hash & mask();; slot = (slot + 1) & mask()) {
+            const Slot &entry = m_slots.at(slot);
+            if (entry.position < 0 || (entry.hash == hash && nameAt(entry.position) == name))
+                return slot;
+        }
+    }
 
     QList<Slot> m_slots;
     qsizetype m_size = 0;

@@ -54,12 +54,13 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
     for (const ManPage &page : pages) {
         if (page.isHelpPage())
             continue;
-        const QFileInfo file(page.path());
+        const QString path = page.path();
+        const QFileInfo file(path);
         if (!file.isFile())
             continue;
         const QString id = page.id();
         liveIDs.insert(id);
-        const PageStamp stamp { page.path(), file.size(), file.lastModified().toMSecsSinceEpoch() };
+        const PageStamp stamp { path, file.size(), file.lastModified().toMSecsSinceEpoch() };
         const auto found = stored.constFind(id);
         if (found == stored.cend())
             work.append({ page, stamp, true });

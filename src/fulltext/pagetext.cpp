@@ -21,9 +21,10 @@ QString withoutControlCharacters(QString text)
 
 std::optional<QString> renderBlocking(const ManPage &page, const QString &formatter)
 {
+    const QString path = page.path();
     const ProcessRunner::RunResult run
-        = ProcessRunner::runBlocking(formatter, ManPageRenderer::textFormatterArguments(page.path()),
-            ManPageRenderer::formatterDirectory(page.path()), kFormatterTimeoutMilliseconds);
+        = ProcessRunner::runBlocking(formatter, ManPageRenderer::textFormatterArguments(path),
+            ManPageRenderer::formatterDirectory(path), kFormatterTimeoutMilliseconds);
     if (!run.started())
         return std::nullopt;
     // Unlike the export, a stray invalid byte only loses itself: the rest of the page stays searchable.

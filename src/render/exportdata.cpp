@@ -120,8 +120,9 @@ QFuture<ExportResult> plainTextData(const ManPage &page, const RenderTools &tool
                 return ExportResult { output.text.toUtf8(), std::nullopt };
             });
     }
-    return ProcessRunner::run(tools.formatter, textFormatterArguments(page.path()),
-        formatterDirectory(page.path()), tools.formatterTimeoutMilliseconds)
+    const QString path = page.path();
+    return ProcessRunner::run(tools.formatter, textFormatterArguments(path), formatterDirectory(path),
+        tools.formatterTimeoutMilliseconds)
         .then(plainTextFromTerminalOutput);
 }
 

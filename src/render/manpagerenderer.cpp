@@ -115,8 +115,9 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
                 return RenderResult { std::move(document), std::nullopt };
             });
     }
-    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(page.path()),
-        formatterDirectory(page.path()), tools.formatterTimeoutMilliseconds)
+    const QString path = page.path();
+    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(path), formatterDirectory(path),
+        tools.formatterTimeoutMilliseconds)
         .then([page, palette, fontScale](const ProcessRunner::RunResult &run) {
             if (!run.started())
                 return RenderResult { QString(), run.startError };
