@@ -26,6 +26,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QFile>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
@@ -54,7 +57,13 @@ bool waitUntil(Predicate done, int timeoutMilliseconds = 30000)
     return true;
 }
 
-double renderMilliseconds(AppModel &model, const PageReference &reference)
+struct Rendered
+{
+    double milliseconds;
+    QString document;
+};
+
+Rendered renderOnce(AppModel &model, const PageReference &reference)
 {
     QElapsedTimer timer;
     timer.start();
@@ -68,7 +77,22 @@ double renderMilliseconds(AppModel &model, const PageReference &reference)
     watcher.setFuture(ManPageRenderer::render(*page, palette, model.fontScale()));
     if (!watcher.isFinished())
         loop.exec();
-    return double(timer.nsecsElapsed()) / 1e6;
+    return { double(timer.nsecsElapsed()) / 1e6, watcher.result().document };
+}
+
+// The engine's own share: the same document loaded from a file into a bare view of the same size.
+std::optional<double> bareLoadMilliseconds(QWebEngineView &view, const QString &file)
+{
+    bool loaded = false;
+    const QMetaObject::Connection connection
+        = QObject::connect(view.page(), &QWebEnginePage::loadFinished, [&](bool ok) { loaded = ok; });
+    QElapsedTimer timer;
+    timer.start();
+    view.load(QUrl::fromLocalFile(file));
+    const bool arrived = waitUntil([&] { return loaded; });
+    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+    QObject::disconnect(connection);
+    return arrived ? std::optional(elapsed) : std::nullopt;
 }
 
 // Types the page's name into the filter, clicks its row and waits for the page to load.
@@ -94,16 +118,18 @@ std::optional<double> clickMilliseconds(ContentView *tab, const ManPage &page)
     list->scrollTo(row);
     QTest::qWait(50); // let the list lay out and paint before the click, as for a person
     bool loaded = false;
+    double elapsed = 0;
+    QElapsedTimer timer;
     const QMetaObject::Connection connection
         = QObject::connect(tab->browser()->page(), &QWebEnginePage::loadFinished, [&](bool ok) {
-              if (ok && tab->browser()->page()->url().path().endsWith(page.name))
+              if (ok && tab->browser()->page()->url().path().endsWith(page.name)) {
                   loaded = true;
+                  elapsed = double(timer.nsecsElapsed()) / 1e6;
+              }
           });
-    QElapsedTimer timer;
     timer.start();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
     const bool arrived = waitUntil([&] { return loaded; });
-    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
     QObject::disconnect(connection);
     return arrived ? std::optional(elapsed) : std::nullopt;
 }
@@ -147,29 +173,44 @@ int main(int argc, char *argv[])
         }
         pages.append(*page);
     }
-    QList<QList<double>> clicks(pages.size()), renders(pages.size());
+    QWebEngineView bareView;
+    bareView.resize(660, 480);
+    bareView.setHtml(QString());
+    bareView.show();
+    QList<QList<double>> clicks(pages.size()), renders(pages.size()), bareLoads(pages.size());
     // Alternating pages, so that every click is a real navigation; the first round is not counted.
     for (int run = 0; run <= runs; ++run) {
         for (qsizetype i = 0; i < pages.size(); ++i) {
             const std::optional<double> click = clickMilliseconds(tab, pages.at(i));
             QTest::qWait(300); // the page's own scripts after the load (outline, inferred links) finish first
-            const double render = renderMilliseconds(app.model(), { pages.at(i).name, pages.at(i).section });
-            if (!click) {
+            const Rendered render = renderOnce(app.model(), { pages.at(i).name, pages.at(i).section });
+            const QString file = settingsFolder.filePath(pages.at(i).name + QStringLiteral(".html"));
+            QFile out(file);
+            if (!out.open(QIODevice::WriteOnly) || out.write(render.document.toUtf8()) < 0)
+                return 1;
+            out.close();
+            const std::optional<double> bareLoad = bareLoadMilliseconds(bareView, file);
+            QTest::qWait(300);
+            if (!click || !bareLoad) {
                 std::fprintf(stderr, "the click on %s did not load it\n", qPrintable(pages.at(i).id()));
                 return 1;
             }
             if (run > 0) {
                 clicks[i].append(*click);
-                renders[i].append(render);
+                renders[i].append(render.milliseconds);
+                bareLoads[i].append(*bareLoad);
             }
         }
     }
     for (qsizetype i = 0; i < pages.size(); ++i) {
         const double click = median(clicks.at(i));
         const double render = median(renders.at(i));
-        std::printf("%-12s click-to-loaded-ms %7.1f  render-ms %7.1f  difference %+6.1f  (median of %lld)\n",
-            qPrintable(pages.at(i).qualifiedName()), click, render, click - render,
-            qlonglong(clicks.at(i).size()));
+        const double bareLoad = median(bareLoads.at(i));
+        std::printf(
+            "%-10s click-to-loaded-ms %7.1f  render-ms %6.1f  difference %+7.1f  engine-load-ms %6.1f  "
+            "rest %+7.1f  (medians of %lld)\n",
+            qPrintable(pages.at(i).qualifiedName()), click, render, click - render, bareLoad,
+            click - render - bareLoad, qlonglong(clicks.at(i).size()));
     }
     return 0;
 }
