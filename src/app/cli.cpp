@@ -25,7 +25,7 @@ int usage()
     std::fputs("usage: lectorin-cli scan [--ids] [--manpath A:B] [--path A:B]\n"
                "       lectorin-cli resolve NAME [SECTION]\n"
                "       lectorin-cli filter QUERY [--limit N]\n"
-               "       lectorin-cli render REF [--theme NAME] [--zoom F]\n"
+               "       lectorin-cli render REF [--theme NAME] [--zoom F] [--timing]\n"
                "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli index [--index FILE] [--manpath A:B]\n"

@@ -3,6 +3,7 @@
 
 #include "catalogue/searchpaths.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 
 namespace Lectorin::Cli {
@@ -22,15 +23,27 @@ LoadedModel::LoadedModel(const Arguments &arguments)
     : m_settings(QStringLiteral("Lectorin"), QStringLiteral("Lectorin"))
 {
     const AppModel::Discovery system = AppModel::systemDiscovery();
+    QElapsedTimer timer;
+    timer.start();
+    m_manualDirectories = directories(arguments, QStringLiteral("manpath"), system.manualDirectories)();
+    m_discoveryMilliseconds = double(timer.nsecsElapsed()) / 1e6;
     AppModel::Discovery discovery {
-        directories(arguments, QStringLiteral("manpath"), system.manualDirectories),
+        [list = m_manualDirectories] { return list; },
         directories(arguments, QStringLiteral("path"), system.commandDirectories),
     };
     m_model = std::make_unique<AppModel>(&m_settings, std::move(discovery));
-    QEventLoop loop;
-    QObject::connect(m_model.get(), &AppModel::helpPagesLoaded, &loop, &QEventLoop::quit);
-    m_model->loadIndexIfNeeded();
-    loop.exec();
+}
+
+AppModel &LoadedModel::model()
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        QEventLoop loop;
+        QObject::connect(m_model.get(), &AppModel::helpPagesLoaded, &loop, &QEventLoop::quit);
+        m_model->loadIndexIfNeeded();
+        loop.exec();
+    }
+    return *m_model;
 }
 
 } // namespace Lectorin::Cli

@@ -11,17 +11,26 @@
 namespace Lectorin::Cli {
 
 // The application model loaded the way the program loads it, help pages included; `--manpath` and `--path`
-// replace discovery. Reads the user's settings but never writes them.
+// replace discovery. Reads the user's settings but never writes them. The manual folders are found when it
+// is made, the catalogue is loaded on the first call of model().
 class LoadedModel
 {
 public:
     explicit LoadedModel(const Arguments &arguments);
 
-    AppModel &model() { return *m_model; }
+    AppModel &model();
+    // What the settings hold (the zoom factor), without loading the catalogue.
+    const AppModel &unloadedModel() const { return *m_model; }
+    const QStringList &manualDirectories() const { return m_manualDirectories; }
+    // How long finding the manual folders took.
+    double discoveryMilliseconds() const { return m_discoveryMilliseconds; }
 
 private:
     QSettings m_settings;
+    QStringList m_manualDirectories;
+    double m_discoveryMilliseconds = 0;
     std::unique_ptr<AppModel> m_model;
+    bool m_loaded = false;
 };
 
 } // namespace Lectorin::Cli

@@ -2,6 +2,7 @@
 #include "app/clicommands.h"
 
 #include "app/climodel.h"
+#include "catalogue/pagelookup.h"
 #include "render/exportdata.h"
 #include "render/manpageexporter.h"
 #include "render/manpagerenderer.h"
@@ -10,6 +11,7 @@
 #include "themes/manpagepalette.h"
 #include "themes/themelibrary.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFutureWatcher>
 #include <QUrl>
@@ -107,9 +109,11 @@ std::optional<QString> exportPDF(const ManPage &page, ExportFormat format, const
 int render(const Arguments &arguments)
 {
     if (arguments.positional.size() != 1) {
-        std::fputs("usage: lectorin-cli render REF [--theme NAME] [--zoom F]\n", stderr);
+        std::fputs("usage: lectorin-cli render REF [--theme NAME] [--zoom F] [--timing]\n", stderr);
         return 2;
     }
+    QElapsedTimer timer;
+    timer.start();
     bool knownTheme = true;
     const std::optional<ManPagePalette> palette
         = paletteFor(arguments.option(QStringLiteral("theme")), &knownTheme);
@@ -127,7 +131,7 @@ int render(const Arguments &arguments)
         return 1;
     }
     LoadedModel loaded(arguments);
-    double fontScale = loaded.model().fontScale();
+    double fontScale = loaded.unloadedModel().fontScale();
     if (const std::optional<QString> zoom = arguments.option(QStringLiteral("zoom"))) {
         bool isNumber = false;
         fontScale = std::clamp(zoom->toDouble(&isNumber), AppModel::kMinFontScale, AppModel::kMaxFontScale);
@@ -136,12 +140,25 @@ int render(const Arguments &arguments)
             return 2;
         }
     }
-    const std::optional<ManPage> page = resolveManReference(loaded.model(), *reference);
+    // One page needs no catalogue when its file names answer; the scan is the fallback for everything else.
+    std::optional<ManPage> page = PageLookup::findDirectly(loaded.manualDirectories(), *reference);
+    const bool foundDirectly = page.has_value();
+    if (!page)
+        page = resolveManReference(loaded.model(), *reference);
     if (!page) {
         printText(ManPageRenderer::notFoundHTML(reference->name), stdout);
         return 1;
     }
-    const ManPageRenderer::RenderResult rendered = await(ManPageRenderer::render(*page, palette, fontScale));
+    ManPageRenderer::RenderResult rendered = await(ManPageRenderer::render(*page, palette, fontScale));
+    // Only this document shows the display name, which the direct lookup does not know.
+    if (foundDirectly && rendered.document == ManPageRenderer::emptyOutputHTML(page->displayName)) {
+        if (const std::optional<ManPage> listed = resolveManReference(loaded.model(), *reference))
+            rendered.document = ManPageRenderer::emptyOutputHTML(listed->displayName);
+    }
+    if (arguments.hasFlag(QStringLiteral("timing"))) {
+        const double milliseconds = double(timer.nsecsElapsed()) / 1e6 - loaded.discoveryMilliseconds();
+        std::fprintf(stderr, "render-ms %.1f\n", milliseconds);
+    }
     if (!rendered.succeeded()) {
         printText(ManPageRenderer::renderingFailedHTML(reference->name, *rendered.failure), stdout);
         return 1;

@@ -9,7 +9,7 @@
 namespace Lectorin::SidebarFilter {
 namespace {
 
-Rows pageRows(const QList<ManPage> &source, std::optional<QList<qsizetype>> indices)
+Rows pageRows(const QList<ManPage> &source, std::optional<QList<qint32>> indices)
 {
     Rows rows;
     rows.kind = Rows::Kind::pages;
@@ -38,7 +38,7 @@ QString normalizedQuery(const QString &filter)
     return lowercasedPageName(trimmed.toString());
 }
 
-QList<qsizetype> rankMatches(const QList<ManPage> &pages, const QString &query)
+QList<qint32> rankMatches(const QList<ManPage> &pages, const QString &query)
 {
     return SearchIndex(pages).rankMatches(pages, query);
 }
@@ -78,8 +78,8 @@ Sections sections(const AppModel &model, const QString &filter, bool showsComman
                                                   : pageRows(model.pages(), std::nullopt);
         return result;
     }
-    QList<qsizetype> commandMatches = model.pagesSearchIndex().rankMatches(model.pages(), query);
-    QList<qsizetype> helpMatches = model.helpPagesSearchIndex().rankMatches(model.helpPages(), query);
+    QList<qint32> commandMatches = model.pagesSearchIndex().rankMatches(model.pages(), query);
+    QList<qint32> helpMatches = model.helpPagesSearchIndex().rankMatches(model.helpPages(), query);
     if (!helpMatches.isEmpty())
         result.commandHelp = pageRows(model.helpPages(), std::move(helpMatches));
     if (!commandMatches.isEmpty())

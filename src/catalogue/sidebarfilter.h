@@ -18,7 +18,7 @@ QString normalizedQuery(const QString &filter);
 
 // Positions in `pages` of the pages whose lower-cased name contains `query`, best match first (see
 // SearchIndex, which the model keeps for its lists; this builds one for the call).
-QList<qsizetype> rankMatches(const QList<ManPage> &pages, const QString &query);
+QList<qint32> rankMatches(const QList<ManPage> &pages, const QString &query);
 
 // What one section of the catalogue list shows.
 struct Rows
@@ -33,7 +33,7 @@ struct Rows
     Kind kind = Kind::none;
     // With `pages`: the rows are `source` itself when `indices` is null, else `source` at `indices`.
     const QList<ManPage> *source = nullptr;
-    std::optional<QList<qsizetype>> indices;
+    std::optional<QList<qint32>> indices;
     QString message;
 
     qsizetype count() const;

@@ -123,7 +123,7 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
                 return RenderResult { QString(), run.startError };
             const std::optional<QString> output = decodeStrictUtf8(run.output);
             if (!output || output->isEmpty())
-                return RenderResult { errorHTML(page.displayName, kEmptyOutputMessage), std::nullopt };
+                return RenderResult { emptyOutputHTML(page.displayName), std::nullopt };
             const QString title = page.name % u'(' % page.section % u')';
             return RenderResult { documentHTML(title, *output, palette, fontScale), std::nullopt };
         });
@@ -144,6 +144,11 @@ QString errorHTML(const QString &title, const QString &message)
     return documentHTML(title,
         u"<div class=\"manual-text lectorin-error\"><p>" % CommandHelp::escapeHTML(message) % u"</p></div>",
         std::nullopt, 1.0);
+}
+
+QString emptyOutputHTML(const QString &title)
+{
+    return errorHTML(title, kEmptyOutputMessage);
 }
 
 QString notFoundHTML(const QString &name)

@@ -49,6 +49,8 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
 QString documentHTML(const QString &title, const QString &body, const std::optional<ManPagePalette> &palette,
     double fontScale);
 QString errorHTML(const QString &title, const QString &message);
+// The page for a manual page mandoc printed nothing for.
+QString emptyOutputHTML(const QString &title);
 // The page for a reference nothing in the catalogue answers.
 QString notFoundHTML(const QString &name);
 // The page for a render that failed with `description`.

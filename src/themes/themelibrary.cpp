@@ -64,10 +64,22 @@ ThemeLibrary &ThemeLibrary::shared()
     static ThemeLibrary *library = [] {
         auto *made = new ThemeLibrary(ResourcePaths::resourceFolder(QStringLiteral("Themes")),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Themes"));
-        made->reload();
+        made->m_loadDeferred = true;
         return made;
     }();
     return *library;
+}
+
+const QList<ThemeLibrary::Entry> &ThemeLibrary::entries()
+{
+    loadIfDeferred();
+    return m_entries;
+}
+
+void ThemeLibrary::loadIfDeferred()
+{
+    if (m_loadDeferred)
+        reload();
 }
 
 QList<ThemeLibrary::Entry> ThemeLibrary::shippedEntries() const
@@ -84,6 +96,7 @@ QList<ThemeLibrary::Entry> ThemeLibrary::shippedEntries() const
 
 void ThemeLibrary::reload()
 {
+    m_loadDeferred = false;
     QList<Entry> entries { { kDefaultName, Entry::Kind::builtin, QString() } };
     QSet<QString> seen { kDefaultName };
     QList<Entry> found = shippedEntries();
@@ -113,6 +126,7 @@ std::optional<TMTheme> ThemeLibrary::theme(const QString &name)
         return std::nullopt;
     if (const auto cached = m_paletteCache.constFind(name); cached != m_paletteCache.cend())
         return *cached;
+    loadIfDeferred();
     const auto entry = std::find_if(m_entries.cbegin(), m_entries.cend(),
         [&name](const Entry &candidate) { return candidate.name == name; });
     if (entry == m_entries.cend() || entry->kind == Entry::Kind::builtin)
@@ -139,6 +153,7 @@ bool ThemeLibrary::isTaken(const QString &name) const
 
 std::optional<QString> ThemeLibrary::importTheme(const QString &filePath)
 {
+    loadIfDeferred();
     const std::optional<QByteArray> data = TMThemeReader::readFile(filePath);
     if (!data || !TMTheme::fromData(*data))
         return std::nullopt;
@@ -171,6 +186,7 @@ void ThemeLibrary::remove(const Entry &entry)
 {
     if (entry.kind != Entry::Kind::user)
         return;
+    loadIfDeferred();
     QFile::remove(entry.filePath);
     m_paletteCache.remove(entry.name);
     reload();

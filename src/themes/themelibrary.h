@@ -43,10 +43,12 @@ public:
     ThemeLibrary(
         const QString &shippedThemesDirectory, const QString &userThemesDirectory, QObject *parent = nullptr);
 
-    // The process's library over the installed "Themes" resources and the user's data folder, loaded once.
+    // The process's library over the installed "Themes" resources and the user's data folder, loaded once,
+    // when first asked for an entry or a theme other than the default (a page in the default colours, the
+    // common case, needs neither the folders nor the collator).
     static ThemeLibrary &shared();
 
-    const QList<Entry> &entries() const { return m_entries; }
+    const QList<Entry> &entries();
     QString userThemesDirectory() const { return m_userThemesDirectory; }
 
     void reload();
@@ -61,12 +63,14 @@ signals:
 
 private:
     QList<Entry> shippedEntries() const;
+    void loadIfDeferred();
     bool isTaken(const QString &name) const;
 
     QString m_shippedThemesDirectory;
     QString m_userThemesDirectory;
     QList<Entry> m_entries;
     QHash<QString, TMTheme> m_paletteCache;
+    bool m_loadDeferred = false;
 };
 
 } // namespace Lectorin

@@ -4,6 +4,7 @@
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
 #include "catalogue/sidebarhistory.h"
+#include "platform/trace.h"
 #include "ui/historypanehandle.h"
 #include "ui/sidebardelegate.h"
 #include "ui/sidebarmodels.h"
@@ -158,6 +159,7 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
     (fromHistory ? m_catalogueList : m_historyList)->selectionModel()->clearCurrentIndex();
     (fromHistory ? m_catalogueList : m_historyList)->clearSelection();
     m_syncingSelection = false;
+    Trace::mark(QStringLiteral("sidebar choice ") + id);
     m_browser->setSelection(fromHistory ? SidebarItem::history(id) : SidebarItem::command(id));
     m_browser->show(id);
 }

@@ -67,6 +67,7 @@ class SidebarTest : public QObject
 private Q_SLOTS:
     void rankMatches_tiersPositionsLengthsAndOrder();
     void rankMatches_nonAsciiCountsCharacters();
+    void rankMatches_ordersLikeTheRankOverManyNames();
     void sections_everyStateWithItsTexts();
     void history_windowLabelsAndStoredSettings();
     void historyPane_heightArithmetic();
@@ -94,6 +95,55 @@ void SidebarTest::rankMatches_nonAsciiCountsCharacters()
     QCOMPARE(ranked(pages, "caf\u00e9"), QStringList({ "1/caf\u00e9", "1/cafe\u0301-x" }));
     // Both "-x" matches sit at position 2 of 4 characters and tie on length; catalogue order decides.
     QCOMPARE(ranked(pages, "x"), QStringList({ "1/ab-x", "1/cafe\u0301-x" }));
+}
+
+// The ranking rule spelled out on the UTF-16 names, against the index over a few thousand generated names:
+// ASCII and not, repeated parts, separators, long names whose positions and lengths take many values.
+void SidebarTest::rankMatches_ordersLikeTheRankOverManyNames()
+{
+    const QStringList parts { "l", "ls", "git", "x", "log", "Xm", "caf\u00e9", "e\u0301", "\u00fc",
+        "\U0001F600", "-", "_", ".", "::", "zz" };
+    QList<std::pair<QString, QString>> names;
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    for (int i = 0; i < 4000; ++i) {
+        QString name;
+        const quint32 count = 1 + next(i % 997 == 0 ? 300 : i % 50 == 0 ? 40 : 4);
+        for (quint32 part = 0; part < count; ++part)
+            name += parts.at(qsizetype(next(quint32(parts.size()))));
+        names.append({ name, QString::number(1 + next(3)) });
+    }
+    const QList<ManPage> pages = catalogue(names);
+    const QStringList queries { "l", "ls", "git", "x", "e", "\u00e9", "caf\u00e9", "-l", "::", "\U0001F600",
+        "xm", "zz", "lslsls", "q" };
+    for (const QString &query : queries) {
+        struct Ranked
+        {
+            int tier, position, length;
+            qsizetype index;
+            auto operator<=>(const Ranked &) const = default;
+        };
+        QList<Ranked> expected;
+        for (qsizetype index = 0; index < pages.size(); ++index) {
+            const QString &lowered = pages.at(index).lowercasedName;
+            const qsizetype at = lowered.indexOf(query);
+            if (at < 0)
+                continue;
+            const QChar before = at > 0 ? lowered.at(at - 1) : QChar();
+            const int tier = at == 0 ? (lowered.size() == query.size() ? 0 : 1)
+                                     : (before == u'-' || before == u'_' || before == u'.' ? 2 : 3);
+            expected.append({ tier, int(graphemeCount(QStringView(lowered).left(at))),
+                int(graphemeCount(pages.at(index).name)), index });
+        }
+        std::sort(expected.begin(), expected.end());
+        QList<qint32> expectedOrder;
+        for (const Ranked &ranked : std::as_const(expected))
+            expectedOrder.append(qint32(ranked.index));
+        QCOMPARE(SidebarFilter::rankMatches(pages, query), expectedOrder);
+    }
 }
 
 void SidebarTest::sections_everyStateWithItsTexts()

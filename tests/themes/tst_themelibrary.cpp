@@ -19,7 +19,7 @@ QByteArray themeBytes(const QString &name, const QString &background = QStringLi
     return ThemeFixtures::themeXml(name, background, QStringLiteral("#111111"));
 }
 
-QStringList namesOf(const ThemeLibrary &library)
+QStringList namesOf(ThemeLibrary &library)
 {
     QStringList names;
     for (const ThemeLibrary::Entry &entry : library.entries())

@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Every figure of bench/README.md from one Release build, each with its baseline measured in the same run.
+
+Run through bench/run, which builds first. Needs xvfb-run for the window figures.
+"""
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+BUILD = os.environ.get("BUILD", "build/release")
+CLI = f"{BUILD}/src/app/lectorin-cli"
+RUNS = int(os.environ.get("RUNS", "11"))
+XVFB = ["xvfb-run", "-a", "-s", "-screen 0 1400x900x24"]
+
+
+def wall(command, **kwargs):
+    started = time.perf_counter()
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kwargs)
+    return (time.perf_counter() - started) * 1000.0, result
+
+
+def manual_path():
+    shell = os.environ.get("SHELL", "/bin/sh")
+    result = subprocess.run([shell, "-l", "-c", "manpath"], capture_output=True, text=True)
+    lines = [line for line in result.stdout.splitlines() if "/" in line]
+    return lines[-1].strip() if lines else "/usr/share/man"
+
+
+def page_file(roots, name, section):
+    for root in roots.split(":"):
+        for suffix in ("", ".gz"):
+            candidate = f"{root}/man{section[0]}/{name}.{section}{suffix}"
+            if os.path.exists(candidate):
+                return candidate
+    return None
+
+
+def row(what, figure, baseline, goal):
+    print(f"| {what} | {figure} | {baseline} | {goal} |", flush=True)
+
+
+def render_figures(roots):
+    for name, section in (("ls", "1"), ("bash", "1")):
+        path = page_file(roots, name, section)
+        if not path:
+            continue
+        arguments = ["-T", "html", "-O", "fragment,man=x-lectorin-man://%S/%N", path]
+        mandoc, render, process = [], [], []
+        for run in range(RUNS + 1):  # alternating; the first pair warms the caches
+            mandoc_ms, _ = wall(["mandoc"] + arguments, cwd=os.path.dirname(os.path.dirname(path)))
+            cli_ms, result = wall([CLI, "render", f"{name}({section})", "--timing", "--manpath", roots])
+            found = re.search(rb"render-ms ([0-9.]+)", result.stderr)
+            if run and found:
+                mandoc.append(mandoc_ms)
+                render.append(float(found.group(1)))
+                process.append(cli_ms)
+        m, r, p = (statistics.median(v) for v in (mandoc, render, process))
+        row(f"render-ms {name}({section})", f"{r:.1f} ms ({r / m:.2f}x)", f"mandoc -T html, whole process {m:.1f} ms",
+            "<= 1.2x")
+        row(f"lectorin-cli render {name}({section}), whole process", f"{p:.1f} ms ({p / m:.2f}x)",
+            f"mandoc {m:.1f} ms", "(not a goal)")
+
+
+def discovery_and_scan(roots):
+    shell = os.environ.get("SHELL", "/bin/sh")
+    discovery, scan = [], []
+    for run in range(RUNS + 1):
+        ms, _ = wall([shell, "-l", "-c", "manpath"])
+        _, result = wall([CLI, "scan", "--manpath", roots, "--path", "/nonexistent"])
+        found = re.search(rb"scan-ms ([0-9.]+)", result.stdout)
+        if run and found:
+            discovery.append(ms)
+            scan.append(float(found.group(1)))
+    return statistics.median(discovery), statistics.median(scan)
+
+
+def startup_figures(roots):
+    if not shutil.which("xvfb-run"):
+        print("| window figures | skipped: no xvfb-run | | |")
+        return
+    result = subprocess.run(XVFB + [sys.executable, "bench/startup.py", "--runs", str(RUNS), "--json",
+                                    "/tmp/lectorin-startup.json",
+                                    f"baseline={BUILD}/bench/lectorin-webengine-baseline=window shown",
+                                    f"lectorin={BUILD}/src/app/lectorin=window shown,catalogue ready"],
+                            capture_output=True, text=True)
+    print(result.stdout, file=sys.stderr)
+    figures = {}
+    for line in result.stdout.splitlines():
+        found = re.match(r"(\S+)\s+(window shown|catalogue ready)\s+median\s+([0-9.]+)", line)
+        if found:
+            figures[f"{found.group(1)}/{found.group(2)}"] = float(found.group(3))
+    discovery, scan = discovery_and_scan(roots)
+    if "lectorin/window shown" in figures and "baseline/window shown" in figures:
+        shown, floor = figures["lectorin/window shown"], figures["baseline/window shown"]
+        row("window shown after launch", f"{shown:.0f} ms ({shown / floor:.2f}x)",
+            f"minimal web view program {floor:.0f} ms", "<= 1.2x")
+        if "lectorin/catalogue ready" in figures:
+            ready = figures["lectorin/catalogue ready"]
+            budget = shown + discovery + scan
+            row("catalogue ready after launch", f"{ready:.0f} ms ({ready / budget:.2f}x)",
+                f"window shown {shown:.0f} + discovery {discovery:.0f} + scan-ms {scan:.0f} = {budget:.0f} ms",
+                "<= 1.2x")
+
+
+def click_figures():
+    if not shutil.which("xvfb-run"):
+        return
+    result = subprocess.run(XVFB + [f"{BUILD}/bench/lectorin-window-bench", "--runs", str(max(3, RUNS // 2))],
+                            capture_output=True, text=True)
+    for line in result.stdout.splitlines():
+        found = re.match(r"(\S+)\s+click-to-loaded-ms\s+([0-9.]+)\s+render-ms\s+([0-9.]+).*engine-load-ms\s+([0-9.]+)",
+                         line)
+        if found:
+            page, click, render, engine = found.group(1), *map(float, found.groups()[1:])
+            row(f"sidebar click to page loaded, {page}", f"{click:.0f} ms (+{click - render:.0f} ms)",
+                f"render-ms {render:.1f}; the bare engine's load of the same document {engine:.0f} ms",
+                "<= render-ms + 40 ms")
+
+
+def filter_figures():
+    result = subprocess.run([f"{BUILD}/bench/lectorin-bench", "--benchmark_filter=FilterKeystroke",
+                             "--benchmark_repetitions=9", "--benchmark_min_time=0.1",
+                             "--benchmark_report_aggregates_only=false", "--benchmark_format=csv"],
+                            capture_output=True, text=True)
+    times = {}
+    for line in result.stdout.splitlines():
+        fields = line.split(",")
+        if len(fields) > 3 and fields[0].startswith('"BM_FilterKeystroke/') and "_" not in fields[0][20:]:
+            times.setdefault(fields[0].strip('"').split("/")[1], []).append(float(fields[2]) / 1000.0)
+    for query, values in times.items():
+        row(f'filter keystroke "{query}", 100,000 pages', f"median {statistics.median(values):.2f} ms, "
+            f"worst {max(values):.2f} ms", "(mean of each repetition's iterations)", "<= 1 ms, <= 4 ms")
+
+
+def memory_figures():
+    result = subprocess.run([f"{BUILD}/bench/lectorin-memory-bench"], capture_output=True, text=True)
+    values = dict(line.split(" ", 1) for line in result.stdout.splitlines() if " " in line)
+    if "catalogue-added-mb" in values:
+        row("resident memory added, 100,000-page catalogue", f"{values['catalogue-added-mb']} MB "
+            f"(scan {values['scan-added-mb']}, filter index {values['search-index-added-mb']})",
+            f"process before the scan {values['rss-before-mb']} MB", "<= 30 MB")
+
+
+def main():
+    roots = manual_path()
+    print("| what | figure (median) | baseline, same run | goal |")
+    print("|---|---|---|---|")
+    render_figures(roots)
+    startup_figures(roots)
+    click_figures()
+    filter_figures()
+    memory_figures()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
