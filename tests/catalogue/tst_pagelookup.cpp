@@ -70,12 +70,12 @@ void PageLookupTest::agreesWithTheScannedCatalogue()
         const std::optional<ManPage> scanned = model.resolvePage(asked.name, asked.section);
         QVERIFY2(direct && scanned, qPrintable(text));
         QCOMPARE(direct->id(), scanned->id());
-        QCOMPARE(direct->path, scanned->path);
+        QCOMPARE(direct->path(), scanned->path());
         QCOMPARE(direct->lowercasedName, scanned->lowercasedName);
         QCOMPARE(direct->displayName, direct->name);
     }
     // Of two files of one identifier in one folder, the one the folder lists first.
-    QVERIFY(PageLookup::findDirectly(roots, reference("cat"))->path.startsWith(first + "/man1/cat.1"));
+    QVERIFY(PageLookup::findDirectly(roots, reference("cat"))->path().startsWith(first + "/man1/cat.1"));
 }
 
 void PageLookupTest::leavesWhatNeedsTheCatalogueToTheScan()
