@@ -75,10 +75,11 @@ void CatalogueListModel::setFoundInPages(const FoundInPages::Section &section)
         return;
     const int start = catalogueRowCount();
     if (sameRows(section, m_found)) {
+        // Progress moves with every page indexed; the results below it repaint only when they change.
+        const bool resultsChanged = section.rows != m_found.rows;
         m_found = section;
-        const int count = foundRowCount(m_found);
-        if (count > 0)
-            emit dataChanged(index(start, 0), index(start + count - 1, 0));
+        const int count = resultsChanged ? foundRowCount(m_found) : 2;
+        emit dataChanged(index(start, 0), index(start + count - 1, 0));
         return;
     }
     // Rows that change kind change height, so the old rows go and the new ones come in.
