@@ -145,9 +145,11 @@ bool executeAll(sqlite3 *connection, const char *sql)
 bool createSchema(sqlite3 *connection)
 {
     // WAL lets searches read while the indexer writes; a cache needs no sync on every commit.
-    // Incremental vacuum gives back the pages a merge frees; it must be chosen before the first table.
-    if (!executeAll(
-            connection, "PRAGMA auto_vacuum = INCREMENTAL; PRAGMA journal_mode = WAL; BEGIN IMMEDIATE"))
+    // Chosen before the first table: incremental vacuum gives back the pages a merge frees, and 2 KiB pages
+    // halve the space the page texts' cells leave unused at the ends of 4 KiB ones (measured: 17 MB).
+    if (!executeAll(connection,
+            "PRAGMA page_size = 2048; PRAGMA auto_vacuum = INCREMENTAL; PRAGMA journal_mode = WAL;"
+            " BEGIN IMMEDIATE"))
         return false;
     const QByteArray schema
         = QByteArrayLiteral(
