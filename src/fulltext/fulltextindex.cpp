@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fulltext/fulltextindex.h"
 
+#include "fulltext/sqlitestatement.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,71 +17,6 @@ namespace {
 
 constexpr int kBusyTimeoutMilliseconds = 5000;
 constexpr int kSnippetTokens = 12;
-
-// A prepared statement that finalizes itself; binding and reading in the program's own types.
-class Statement
-{
-public:
-    Statement(sqlite3 *connection, const char *sql)
-    {
-        m_resultCode = sqlite3_prepare_v2(connection, sql, -1, &m_statement, nullptr);
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool isPrepared() const { return m_statement != nullptr; }
-    int resultCode() const { return m_resultCode; }
-
-    void bind(int index, const QString &text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
-    // The bytes must outlive the statement's next reset.
-    void bindStatic(int index, const QByteArray &utf8)
-    {
-        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
-    }
-
-    // SQLITE_ROW, SQLITE_DONE or the error.
-    int step()
-    {
-        if (m_statement)
-            m_resultCode = sqlite3_step(m_statement);
-        return m_resultCode;
-    }
-    void reset()
-    {
-        sqlite3_reset(m_statement);
-        sqlite3_clear_bindings(m_statement);
-        m_resultCode = SQLITE_OK;
-    }
-    // Steps once and resets for the next use; the step's result code.
-    int runOnce()
-    {
-        const int resultCode = step();
-        reset();
-        return resultCode;
-    }
-
-    QString text(int column) const
-    {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
-    }
-    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
-    QByteArray bytes(int column) const
-    {
-        const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
-        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
-    }
-
-private:
-    sqlite3_stmt *m_statement = nullptr;
-    int m_resultCode = SQLITE_OK;
-};
 
 enum class Validity
 {
@@ -96,7 +33,7 @@ bool isBusy(int resultCode)
 
 std::optional<qint64> pragmaValue(sqlite3 *connection, const char *sql, int &resultCode)
 {
-    Statement statement(connection, sql);
+    SqliteStatement statement(connection, sql);
     resultCode = statement.resultCode();
     if (!statement.isPrepared())
         return std::nullopt;
@@ -118,7 +55,7 @@ Validity validity(sqlite3 *connection)
         return Validity::invalid;
     for (const char *probe : { "SELECT id, path, size, modified, name, body FROM pages LIMIT 0",
              "SELECT name, body FROM pagetext LIMIT 0" }) {
-        Statement statement(connection, probe);
+        SqliteStatement statement(connection, probe);
         if (!statement.isPrepared())
             return isBusy(statement.resultCode()) ? Validity::busy : Validity::invalid;
     }
@@ -248,12 +185,12 @@ struct FullTextIndex::Prepared
               connection, "INSERT INTO pagetext (pagetext, rowid, name, body) VALUES ('delete', ?1, ?2, ?3)")
     { }
 
-    Statement rowidOf;
-    Statement insertPage;
-    Statement updatePage;
-    Statement deletePage;
-    Statement insertText;
-    Statement deleteText;
+    SqliteStatement rowidOf;
+    SqliteStatement insertPage;
+    SqliteStatement updatePage;
+    SqliteStatement deletePage;
+    SqliteStatement insertText;
+    SqliteStatement deleteText;
 };
 
 FullTextIndex::FullTextIndex(sqlite3 *connection, Opening opening)
@@ -290,7 +227,7 @@ bool FullTextIndex::execute(const char *sql)
 QHash<QString, PageStamp> FullTextIndex::stamps()
 {
     QHash<QString, PageStamp> result;
-    Statement statement(m_connection, "SELECT id, path, size, modified FROM pages");
+    SqliteStatement statement(m_connection, "SELECT id, path, size, modified FROM pages");
     while (statement.step() == SQLITE_ROW)
         result.insert(statement.text(0), { statement.text(1), statement.integer(2), statement.integer(3) });
     check(statement.resultCode());
@@ -299,7 +236,7 @@ QHash<QString, PageStamp> FullTextIndex::stamps()
 
 qsizetype FullTextIndex::pageCount()
 {
-    Statement statement(m_connection, "SELECT count(*) FROM pages");
+    SqliteStatement statement(m_connection, "SELECT count(*) FROM pages");
     return check(statement.step()) && statement.resultCode() == SQLITE_ROW ? statement.integer(0) : 0;
 }
 
@@ -326,7 +263,7 @@ bool FullTextIndex::optimize()
 // External content: the full-text table forgets a row only when told what the row held.
 bool FullTextIndex::forgetText(qint64 rowid, const QByteArray &name, const QByteArray &body)
 {
-    Statement &deleteText = prepared().deleteText;
+    SqliteStatement &deleteText = prepared().deleteText;
     deleteText.bind(1, rowid);
     deleteText.bindStatic(2, name);
     deleteText.bindStatic(3, body);
@@ -335,7 +272,7 @@ bool FullTextIndex::forgetText(qint64 rowid, const QByteArray &name, const QByte
 
 std::optional<FullTextIndex::StoredRow> FullTextIndex::storedRow(const QString &id)
 {
-    Statement &rowidOf = prepared().rowidOf;
+    SqliteStatement &rowidOf = prepared().rowidOf;
     const QByteArray utf8 = id.toUtf8();
     rowidOf.bindStatic(1, utf8);
     const int resultCode = rowidOf.step();
@@ -361,7 +298,7 @@ bool FullTextIndex::put(const IndexedPage &page)
         rowid = stored->rowid;
         if (!forgetText(rowid, stored->name, stored->body))
             return false;
-        Statement &update = statements.updatePage;
+        SqliteStatement &update = statements.updatePage;
         update.bindStatic(1, path);
         update.bind(2, page.stamp.size);
         update.bind(3, page.stamp.modified);
@@ -372,7 +309,7 @@ bool FullTextIndex::put(const IndexedPage &page)
             return false;
     } else {
         const QByteArray id = page.id.toUtf8();
-        Statement &insert = statements.insertPage;
+        SqliteStatement &insert = statements.insertPage;
         insert.bindStatic(1, id);
         insert.bindStatic(2, path);
         insert.bind(3, page.stamp.size);
@@ -383,7 +320,7 @@ bool FullTextIndex::put(const IndexedPage &page)
             return false;
         rowid = sqlite3_last_insert_rowid(m_connection);
     }
-    Statement &insertText = statements.insertText;
+    SqliteStatement &insertText = statements.insertText;
     insertText.bind(1, rowid);
     insertText.bindStatic(2, name);
     insertText.bindStatic(3, body);
@@ -397,7 +334,7 @@ bool FullTextIndex::remove(const QString &id)
         return !m_damaged;
     if (!forgetText(stored->rowid, stored->name, stored->body))
         return false;
-    Statement &deletePage = prepared().deletePage;
+    SqliteStatement &deletePage = prepared().deletePage;
     deletePage.bind(1, stored->rowid);
     return check(deletePage.runOnce());
 }
@@ -409,7 +346,7 @@ QList<FullTextIndex::RankedRow> FullTextIndex::rankedRows(const QString &express
         + QByteArray::number(kSnippetTokens)
         + ") FROM pagetext WHERE pagetext MATCH ?1 ORDER BY rank LIMIT ?2";
     QList<RankedRow> rows;
-    Statement statement(m_connection, sql.constData());
+    SqliteStatement statement(m_connection, sql.constData());
     statement.bind(1, expression);
     statement.bind(2, qint64(limit));
     while (statement.step() == SQLITE_ROW)
@@ -433,7 +370,7 @@ QList<FullTextHit> FullTextIndex::search(const QString &expression, const QStrin
         }
     }
     QList<FullTextHit> hits;
-    Statement identifier(m_connection, "SELECT id FROM pages WHERE rowid = ?1");
+    SqliteStatement identifier(m_connection, "SELECT id FROM pages WHERE rowid = ?1");
     for (const RankedRow &row : std::as_const(rows)) {
         identifier.bind(1, row.rowid);
         if (identifier.step() == SQLITE_ROW)
