@@ -53,8 +53,8 @@ Validity validity(sqlite3 *connection)
         return isBusy(resultCode) ? Validity::busy : Validity::invalid;
     if (*applicationID != FullTextIndex::kApplicationID || *version != FullTextIndex::kSchemaVersion)
         return Validity::invalid;
-    for (const char *probe : { "SELECT id, path, size, modified, name, body FROM pages LIMIT 0",
-             "SELECT name, body FROM pagetext LIMIT 0" }) {
+    for (const char *probe : { "SELECT id, path, size, modified FROM pages LIMIT 0",
+             "SELECT name, body FROM texts LIMIT 0", "SELECT name, body FROM pagetext LIMIT 0" }) {
         SqliteStatement statement(connection, probe);
         if (!statement.isPrepared())
             return isBusy(statement.resultCode()) ? Validity::busy : Validity::invalid;
@@ -90,12 +90,13 @@ bool createSchema(sqlite3 *connection)
         return false;
     const QByteArray schema
         = QByteArrayLiteral(
-              // The text is stored once, in `pages`; the full-text table only indexes it.
+              // The text is stored once, in `texts`; the full-text table only indexes it. The stamps stay
+              // apart from the texts, so reading them all costs a few pages, not the whole file.
               "CREATE TABLE pages (rowid INTEGER PRIMARY KEY, id TEXT NOT NULL UNIQUE, path TEXT NOT NULL,"
-              " size INTEGER NOT NULL, modified INTEGER NOT NULL, name TEXT NOT NULL, body TEXT NOT NULL);"
-              "CREATE VIRTUAL TABLE pagetext USING fts5(name, body, content = 'pages', content_rowid = "
-              "'rowid',"
-              " tokenize = 'unicode61 remove_diacritics 2');"
+              " size INTEGER NOT NULL, modified INTEGER NOT NULL);"
+              "CREATE TABLE texts (rowid INTEGER PRIMARY KEY, name TEXT NOT NULL, body TEXT NOT NULL);"
+              "CREATE VIRTUAL TABLE pagetext USING fts5(name, body, content = 'texts',"
+              " content_rowid = 'rowid', tokenize = 'unicode61 remove_diacritics 2');"
               "INSERT INTO pagetext (pagetext, rank) VALUES ('rank', 'bm25(")
         + QByteArray::number(FullTextIndex::kNameWeight) + QByteArrayLiteral(", 1.0)');")
         + "PRAGMA application_id = " + QByteArray::number(FullTextIndex::kApplicationID) + ';'
@@ -174,12 +175,15 @@ bool FullTextIndex::removeFiles(const QString &path)
 struct FullTextIndex::Prepared
 {
     explicit Prepared(sqlite3 *connection)
-        : rowidOf(connection, "SELECT rowid, name, body FROM pages WHERE id = ?1")
-        , insertPage(connection,
-              "INSERT INTO pages (id, path, size, modified, name, body) VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
-        , updatePage(connection,
-              "UPDATE pages SET path = ?1, size = ?2, modified = ?3, name = ?4, body = ?5 WHERE rowid = ?6")
+        : rowidOf(connection,
+            "SELECT pages.rowid, texts.name, texts.body FROM pages JOIN texts ON texts.rowid = pages.rowid"
+            " WHERE pages.id = ?1")
+        , insertPage(connection, "INSERT INTO pages (id, path, size, modified) VALUES (?1, ?2, ?3, ?4)")
+        , updatePage(connection, "UPDATE pages SET path = ?1, size = ?2, modified = ?3 WHERE rowid = ?4")
         , deletePage(connection, "DELETE FROM pages WHERE rowid = ?1")
+        , insertStoredText(connection, "INSERT INTO texts (rowid, name, body) VALUES (?1, ?2, ?3)")
+        , updateStoredText(connection, "UPDATE texts SET name = ?1, body = ?2 WHERE rowid = ?3")
+        , deleteStoredText(connection, "DELETE FROM texts WHERE rowid = ?1")
         , insertText(connection, "INSERT INTO pagetext (rowid, name, body) VALUES (?1, ?2, ?3)")
         , deleteText(
               connection, "INSERT INTO pagetext (pagetext, rowid, name, body) VALUES ('delete', ?1, ?2, ?3)")
@@ -189,6 +193,9 @@ struct FullTextIndex::Prepared
     SqliteStatement insertPage;
     SqliteStatement updatePage;
     SqliteStatement deletePage;
+    SqliteStatement insertStoredText;
+    SqliteStatement updateStoredText;
+    SqliteStatement deleteStoredText;
     SqliteStatement insertText;
     SqliteStatement deleteText;
 };
@@ -302,10 +309,12 @@ bool FullTextIndex::put(const IndexedPage &page)
         update.bindStatic(1, path);
         update.bind(2, page.stamp.size);
         update.bind(3, page.stamp.modified);
-        update.bindStatic(4, name);
-        update.bindStatic(5, body);
-        update.bind(6, rowid);
-        if (!check(update.runOnce()))
+        update.bind(4, rowid);
+        SqliteStatement &updateText = statements.updateStoredText;
+        updateText.bindStatic(1, name);
+        updateText.bindStatic(2, body);
+        updateText.bind(3, rowid);
+        if (!check(update.runOnce()) || !check(updateText.runOnce()))
             return false;
     } else {
         const QByteArray id = page.id.toUtf8();
@@ -314,11 +323,15 @@ bool FullTextIndex::put(const IndexedPage &page)
         insert.bindStatic(2, path);
         insert.bind(3, page.stamp.size);
         insert.bind(4, page.stamp.modified);
-        insert.bindStatic(5, name);
-        insert.bindStatic(6, body);
         if (!check(insert.runOnce()))
             return false;
         rowid = sqlite3_last_insert_rowid(m_connection);
+        SqliteStatement &insertStored = statements.insertStoredText;
+        insertStored.bind(1, rowid);
+        insertStored.bindStatic(2, name);
+        insertStored.bindStatic(3, body);
+        if (!check(insertStored.runOnce()))
+            return false;
     }
     SqliteStatement &insertText = statements.insertText;
     insertText.bind(1, rowid);
@@ -336,7 +349,9 @@ bool FullTextIndex::remove(const QString &id)
         return false;
     SqliteStatement &deletePage = prepared().deletePage;
     deletePage.bind(1, stored->rowid);
-    return check(deletePage.runOnce());
+    SqliteStatement &deleteStored = prepared().deleteStoredText;
+    deleteStored.bind(1, stored->rowid);
+    return check(deletePage.runOnce()) && check(deleteStored.runOnce());
 }
 
 QList<FullTextIndex::RankedRow> FullTextIndex::rankedRows(const QString &expression, int limit)

@@ -42,7 +42,7 @@ class FullTextIndex
 public:
     // The file's marks; a file without both is not ours.
     static constexpr int kApplicationID = 0x4c435446;
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     // The NAME line counts this many times the body in the ranking.
     static constexpr double kNameWeight = 10.0;
 
