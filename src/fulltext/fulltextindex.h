@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 
@@ -41,7 +42,7 @@ class FullTextIndex
 public:
     // The file's marks; a file without both is not ours.
     static constexpr int kApplicationID = 0x4c435446;
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 3;
     // The NAME line counts this many times the body in the ranking.
     static constexpr double kNameWeight = 10.0;
 
@@ -82,6 +83,8 @@ public:
     // Adds or replaces the page's row.
     bool put(const IndexedPage &page);
     bool remove(const QString &id);
+    // Merges the index's segments into one; worth it after many pages were written.
+    bool optimize();
 
     // Pages matching an expression of FullTextQuery, those whose NAME line matches first, each group by bm25;
     // at most `limit` rows.
@@ -90,13 +93,28 @@ public:
 private:
     FullTextIndex(sqlite3 *connection, Opening opening);
 
+    struct Prepared;
+    struct StoredRow
+    {
+        qint64 rowid = 0;
+        QByteArray name;
+        QByteArray body;
+    };
+    struct RankedRow
+    {
+        qint64 rowid = 0;
+        QString markedSnippet;
+    };
+
     bool execute(const char *sql);
     bool check(int resultCode);
-    std::optional<qint64> rowidOf(const QString &id);
-    QList<qint64> rankedRows(const QString &expression, int limit);
-    QString markedSnippet(const QString &expression, qint64 rowid);
+    Prepared &prepared();
+    std::optional<StoredRow> storedRow(const QString &id);
+    bool forgetText(qint64 rowid, const QByteArray &name, const QByteArray &body);
+    QList<RankedRow> rankedRows(const QString &expression, int limit);
 
     sqlite3 *m_connection;
+    std::unique_ptr<Prepared> m_prepared;
     Opening m_opening;
     bool m_damaged = false;
 };

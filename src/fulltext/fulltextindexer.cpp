@@ -19,6 +19,8 @@
 namespace Lectorin {
 namespace {
 
+constexpr qsizetype kOptimizeAfterPages = 1000;
+
 // On Linux a thread priority means nothing to the normal scheduler; the nice value does, and the mandoc
 // processes started from this thread inherit it.
 void lowerCurrentThreadPriority()
@@ -127,6 +129,12 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
             commit();
     }
     commit();
+    // Many small segments slow every query down; merged once, they stay merged until the next big run.
+    if (!summary.cancelled && summary.indexed + summary.updated >= kOptimizeAfterPages) {
+        index.optimize();
+        if (reporter.committed)
+            reporter.committed();
+    }
     return summary;
 }
 

@@ -29,7 +29,7 @@ public:
         QString indexPath;
         QString formatter = QStringLiteral("/usr/bin/mandoc");
         // Pages written per transaction; searches see them when it commits.
-        int batchSize = 50;
+        int batchSize = 200;
     };
     // The index in the user's cache folder and the system's mandoc.
     static Options defaultOptions();

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fulltext/pagetext.h"
 
-#include "catalogue/processrunner.h"
+#include "fulltext/spawnedprocess.h"
 #include "render/commandhelp.h"
 #include "render/exportdata.h"
+
+#include <QFileInfo>
 
 namespace Lectorin::PageText {
 namespace {
@@ -22,11 +24,16 @@ QString withoutControlCharacters(QString text)
 std::optional<QString> renderBlocking(const ManPage &page, const QString &formatter)
 {
     const QString path = page.path();
-    const ProcessRunner::RunResult run
-        = ProcessRunner::runBlocking(formatter, ManPageRenderer::textFormatterArguments(path),
+    const SpawnedProcess::Result run
+        = SpawnedProcess::runBlocking(formatter, ManPageRenderer::textFormatterArguments(path),
             ManPageRenderer::formatterDirectory(path), kFormatterTimeoutMilliseconds);
-    if (!run.started())
+    using Outcome = SpawnedProcess::Result::Outcome;
+    // A page that cannot be started in its folder is not a missing formatter.
+    if (run.outcome == Outcome::notStarted && !QFileInfo(formatter).isExecutable())
         return std::nullopt;
+    // A page whose formatter hangs stays empty until its file changes, rather than stopping every run there.
+    if (run.outcome != Outcome::finished)
+        return QString();
     // Unlike the export, a stray invalid byte only loses itself: the rest of the page stays searchable.
     return withoutControlCharacters(CommandHelp::removeBackspaces(QString::fromUtf8(run.output)));
 }

@@ -11,7 +11,8 @@
 namespace Lectorin::PageText {
 
 // mandoc's UTF-8 terminal output without overstriking and without control characters other than line breaks
-// and tabs; empty when it prints nothing, nothing when it cannot be started. Blocks the calling thread.
+// and tabs; empty when it prints nothing or does not finish in time, nothing when the formatter cannot be
+// started. Blocks the calling thread.
 std::optional<QString> renderBlocking(const ManPage &page, const QString &formatter);
 
 // The text of the NAME section joined into one line ("ls – list directory contents"); empty without one.

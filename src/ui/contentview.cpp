@@ -7,6 +7,7 @@
 #include "skeppa/updatechecker.h"
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
+#include "ui/findbar.h"
 #include "ui/sidebarview.h"
 #include "ui/windowpresenter.h"
 
@@ -30,8 +31,9 @@ ContentView::ContentView(
     options.initialPageID = std::move(initialPageID);
     options.profile = services.profile;
     m_browser = std::make_unique<BrowserModel>(services.app, m_presenter.get(), options);
-    m_sidebar = new SidebarView(services.app, m_browser.get(), services.settings, this);
+    m_sidebar = new SidebarView(services.app, m_browser.get(), services.settings, services.indexer, this);
     m_detail = new DetailView(m_browser.get(), services.checker, this);
+    connect(m_sidebar, &SidebarView::findRequested, m_detail->findBar(), &FindBar::startFinding);
     m_sidebar->setMinimumWidth(kSidebarMinimumWidth);
     addWidget(m_sidebar);
     addWidget(m_detail);

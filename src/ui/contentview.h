@@ -20,6 +20,7 @@ class ApplicationActions;
 class BrowserModel;
 class ColorSchemeStore;
 class DetailView;
+class FullTextIndexer;
 class SidebarView;
 class WindowPresenter;
 
@@ -39,6 +40,8 @@ public:
         QWebEngineProfile *profile = nullptr;
         std::function<bool()> isDarkAppearance;
         ApplicationActions *actions = nullptr;
+        // The application's full-text indexer; null when full-text search is unavailable.
+        FullTextIndexer *indexer = nullptr;
     };
 
     ContentView(const Services &services, std::optional<QString> initialPageID, QWidget *hostWindow,

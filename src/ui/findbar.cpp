@@ -59,14 +59,38 @@ FindBar::FindBar(BrowserModel *browser, QWidget *parent)
     connect(browser, &BrowserModel::isFindPresentedChanged, this, [this](bool presented) {
         setVisible(presented);
         if (presented) {
-            m_field->setFocus(Qt::ShortcutFocusReason);
-            m_field->selectAll();
+            if (!m_keepsFocus) {
+                m_field->setFocus(Qt::ShortcutFocusReason);
+                m_field->selectAll();
+            }
             find(false);
         } else if (m_browser) {
             m_browser->page()->findText(QString());
             m_matches->clear();
         }
     });
+    // Matches found while a page loads belong to the page before; the loaded one is searched anew.
+    connect(browser->page(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok && m_browser && m_browser->isFindPresented() && !m_field->text().isEmpty())
+            find(false);
+    });
+}
+
+void FindBar::startFinding(const QString &text)
+{
+    if (!m_browser || text.isEmpty())
+        return;
+    {
+        const QSignalBlocker blocker(m_field);
+        m_field->setText(text);
+    }
+    if (m_browser->isFindPresented()) {
+        find(false);
+        return;
+    }
+    m_keepsFocus = true;
+    m_browser->setFindPresented(true);
+    m_keepsFocus = false;
 }
 
 QString FindBar::matchText() const

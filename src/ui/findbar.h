@@ -24,6 +24,9 @@ public:
 
     QLineEdit *field() const { return m_field; }
     QString matchText() const;
+    // Opens the bar on `text` and finds it, leaving the focus where it is; the search runs again once the
+    // page that is loading has loaded.
+    void startFinding(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -36,6 +39,7 @@ private:
     QPointer<BrowserModel> m_browser;
     QLineEdit *m_field;
     QLabel *m_matches;
+    bool m_keepsFocus = false;
 };
 
 } // namespace Lectorin

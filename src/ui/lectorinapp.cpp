@@ -3,6 +3,8 @@
 
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
+#include "fulltext/fulltextindex.h"
+#include "fulltext/fulltextindexer.h"
 #include "help/helpcontroller.h"
 #include "help/helpview.h"
 #include "platform/systemappearance.h"
@@ -35,10 +37,17 @@ LectorinApp::LectorinApp(QSettings *settings, SystemAppearance *appearance, QObj
     store.setDarkAppearanceTest([appearance] { return appearance->isDark(); });
     connect(appearance, &SystemAppearance::darkChanged, this, &LectorinApp::applyDarkAppearance);
 
+    if (FullTextIndex::isFullTextAvailable()) {
+        m_indexer = new FullTextIndexer(FullTextIndexer::defaultOptions(), this);
+        m_indexer->watch(m_model.get());
+        // Quitting stops the run between two pages; what it wrote stays for the next start.
+        connect(qApp, &QCoreApplication::aboutToQuit, m_indexer, &FullTextIndexer::stop);
+    }
+
     QWebEngineProfile *profile = QWebEngineProfile::defaultProfile();
     ManSchemeHandler::installOn(profile, m_model.get());
     m_services = { m_model.get(), settings, &store, &Skeppa::UpdateChecker::shared(), profile,
-        [appearance] { return appearance->isDark(); }, this };
+        [appearance] { return appearance->isDark(); }, this, m_indexer };
 
     SettingsWindowController::Dependencies dependencies;
     dependencies.settings = settings;
@@ -68,6 +77,8 @@ LectorinApp::~LectorinApp()
 {
     for (const QPointer<MainWindow> &window : std::as_const(m_windows))
         delete window.data();
+    // Before the model it reads goes.
+    delete m_indexer;
 }
 
 QList<MainWindow *> LectorinApp::windows() const

@@ -20,13 +20,14 @@ class UpdateCommands;
 namespace Lectorin {
 
 class AppModel;
+class FullTextIndexer;
 class HelpController;
 class MainWindow;
 class SettingsWindowController;
 class SystemAppearance;
 
-// The application: the one AppModel, the main windows, the settings and help windows, and the references
-// that arrive from the command line or a second start.
+// The application: the one AppModel, the full-text indexer that follows it, the main windows, the settings
+// and help windows, and the references that arrive from the command line or a second start.
 class LectorinApp : public QObject, public ApplicationActions
 {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
     ~LectorinApp() override;
 
     AppModel &model() const { return *m_model; }
+    // Null when this SQLite has no full-text search.
+    FullTextIndexer *indexer() const { return m_indexer; }
     QList<MainWindow *> windows() const;
 
     // Opens a main window, cascaded from `inheritedFrame` when one is given.
@@ -59,6 +62,7 @@ private:
     QSettings *m_settings;
     SystemAppearance *m_appearance;
     std::unique_ptr<AppModel> m_model;
+    FullTextIndexer *m_indexer = nullptr;
     ContentView::Services m_services;
     QList<QPointer<MainWindow>> m_windows;
     SettingsWindowController *m_settingsWindow = nullptr;

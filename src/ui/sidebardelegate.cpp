@@ -4,9 +4,11 @@
 #include "catalogue/sidebarhistory.h"
 #include "ui/sidebarmodels.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPainter>
+#include <QTextDocument>
 
 namespace Lectorin {
 namespace {
@@ -25,13 +27,90 @@ QColor tertiary(const QPalette &palette)
     return colour;
 }
 
+constexpr int kProgressBarHeight = 6;
+
+QColor rowTextColour(const QStyleOptionViewItem &option)
+{
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group
+        = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    return option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+}
+
 } // namespace
 
 QSize SidebarDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const int lineHeight = option.fontMetrics.height();
-    const auto kind = SidebarRoles::RowKind(index.data(SidebarRoles::Kind).toInt());
-    return { option.rect.width(), lineHeight + (kind == SidebarRoles::RowKind::header ? 10 : 8) };
+    switch (SidebarRoles::RowKind(index.data(SidebarRoles::Kind).toInt())) {
+    case SidebarRoles::RowKind::header:
+        return { option.rect.width(), lineHeight + 10 };
+    case SidebarRoles::RowKind::result:
+        return { option.rect.width(), 2 * lineHeight + 10 };
+    case SidebarRoles::RowKind::indexing:
+        return { option.rect.width(), lineHeight + kProgressBarHeight + 12 };
+    default:
+        return { option.rect.width(), lineHeight + 8 };
+    }
+}
+
+void SidebarDelegate::paintResult(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem row = option;
+    initStyleOption(&row, index);
+    row.text.clear();
+    QApplication::style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, option.widget);
+    const QColor normal = rowTextColour(option);
+    const bool selected = option.state & QStyle::State_Selected;
+    const int lineHeight = option.fontMetrics.height();
+    const QRect nameRect = option.rect.adjusted(10, 4, -8, 0);
+    painter->setPen(normal);
+    painter->drawText(QRect(nameRect.topLeft(), QSize(nameRect.width(), lineHeight)),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        option.fontMetrics.elidedText(
+            index.data(Qt::DisplayRole).toString(), Qt::ElideRight, nameRect.width()));
+
+    // The excerpt is rich text (escaped page text, matches in bold) on one line, cut at the row's edge.
+    QFont small = option.font;
+    small.setPointSizeF(option.font.pointSizeF() * 0.9);
+    QTextDocument excerpt;
+    excerpt.setDefaultFont(small);
+    excerpt.setDocumentMargin(0);
+    QTextOption noWrap;
+    noWrap.setWrapMode(QTextOption::NoWrap);
+    excerpt.setDefaultTextOption(noWrap);
+    excerpt.setHtml(index.data(SidebarRoles::SnippetHTML).toString());
+    const QRect excerptRect(nameRect.left(), nameRect.top() + lineHeight + 1, nameRect.width(), lineHeight);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = option.palette;
+    context.palette.setColor(QPalette::Text, selected ? normal : secondary(option.palette));
+    context.clip = QRectF(0, 0, excerptRect.width(), excerptRect.height());
+    painter->translate(excerptRect.topLeft());
+    painter->setClipRect(context.clip);
+    excerpt.documentLayout()->draw(painter, context);
+}
+
+void SidebarDelegate::paintIndexing(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const int lineHeight = option.fontMetrics.height();
+    const QRect textRect = option.rect.adjusted(10, 4, -8, 0);
+    painter->setPen(secondary(option.palette));
+    painter->drawText(QRect(textRect.topLeft(), QSize(textRect.width(), lineHeight)),
+        Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
+    QStyleOptionProgressBar bar;
+    bar.rect = QRect(textRect.left(), textRect.top() + lineHeight + 2, textRect.width(), kProgressBarHeight);
+    bar.palette = option.palette;
+    bar.state = QStyle::State_Enabled | QStyle::State_Horizontal;
+    const qlonglong total = index.data(SidebarRoles::ProgressTotal).toLongLong();
+    const qlonglong done = index.data(SidebarRoles::ProgressDone).toLongLong();
+    // QStyleOptionProgressBar holds ints; a per-mille scale keeps any count in range.
+    bar.minimum = 0;
+    bar.maximum = 1000;
+    bar.progress = total > 0 ? int(std::clamp<qlonglong>(done * 1000 / total, 0, 1000)) : 0;
+    bar.textVisible = false;
+    QApplication::style()->drawControl(QStyle::CE_ProgressBar, &bar, painter, option.widget);
 }
 
 void SidebarDelegate::paint(
@@ -64,16 +143,19 @@ void SidebarDelegate::paint(
         painter->setPen(secondary(option.palette));
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
         break;
+    case SidebarRoles::RowKind::result:
+        paintResult(painter, option, index);
+        break;
+    case SidebarRoles::RowKind::indexing:
+        paintIndexing(painter, option, index);
+        break;
     case SidebarRoles::RowKind::page: {
         QStyleOptionViewItem row = option;
         initStyleOption(&row, index);
         row.text.clear();
         QApplication::style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, option.widget);
         const bool selected = option.state & QStyle::State_Selected;
-        const QPalette::ColorGroup group
-            = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
-        const QColor normal
-            = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+        const QColor normal = rowTextColour(option);
         using Style = SidebarHistory::RowLabel::Style;
         const auto style = Style(index.data(SidebarRoles::LabelStyle).toInt());
         painter->setPen(style == Style::missing && !selected ? secondary(option.palette) : normal);

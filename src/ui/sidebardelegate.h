@@ -6,7 +6,8 @@
 namespace Lectorin {
 
 // Paints the sidebar's rows: section headers, page rows, the faint "--help" of help pages in the history,
-// secondary-coloured messages and missing pages, and the spinner of the scanning row.
+// secondary-coloured messages and missing pages, the spinner of the scanning row, full-text results (name
+// over an excerpt with the matches emphasised) and the indexing row with its progress bar.
 class SidebarDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -23,6 +24,9 @@ public:
     int spinnerStep() const { return m_spinnerStep; }
 
 private:
+    void paintResult(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
+    void paintIndexing(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
+
     int m_spinnerStep = 0;
 };
 

@@ -13,6 +13,24 @@ const QString kCommandsTitle = QStringLiteral("Commands");
 const QString kCommandHelpTitle = QStringLiteral("Command Help");
 const QString kHistoryTitle = QStringLiteral("History");
 
+int foundRowCount(const FoundInPages::Section &section)
+{
+    return section.isPresent ? int(1 + (section.indexing ? 1 : 0) + section.rows.size()) : 0;
+}
+
+// Whether two sections differ only in what their rows show, not in which rows there are.
+bool sameRows(const FoundInPages::Section &a, const FoundInPages::Section &b)
+{
+    if (a.isPresent != b.isPresent || a.indexing.has_value() != b.indexing.has_value()
+        || a.rows.size() != b.rows.size())
+        return false;
+    for (qsizetype i = 0; i < a.rows.size(); ++i) {
+        if (a.rows.at(i).id != b.rows.at(i).id)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 CatalogueListModel::CatalogueListModel(AppModel *app, QObject *parent)
@@ -51,14 +69,81 @@ void CatalogueListModel::rebuild()
     endResetModel();
 }
 
-int CatalogueListModel::rowCount(const QModelIndex &parent) const
+void CatalogueListModel::setFoundInPages(const FoundInPages::Section &section)
 {
-    if (parent.isValid())
-        return 0;
+    if (section == m_found)
+        return;
+    const int start = catalogueRowCount();
+    if (sameRows(section, m_found)) {
+        // Progress moves with every page indexed; the results below it repaint only when they change.
+        const bool resultsChanged = section.rows != m_found.rows;
+        m_found = section;
+        const int count = resultsChanged ? foundRowCount(m_found) : 2;
+        emit dataChanged(index(start, 0), index(start + count - 1, 0));
+        return;
+    }
+    // Rows that change kind change height, so the old rows go and the new ones come in.
+    if (const int old = foundRowCount(m_found); old > 0) {
+        beginRemoveRows({}, start, start + old - 1);
+        m_found = {};
+        endRemoveRows();
+    }
+    if (const int count = foundRowCount(section); count > 0) {
+        beginInsertRows({}, start, start + count - 1);
+        m_found = section;
+        endInsertRows();
+    }
+    m_found = section;
+}
+
+int CatalogueListModel::catalogueRowCount() const
+{
     qsizetype count = 1 + m_sections.commands.count();
     if (m_sections.commandHelp.kind == SidebarFilter::Rows::Kind::pages)
         count += 1 + m_sections.commandHelp.count();
     return int(count);
+}
+
+int CatalogueListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : catalogueRowCount() + foundRowCount(m_found);
+}
+
+QVariant CatalogueListModel::foundData(int row, int role) const
+{
+    const bool hasIndexing = m_found.indexing.has_value();
+    const auto kind = row == 0    ? RowKind::header
+        : row == 1 && hasIndexing ? RowKind::indexing
+                                  : RowKind::result;
+    if (role == SidebarRoles::Kind)
+        return int(kind);
+    if (kind == RowKind::header)
+        return role == Qt::DisplayRole ? QVariant(FoundInPages::kTitle) : QVariant();
+    if (kind == RowKind::indexing) {
+        switch (role) {
+        case Qt::DisplayRole:
+            return m_found.indexingText;
+        case SidebarRoles::ProgressDone:
+            return qlonglong(m_found.indexing->done);
+        case SidebarRoles::ProgressTotal:
+            return qlonglong(m_found.indexing->total);
+        default:
+            return {};
+        }
+    }
+    const FoundInPages::Row &result = m_found.rows.at(row - 1 - (hasIndexing ? 1 : 0));
+    switch (role) {
+    case Qt::DisplayRole:
+        return result.displayName;
+    case SidebarRoles::PageID:
+        return result.id;
+    case SidebarRoles::SnippetHTML:
+        return result.snippetHTML;
+    case SidebarRoles::FindText:
+        return result.findText;
+    default:
+        return {};
+    }
 }
 
 CatalogueListModel::Place CatalogueListModel::placeOf(int row) const
@@ -88,6 +173,8 @@ QVariant CatalogueListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
+    if (const int start = catalogueRowCount(); index.row() >= start)
+        return foundData(index.row() - start, role);
     const Place place = placeOf(index.row());
     switch (role) {
     case Qt::DisplayRole:
@@ -107,8 +194,9 @@ Qt::ItemFlags CatalogueListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return placeOf(index.row()).kind == RowKind::page ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
-                                                      : Qt::ItemIsEnabled;
+    const auto kind = RowKind(index.data(SidebarRoles::Kind).toInt());
+    return kind == RowKind::page || kind == RowKind::result ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                                                            : Qt::ItemIsEnabled;
 }
 
 int CatalogueListModel::rowOf(const QString &pageID) const
@@ -129,13 +217,21 @@ int CatalogueListModel::rowOf(const QString &pageID) const
     const int inCommands = search(m_sections.commands, 1);
     if (inCommands >= 0)
         return inCommands;
-    return search(m_sections.commandHelp, int(2 + m_sections.commands.count()));
+    const int inHelp = search(m_sections.commandHelp, int(2 + m_sections.commands.count()));
+    if (inHelp >= 0)
+        return inHelp;
+    for (qsizetype i = 0; i < m_found.rows.size(); ++i) {
+        if (m_found.rows.at(i).id == pageID)
+            return int(catalogueRowCount() + 1 + (m_found.indexing ? 1 : 0) + i);
+    }
+    return -1;
 }
 
 int CatalogueListModel::firstPageRow() const
 {
     for (int row = 0; row < rowCount(); ++row) {
-        if (placeOf(row).kind == RowKind::page)
+        const auto kind = RowKind(index(row, 0).data(SidebarRoles::Kind).toInt());
+        if (kind == RowKind::page || kind == RowKind::result)
             return row;
     }
     return -1;

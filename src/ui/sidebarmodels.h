@@ -3,6 +3,7 @@
 
 #include "catalogue/sidebarfilter.h"
 #include "catalogue/sidebarhistory.h"
+#include "fulltext/foundinpages.h"
 
 #include <QAbstractListModel>
 #include <QStringList>
@@ -17,19 +18,28 @@ enum Role
 {
     Kind = Qt::UserRole + 1,
     PageID,
-    LabelStyle
+    LabelStyle,
+    // Result rows: the excerpt as rich text, and what the find bar starts with when the page opens.
+    SnippetHTML,
+    FindText,
+    // The indexing row: pages done and pages in all.
+    ProgressDone,
+    ProgressTotal
 };
 enum class RowKind
 {
     header,
     page,
     scanning,
-    message
+    message,
+    result,
+    indexing
 };
 } // namespace SidebarRoles
 
-// The "Commands" and "Command Help" sections as one list with header rows. Rows index straight into the
-// catalogue (or the ranked positions of a filter); nothing is copied per keystroke.
+// The "Commands", "Command Help" and "Found in Pages" sections as one list with header rows. Rows index
+// straight into the catalogue (or the ranked positions of a filter); nothing is copied per keystroke. The
+// third section follows the full-text results, which change on their own while the first two stay put.
 class CatalogueListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -40,6 +50,9 @@ public:
     void setFilter(const QString &filter);
     void setShowsCommands(bool shows);
     bool showsCommands() const { return m_showsCommands; }
+    // Replaces the "Found in Pages" rows; the rows above them stay as they are.
+    void setFoundInPages(const FoundInPages::Section &section);
+    const FoundInPages::Section &foundInPages() const { return m_found; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -47,6 +60,7 @@ public:
 
     // The row showing `pageID`, or -1.
     int rowOf(const QString &pageID) const;
+    // The first row that opens a page, in any section; -1 without one.
     int firstPageRow() const;
 
 private:
@@ -59,11 +73,14 @@ private:
     };
     Place placeOf(int row) const;
     void rebuild();
+    int catalogueRowCount() const;
+    QVariant foundData(int row, int role) const;
 
     AppModel *m_app;
     QString m_filter;
     bool m_showsCommands = false;
     SidebarFilter::Sections m_sections;
+    FoundInPages::Section m_found;
 };
 
 // The "History" section: the most recent visits up to the stored limit, labelled from the catalogue.

@@ -5,6 +5,7 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/sidebarhistory.h"
 #include "platform/trace.h"
+#include "ui/foundinpagesfeed.h"
 #include "ui/historypanehandle.h"
 #include "ui/sidebardelegate.h"
 #include "ui/sidebarmodels.h"
@@ -43,7 +44,8 @@ QString pageIDAt(const QModelIndex &index)
 
 } // namespace
 
-SidebarView::SidebarView(AppModel *app, BrowserModel *browser, QSettings *settings, QWidget *parent)
+SidebarView::SidebarView(
+    AppModel *app, BrowserModel *browser, QSettings *settings, FullTextIndexer *indexer, QWidget *parent)
     : QWidget(parent)
     , m_app(app)
     , m_browser(browser)
@@ -87,6 +89,8 @@ SidebarView::SidebarView(AppModel *app, BrowserModel *browser, QSettings *settin
             m_filter->setText(filter);
         showCommands();
         m_catalogueModel->setFilter(filter);
+        if (m_feed)
+            m_feed->setFilter(filter);
         syncSelection();
     });
     connect(browser, &BrowserModel::filterFocusTokenChanged, this, [this] {
@@ -119,6 +123,12 @@ SidebarView::SidebarView(AppModel *app, BrowserModel *browser, QSettings *settin
         m_delegate->setSpinnerStep(m_delegate->spinnerStep() + 1);
         m_catalogueList->viewport()->update();
     });
+    if (indexer) {
+        m_feed = new FoundInPagesFeed(app, indexer, this);
+        connect(m_feed, &FoundInPagesFeed::sectionChanged, this, &SidebarView::showFoundInPages);
+        m_feed->setFilter(browser->filter());
+    }
+
     const auto followIndexState = [this] {
         if (m_app->indexState() == AppModel::IndexState::loading)
             m_spinner->start();
@@ -147,6 +157,18 @@ void SidebarView::showCommands()
     m_catalogueModel->setShowsCommands(true);
 }
 
+void SidebarView::showFoundInPages()
+{
+    // Results replace each other while the user may sit on one; the selection follows the shown page.
+    m_syncingSelection = true;
+    const FoundInPages::Section &section = m_feed->section();
+    // Result rows are taller than name rows.
+    m_catalogueList->setUniformItemSizes(!section.isPresent);
+    m_catalogueModel->setFoundInPages(section);
+    m_syncingSelection = false;
+    syncSelection();
+}
+
 void SidebarView::choose(const QModelIndex &index, bool fromHistory)
 {
     if (m_syncingSelection || !m_browser || !index.isValid())
@@ -154,6 +176,7 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
     const QString id = pageIDAt(index);
     if (id.isEmpty())
         return;
+    const bool isResult = index.data(SidebarRoles::Kind).toInt() == int(SidebarRoles::RowKind::result);
     // One selection for both lists: choosing in one clears the other.
     m_syncingSelection = true;
     (fromHistory ? m_catalogueList : m_historyList)->selectionModel()->clearCurrentIndex();
@@ -162,6 +185,8 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
     Trace::mark(QStringLiteral("sidebar choice ") + id);
     m_browser->setSelection(fromHistory ? SidebarItem::history(id) : SidebarItem::command(id));
     m_browser->show(id);
+    if (isResult)
+        emit findRequested(index.data(SidebarRoles::FindText).toString());
 }
 
 void SidebarView::syncSelection()
@@ -172,7 +197,11 @@ void SidebarView::syncSelection()
     const std::optional<SidebarItem> selection = m_browser->selection();
     const bool inHistory = selection && selection->kind == SidebarItem::Kind::history;
     const int historyRow = inHistory ? m_historyModel->rowOf(selection->pageID) : -1;
-    const int catalogueRow = selection && !inHistory ? m_catalogueModel->rowOf(selection->pageID) : -1;
+    int catalogueRow = selection && !inHistory ? m_catalogueModel->rowOf(selection->pageID) : -1;
+    // A page listed both by name and among the results keeps the row it was chosen in.
+    if (const QModelIndex current = m_catalogueList->currentIndex();
+        catalogueRow >= 0 && current.isValid() && pageIDAt(current) == selection->pageID)
+        catalogueRow = current.row();
     const auto select = [](QListView *list, int row) {
         if (row < 0) {
             list->selectionModel()->clearCurrentIndex();

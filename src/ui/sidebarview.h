@@ -15,26 +15,35 @@ namespace Lectorin {
 class AppModel;
 class BrowserModel;
 class CatalogueListModel;
+class FoundInPagesFeed;
+class FullTextIndexer;
 class HistoryListModel;
 class HistoryPaneHandle;
 class SidebarDelegate;
 
-// A window's sidebar: the filter field, the history pane with its drag handle, and the catalogue list.
-// Choosing a row shows its page in the window's browser.
+// A window's sidebar: the filter field, the history pane with its drag handle, and the catalogue list with
+// the full-text results below the names. Choosing a row shows its page in the window's browser.
 class SidebarView : public QWidget
 {
     Q_OBJECT
 
 public:
-    SidebarView(AppModel *app, BrowserModel *browser, QSettings *settings, QWidget *parent = nullptr);
+    // Without an indexer the list has no "Found in Pages" section.
+    SidebarView(AppModel *app, BrowserModel *browser, QSettings *settings, FullTextIndexer *indexer = nullptr,
+        QWidget *parent = nullptr);
 
     QLineEdit *filterField() const { return m_filter; }
     QListView *catalogueList() const { return m_catalogueList; }
     QListView *historyList() const { return m_historyList; }
     CatalogueListModel *catalogueModel() const { return m_catalogueModel; }
     HistoryListModel *historyModel() const { return m_historyModel; }
+    FoundInPagesFeed *foundInPagesFeed() const { return m_feed; }
     // Re-reads "historyLimit", e.g. after the settings window changed it.
     void reloadHistoryLimit();
+
+Q_SIGNALS:
+    // A full-text result was opened: the page's find bar should look for `text`.
+    void findRequested(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,6 +54,7 @@ private:
     void showCommands();
     void choose(const QModelIndex &index, bool fromHistory);
     void syncSelection();
+    void showFoundInPages();
     void layoutHistoryPane();
     void dragHistoryPane(double translation, bool started);
     void showContextMenu(QListView *list, const QPoint &position);
@@ -58,6 +68,7 @@ private:
     QListView *m_catalogueList;
     CatalogueListModel *m_catalogueModel;
     HistoryListModel *m_historyModel;
+    FoundInPagesFeed *m_feed = nullptr;
     SidebarDelegate *m_delegate;
     QTimer *m_spinner;
     std::optional<double> m_dragStartHeight;

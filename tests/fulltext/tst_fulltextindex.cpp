@@ -208,6 +208,15 @@ void FullTextIndexTest::put_replacesRow_remove_dropsIt()
     QVERIFY(index->commitBatch());
     QCOMPARE(index->stamps().keys(), QStringList { "1/b" });
     QVERIFY(FullTextSearch::searchBlocking(file, "newword").isEmpty());
+    QVERIFY(index->optimize());
+
+    // Replaced and removed rows leave the full-text index in step with the stored text.
+    sqlite3 *connection = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &connection), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(connection, "INSERT INTO pagetext (pagetext, rank) VALUES ('integrity-check', 1)",
+                 nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(connection);
 }
 
 QString FullTextIndexTest::filledIndex(const QString &name)

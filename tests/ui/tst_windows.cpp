@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
+#include "fulltext/fulltextindex.h"
+#include "fulltext/fulltextindexer.h"
 #include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
 #include "render/manschemehandler.h"
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
+#include "ui/findbar.h"
 #include "ui/lectorinapp.h"
 #include "ui/lectorincommands.h"
 #include "ui/mainwindow.h"
@@ -59,6 +62,14 @@ QStringList rowTexts(const QAbstractItemModel *model)
     return texts;
 }
 
+// The rows above the full-text section, which depends on how far indexing has come.
+QStringList nameRowTexts(const QAbstractItemModel *model)
+{
+    QStringList texts = rowTexts(model);
+    const qsizetype found = texts.indexOf(QStringLiteral("Found in Pages"));
+    return found < 0 ? texts : texts.first(found);
+}
+
 } // namespace
 
 class WindowsTest : public QObject
@@ -71,6 +82,7 @@ private Q_SLOTS:
     void appearance_switchesPaletteAndStore();
     void sidebar_rowsHistoryAndKeyboard();
     void endToEnd_clickRowShowsPageAndMenusFollow();
+    void foundInPages_rowsKeyboardAndFindBar();
     void contextMenu_copyLinkForms();
 
 private:
@@ -97,6 +109,7 @@ void WindowsTest::initTestCase()
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_settings = std::make_unique<QSettings>(m_dir.filePath("settings.ini"), QSettings::IniFormat);
     m_appearance = std::make_unique<SystemAppearance>();
+    FullTextIndex::removeFiles(FullTextIndex::defaultPath());
     m_app = std::make_unique<LectorinApp>(m_settings.get(), m_appearance.get());
 }
 
@@ -169,16 +182,16 @@ void WindowsTest::sidebar_rowsHistoryAndKeyboard()
     QSignalSpy help(&m_app->model(), &AppModel::helpPagesLoaded);
     QTRY_VERIFY_WITH_TIMEOUT(!m_app->model().helpPages().isEmpty(), 15000);
 
-    QCOMPARE(rowTexts(sidebar->catalogueModel()),
+    QCOMPARE(nameRowTexts(sidebar->catalogueModel()),
         QStringList({ "Commands", "ls", "lsof", "printf(1)", "printf(3)" }));
     sidebar->filterField()->setText("LS ");
-    QCOMPARE(rowTexts(sidebar->catalogueModel()),
+    QCOMPARE(nameRowTexts(sidebar->catalogueModel()),
         QStringList({ "Commands", "ls", "lsof", "Command Help", "lsx" }));
     sidebar->filterField()->setText("lsx");
-    QCOMPARE(rowTexts(sidebar->catalogueModel()),
+    QCOMPARE(nameRowTexts(sidebar->catalogueModel()),
         QStringList({ "Commands", "No matching manual page", "Command Help", "lsx" }));
     sidebar->filterField()->setText("zzz");
-    QCOMPARE(rowTexts(sidebar->catalogueModel()), QStringList({ "Commands", "No matching command" }));
+    QCOMPARE(nameRowTexts(sidebar->catalogueModel()), QStringList({ "Commands", "No matching command" }));
 
     // Escape clears the filter; Down moves into the list on the first page row.
     QTest::keyClick(sidebar->filterField(), Qt::Key_Escape);
@@ -246,6 +259,60 @@ void WindowsTest::endToEnd_clickRowShowsPageAndMenusFollow()
 
     // An outside reference the catalogue lacks shows the not-found page, not an alert.
     m_app->openReferences({ "x-man-page://1/nosuchpage" });
+    window->close();
+}
+
+void WindowsTest::foundInPages_rowsKeyboardAndFindBar()
+{
+    QVERIFY(m_app->indexer());
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    window->resize(1000, 700);
+    ContentView *tab = window->currentTab();
+    SidebarView *sidebar = tab->sidebar();
+    CatalogueListModel *model = sidebar->catalogueModel();
+    QListView *list = sidebar->catalogueList();
+    QTRY_VERIFY_WITH_TIMEOUT(model->showsCommands(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->indexer()->isIndexing() && m_app->indexer()->totalCount() == 4, 30000);
+
+    // A word only the text holds: the names find nothing, the third section finds the page.
+    sidebar->filterField()->setText("directory");
+    QTRY_COMPARE_WITH_TIMEOUT(
+        rowTexts(model), QStringList({ "Commands", "No matching command", "Found in Pages", "ls" }), 10000);
+    const QModelIndex result = model->index(3, 0);
+    QCOMPARE(result.data(SidebarRoles::PageID).toString(), QStringLiteral("1/ls"));
+    QVERIFY(result.data(SidebarRoles::SnippetHTML).toString().contains("<b>directory</b>"));
+    QVERIFY(list->visualRect(result).height() > list->visualRect(model->index(1, 0)).height());
+
+    // Return opens the first result, and its page's find bar looks for the word while the filter keeps focus.
+    QTest::keyClick(sidebar->filterField(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(tab->browser()->currentPageID(), std::optional(QStringLiteral("1/ls")), 15000);
+    FindBar *findBar = tab->detail()->findBar();
+    QVERIFY(tab->browser()->isFindPresented());
+    QCOMPARE(findBar->field()->text(), QStringLiteral("directory"));
+    QTRY_COMPARE_WITH_TIMEOUT(findBar->matchText(), QStringLiteral("1 of 1"), 15000);
+    QCOMPARE(list->currentIndex().row(), 3);
+
+    // The arrow keys move from the names through the section header into the results.
+    tab->browser()->setFindPresented(false);
+    sidebar->filterField()->setText("ls");
+    QTRY_COMPARE_WITH_TIMEOUT(rowTexts(model),
+        QStringList({ "Commands", "ls", "lsof", "Command Help", "lsx", "Found in Pages", "ls" }), 10000);
+    list->setFocus();
+    list->setCurrentIndex(model->index(4, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        tab->browser()->currentPageID(), std::optional(QStringLiteral("help/lsx")), 15000);
+    QVERIFY(!tab->browser()->isFindPresented());
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex().row(), 6);
+    QTRY_COMPARE_WITH_TIMEOUT(tab->browser()->currentPageID(), std::optional(QStringLiteral("1/ls")), 15000);
+    QVERIFY(tab->browser()->isFindPresented());
+    QCOMPARE(findBar->field()->text(), QStringLiteral("ls"));
+    // The result row keeps the selection although "ls" is also listed by name.
+    QCOMPARE(list->currentIndex().row(), 6);
+
+    sidebar->filterField()->clear();
+    QCOMPARE(rowTexts(model).contains("Found in Pages"), false);
     window->close();
 }
 
