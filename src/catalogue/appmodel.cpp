@@ -4,6 +4,7 @@
 #include "catalogue/manindex.h"
 #include "catalogue/searchpaths.h"
 #include "catalogue/settingsvalues.h"
+#include "catalogue/whenfinished.h"
 
 #include <QSettings>
 #include <QThread>
@@ -64,7 +65,7 @@ void AppModel::loadIndexIfNeeded()
     if (m_indexLoadStarted)
         return;
     m_indexLoadStarted = true;
-    loadIndex().then(this, [this] { setIndexState(IndexState::ready); });
+    loadIndex([this] { setIndexState(IndexState::ready); });
 }
 
 void AppModel::refreshIndex()
@@ -72,16 +73,20 @@ void AppModel::refreshIndex()
     if (m_indexState != IndexState::ready || m_isRefreshingIndex)
         return;
     setRefreshingIndex(true);
-    loadIndex().then(this, [this] { setRefreshingIndex(false); });
+    loadIndex([this] { setRefreshingIndex(false); });
 }
 
-QFuture<void> AppModel::loadIndex()
+void AppModel::loadIndex(std::function<void()> afterPublishing)
 {
-    return QtConcurrent::task(
+    const QFuture<Catalogue> scan = QtConcurrent::task(
         [discover = m_discovery.manualDirectories] { return ManIndex::scan(discover()); })
-        .withPriority(kUserInitiatedPriority)
-        .spawn()
-        .then(this, [this](Catalogue manualPages) { publishCatalogue(std::move(manualPages)); });
+                                        .withPriority(kUserInitiatedPriority)
+                                        .spawn();
+    Futures::whenFinished(
+        scan, this, [this, afterPublishing = std::move(afterPublishing)](Catalogue manualPages) {
+            publishCatalogue(std::move(manualPages));
+            afterPublishing();
+        });
 }
 
 void AppModel::publishCatalogue(Catalogue manualPages)
@@ -100,12 +105,14 @@ void AppModel::publishCatalogue(Catalogue manualPages)
 
 void AppModel::refreshHelpPages(const QSet<QString> &knownNames)
 {
-    QtConcurrent::task([discover = m_discovery.commandDirectories, knownNames] {
-        return ManIndex::scanCommands(discover(), knownNames);
-    })
-        .withPriority(kUtilityPriority)
-        .spawn()
-        .then(this, [this](QList<ManPage> helpPages) { publishHelpPages(std::move(helpPages)); });
+    const QFuture<QList<ManPage>> scan
+        = QtConcurrent::task([discover = m_discovery.commandDirectories, knownNames] {
+              return ManIndex::scanCommands(discover(), knownNames);
+          })
+              .withPriority(kUtilityPriority)
+              .spawn();
+    Futures::whenFinished(
+        scan, this, [this](QList<ManPage> helpPages) { publishHelpPages(std::move(helpPages)); });
 }
 
 void AppModel::publishHelpPages(QList<ManPage> helpPages)

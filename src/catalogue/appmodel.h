@@ -99,7 +99,7 @@ Q_SIGNALS:
     void helpPagesLoaded();
 
 private:
-    QFuture<void> loadIndex();
+    void loadIndex(std::function<void()> afterPublishing);
     void publishCatalogue(Catalogue manualPages);
     void refreshHelpPages(const QSet<QString> &knownNames);
     void publishHelpPages(QList<ManPage> helpPages);
