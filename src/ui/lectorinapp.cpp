@@ -152,6 +152,10 @@ void LectorinApp::openReferences(const QStringList &references)
     MainWindow *window = activeWindow();
     if (!window)
         window = openWindow(std::nullopt, std::nullopt);
+    // A page asked for at launch wins over the last session's page, which would otherwise replace it once the
+    // catalogue is ready.
+    if (!references.isEmpty())
+        m_model->setDidRestoreInitialPage(true);
     for (const QString &reference : references) {
         if (const std::optional<QUrl> url = referenceURL(reference)) {
             // Each further reference gets a tab of its own.

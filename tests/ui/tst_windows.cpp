@@ -79,6 +79,7 @@ private Q_SLOTS:
     void initTestCase();
     void cascadeArithmetic();
     void singleInstance_forwardsBetweenProcesses();
+    void launchReference_winsOverRestoredPage();
     void appearance_switchesPaletteAndStore();
     void sidebar_rowsHistoryAndKeyboard();
     void endToEnd_clickRowShowsPageAndMenusFollow();
@@ -141,6 +142,22 @@ void WindowsTest::singleInstance_forwardsBetweenProcesses()
 
     // With nobody listening, forwarding fails and the caller becomes the running instance.
     QVERIFY(!SingleInstance(name + "-absent").forwardToRunningInstance({ "ls" }));
+}
+
+void WindowsTest::launchReference_winsOverRestoredPage()
+{
+    QSettings settings(m_dir.filePath("launch.ini"), QSettings::IniFormat);
+    settings.setValue("history", QStringList({ "1/ls" }));
+    LectorinApp app(&settings, m_appearance.get());
+    MainWindow *window = app.openWindow(std::nullopt, std::nullopt);
+    app.openReferences({ "printf(3)" });
+    ContentView *tab = window->currentTab();
+    QTRY_COMPARE_WITH_TIMEOUT(app.model().indexState(), AppModel::IndexState::ready, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        tab->browser()->currentPageID(), std::optional(QStringLiteral("3/printf")), 15000);
+    QTest::qWait(300);
+    QCOMPARE(tab->browser()->currentPageID(), std::optional(QStringLiteral("3/printf")));
+    window->close();
 }
 
 void WindowsTest::appearance_switchesPaletteAndStore()
