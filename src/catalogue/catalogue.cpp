@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/catalogue.h"
 
-#include <QHash>
-
 #include <algorithm>
 
 namespace Lectorin {
@@ -12,6 +10,34 @@ auto namesOf(const QList<ManPage> &pages)
 {
     return [&pages](qint32 position) { return QStringView(pages.at(position).name); };
 }
+
+// Section ranks of the few distinct sections, found by the shared section strings' storage first.
+class SectionRanks
+{
+public:
+    SectionRank of(const QString &section)
+    {
+        for (const Known &known : std::as_const(m_known)) {
+            if (known.storage == section.constData())
+                return known.rank;
+        }
+        for (const Known &known : std::as_const(m_known)) {
+            if (known.section == section)
+                return known.rank;
+        }
+        m_known.append({ section.constData(), section, sectionRank(section) });
+        return m_known.constLast().rank;
+    }
+
+private:
+    struct Known
+    {
+        const QChar *storage;
+        QString section;
+        SectionRank rank;
+    };
+    QList<Known> m_known;
+};
 
 } // namespace
 
@@ -26,35 +52,49 @@ void Catalogue::linkNames()
     m_firstByName = NameTable(m_pages.size());
     m_nextOfName.fill(-1, m_pages.size());
     const auto nameAt = namesOf(m_pages);
-    QHash<qint32, qint32> tails; // for names seen twice: first index -> the chain's current tail
+    // A later page of a name goes right after the first; the chains are put in preference order below.
     QList<qint32> sharedNames;
     for (qint32 index = 0; index < m_pages.size(); ++index) {
         const qint32 first = m_firstByName.findOrInsert(m_pages.at(index).name, index, nameAt);
         if (first == index)
             continue;
-        auto tail = tails.find(first);
-        if (tail == tails.end()) {
+        if (m_nextOfName.at(first) < 0)
             sharedNames.append(first);
-            tail = tails.insert(first, first);
-        }
-        m_nextOfName[*tail] = index;
-        *tail = index;
+        m_nextOfName[index] = m_nextOfName.at(first);
+        m_nextOfName[first] = index;
     }
+    if (!sharedNames.isEmpty())
+        orderSharedNames(sharedNames);
+}
 
-    // Names in several sections: order each chain by section preference and qualify the display names.
-    for (const qint32 first : std::as_const(sharedNames)) {
-        QList<qint32> chain;
-        for (qint32 index = first; index >= 0; index = m_nextOfName.at(index))
+// Names in several sections: each chain in section preference order, and every page of such a name displayed
+// as "name(section)".
+void Catalogue::orderSharedNames(const QList<qint32> &sharedNames)
+{
+    SectionRanks ranks;
+    QList<qint32> chain;
+    for (const qint32 first : sharedNames) {
+        chain.resize(0);
+        for (qint32 index = first; index >= 0; index = m_nextOfName.at(index)) {
+            // Insertion sort: chains hold a few pages.
+            const SectionRank rank = ranks.of(m_pages.at(index).section);
+            qsizetype at = chain.size();
             chain.append(index);
-        std::stable_sort(chain.begin(), chain.end(), [this](qint32 a, qint32 b) {
-            return isSectionPreferred(m_pages.at(a).section, m_pages.at(b).section);
-        });
+            while (at > 0 && rank < ranks.of(m_pages.at(chain.at(at - 1)).section)) {
+                chain[at] = chain.at(at - 1);
+                --at;
+            }
+            chain[at] = index;
+        }
         for (qsizetype i = 0; i < chain.size(); ++i) {
             ManPage &page = m_pages[chain.at(i)];
-            page.displayName = page.name + u'(' + page.section + u')';
+            QString qualified;
+            qualified.reserve(page.name.size() + page.section.size() + 2);
+            qualified.append(page.name).append(u'(').append(page.section).append(u')');
+            page.displayName = std::move(qualified);
             m_nextOfName[chain.at(i)] = i + 1 < chain.size() ? chain.at(i + 1) : -1;
         }
-        m_firstByName.replace(m_pages.at(chain.first()).name, chain.first(), nameAt);
+        m_firstByName.replace(m_pages.at(chain.first()).name, chain.first(), namesOf(m_pages));
     }
 }
 

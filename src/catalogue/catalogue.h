@@ -45,6 +45,7 @@ public:
 
 private:
     void linkNames();
+    void orderSharedNames(const QList<qint32> &sharedNames);
     qint32 firstNamed(QStringView name) const;
     qint32 helpNamed(QStringView name) const;
 

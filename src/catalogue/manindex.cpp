@@ -2,6 +2,7 @@
 #include "catalogue/manindex.h"
 
 #include "catalogue/directorylisting.h"
+#include "catalogue/scannedpages.h"
 
 #include <QFile>
 
@@ -10,7 +11,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 
 namespace Lectorin::ManIndex {
 namespace {
@@ -42,74 +42,6 @@ bool isExecutableFile(const QString &path)
     return access(encoded.constData(), X_OK) == 0;
 }
 
-// Sections and file-name suffixes repeat across thousands of files; sharing one string per distinct text
-// saves an allocation each.
-class SharedStrings
-{
-public:
-    template<typename Text>
-    QString intern(Text text)
-    {
-        // Files of one folder mostly share their section and suffix, so the recent hits are tried first.
-        for (const qsizetype recent : m_recent) {
-            if (recent >= 0 && m_known.at(recent) == text)
-                return m_known.at(recent);
-        }
-        qsizetype found = 0;
-        while (found < m_known.size() && m_known.at(found) != text)
-            ++found;
-        if (found == m_known.size())
-            m_known.append(text.toString());
-        m_recent[m_next] = found;
-        m_next = (m_next + 1) % m_recent.size();
-        return m_known.at(found);
-    }
-
-private:
-    QList<QString> m_known;
-    std::array<qsizetype, 4> m_recent { -1, -1, -1, -1 };
-    size_t m_next = 0;
-};
-
-bool isAsciiBytes(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
-}
-
-// Adds the page a file name describes. ASCII names, nearly all of them, are parsed on their bytes; others go
-// through the general rule.
-void addPage(QList<ManPage> &pages, SharedStrings &shared, const QString &folder, QByteArrayView fileName)
-{
-    QString name;
-    QString section;
-    QString suffix;
-    if (isAsciiBytes(fileName)) {
-        QByteArrayView stem = fileName;
-        if (stem.endsWith(".gz"))
-            stem.chop(3);
-        const qsizetype dot = stem.lastIndexOf('.');
-        if (dot <= 0 || dot == stem.size() - 1)
-            return;
-        const char first = stem.at(dot + 1);
-        if (!(first >= '0' && first <= '9') && first != 'n' && first != 'l')
-            return;
-        name = QString::fromLatin1(stem.first(dot));
-        section = shared.intern(QLatin1StringView(stem.sliced(dot + 1)));
-        suffix = shared.intern(QLatin1StringView(fileName.sliced(dot)));
-    } else {
-        const QString decoded = QFile::decodeName(fileName.data());
-        std::optional<PageFileName> parsed = parsePageFileName(decoded);
-        if (!parsed)
-            return;
-        name = std::move(parsed->name);
-        section = shared.intern(QStringView(parsed->section));
-        suffix = shared.intern(QStringView(decoded).sliced(name.size()));
-    }
-    QString lowercased = lowercasedPageName(name);
-    pages.append(ManPage { name, std::move(section), PageLocation::named(folder, std::move(suffix)), name,
-        std::move(lowercased) });
-}
-
 } // namespace
 
 std::optional<PageFileName> parsePageFileName(QStringView fileName)
@@ -127,26 +59,19 @@ std::optional<PageFileName> parsePageFileName(QStringView fileName)
 
 Catalogue scan(const QStringList &roots)
 {
-    QList<ManPage> pages;
-    SharedStrings shared;
+    ScannedPages scanned;
     for (const QString &root : roots) {
         const QByteArray encodedRoot = QFile::encodeName(root);
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
             if (!subdirectoryName.startsWith("man"))
                 return;
             const QByteArray encodedSubdirectory = DirectoryListing::joined(encodedRoot, subdirectoryName);
-            const QString folder = QFile::decodeName(encodedSubdirectory) + u'/';
-            DirectoryListing::forEachEntry(encodedSubdirectory,
-                [&](QByteArrayView fileName) { addPage(pages, shared, folder, fileName); });
+            scanned.enterFolder(QFile::decodeName(encodedSubdirectory) + u'/');
+            DirectoryListing::forEachEntry(
+                encodedSubdirectory, [&](QByteArrayView fileName) { scanned.addFile(fileName); });
         });
     }
-    // Sorting keeps discovery order among equals, so copies of one identifier end up side by side with the
-    // first one found in front; only that one stays.
-    sortInCatalogueOrder(pages);
-    const auto sameIdentifier
-        = [](const ManPage &a, const ManPage &b) { return a.section == b.section && a.name == b.name; };
-    pages.erase(std::unique(pages.begin(), pages.end(), sameIdentifier), pages.end());
-    return Catalogue(std::move(pages));
+    return scanned.takeCatalogue();
 }
 
 QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> &knownNames)
