@@ -2,6 +2,7 @@
 #include "catalogue/catalogue.h"
 
 #include <algorithm>
+#include <array>
 
 namespace Lectorin {
 namespace {
@@ -54,8 +55,23 @@ void Catalogue::linkNames()
     const auto nameAt = namesOf(m_pages);
     // A later page of a name goes right after the first; the chains are put in preference order below.
     QList<qint32> sharedNames;
-    for (qint32 index = 0; index < m_pages.size(); ++index) {
-        const qint32 first = m_firstByName.findOrInsert(m_pages.at(index).name, index, nameAt);
+    // The table's slots are read in no order; hashing a few names ahead and fetching their slots hides most
+    // of the misses.
+    constexpr qint32 kAhead = 8;
+    std::array<quint32, kAhead> hashesAhead {};
+    const qint32 count = qint32(m_pages.size());
+    const auto hashAhead = [&](qint32 index) {
+        const quint32 hash = NameTable::hashOf(m_pages.at(index).name);
+        m_firstByName.prefetch(hash);
+        hashesAhead[index % kAhead] = hash;
+    };
+    for (qint32 index = 0; index < std::min(count, kAhead); ++index)
+        hashAhead(index);
+    for (qint32 index = 0; index < count; ++index) {
+        const quint32 hash = hashesAhead[index % kAhead];
+        if (index + kAhead < count)
+            hashAhead(index + kAhead);
+        const qint32 first = m_firstByName.findOrInsert(m_pages.at(index).name, hash, index, nameAt);
         if (first == index)
             continue;
         if (m_nextOfName.at(first) < 0)

@@ -30,11 +30,23 @@ public:
         return m_slots.at(slotOf(name, quint32(qHash(name)), nameAt)).position;
     }
 
+    static quint32 hashOf(QStringView name) { return quint32(qHash(name)); }
+    // Starts loading the slot a name of this hash is looked for first, ahead of a lookup.
+    void prefetch(quint32 hash) const
+    {
+        if (!m_slots.isEmpty())
+            __builtin_prefetch(m_slots.constData() + (hash & mask()));
+    }
+
     // The position stored for `name`, inserting `position` when the name is new.
     template<typename NameAt>
     qint32 findOrInsert(QStringView name, qint32 position, NameAt nameAt)
     {
-        const quint32 hash = quint32(qHash(name));
+        return findOrInsert(name, hashOf(name), position, nameAt);
+    }
+    template<typename NameAt>
+    qint32 findOrInsert(QStringView name, quint32 hash, qint32 position, NameAt nameAt)
+    {
         Slot &entry = m_slots[slotOf(name, hash, nameAt)];
         if (entry.position < 0) {
             entry = { hash, position };
