@@ -7,6 +7,8 @@
 #include "catalogue/sidebarfilter.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -47,16 +49,32 @@ AppModel &loadedModel()
     return *model;
 }
 
-void BM_BareDirectoryWalk(benchmark::State &state)
+// The roots of LECTORIN_BENCH_MANPATH (colon-separated), for the same figures over a real manual path.
+QStringList realRoots()
 {
-    const QStringList folders = tree().listedFolders();
-    QList<QByteArray> encoded;
-    for (const QString &folder : folders)
-        encoded.append(folder.toUtf8());
+    return qEnvironmentVariable("LECTORIN_BENCH_MANPATH").split(u':', Qt::SkipEmptyParts);
+}
+
+// What a scan lists: each root and its "man*" folders.
+QList<QByteArray> listedFolders(const QStringList &roots)
+{
+    QList<QByteArray> folders;
+    for (const QString &root : roots) {
+        folders.append(QFile::encodeName(root));
+        for (const QString &entry : QDir(root).entryList({ QStringLiteral("man*") }, QDir::Dirs))
+            folders.append(QFile::encodeName(root + u'/' + entry));
+    }
+    return folders;
+}
+
+void walk(benchmark::State &state, const QList<QByteArray> &folders)
+{
     for (auto _ : state) {
         qsizetype entries = 0;
-        for (const QByteArray &folder : encoded) {
+        for (const QByteArray &folder : folders) {
             DIR *directory = opendir(folder.constData());
+            if (!directory)
+                continue;
             while (const dirent *entry = readdir(directory)) {
                 benchmark::DoNotOptimize(entry->d_name[0]);
                 ++entries;
@@ -66,18 +84,43 @@ void BM_BareDirectoryWalk(benchmark::State &state)
         benchmark::DoNotOptimize(entries);
     }
 }
-BENCHMARK(BM_BareDirectoryWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ManIndexScan(benchmark::State &state)
+void scan(benchmark::State &state, const QStringList &roots)
 {
-    const QStringList roots { tree().root() };
     for (auto _ : state) {
         const Catalogue catalogue = ManIndex::scan(roots);
         benchmark::DoNotOptimize(catalogue.pages().size());
     }
     state.counters["pages"] = double(ManIndex::scan(roots).pages().size());
 }
+
+void BM_BareDirectoryWalk(benchmark::State &state)
+{
+    walk(state, listedFolders({ tree().root() }));
+}
+BENCHMARK(BM_BareDirectoryWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ManIndexScan(benchmark::State &state)
+{
+    scan(state, { tree().root() });
+}
 BENCHMARK(BM_ManIndexScan)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RealPathWalk(benchmark::State &state)
+{
+    if (realRoots().isEmpty())
+        state.SkipWithError("LECTORIN_BENCH_MANPATH is not set");
+    walk(state, listedFolders(realRoots()));
+}
+BENCHMARK(BM_RealPathWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RealPathScan(benchmark::State &state)
+{
+    if (realRoots().isEmpty())
+        state.SkipWithError("LECTORIN_BENCH_MANPATH is not set");
+    scan(state, realRoots());
+}
+BENCHMARK(BM_RealPathScan)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FilterKeystroke(benchmark::State &state, const char *filter)
 {

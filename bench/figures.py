@@ -4,6 +4,7 @@
 
 Run through bench/run, which builds first. Needs xvfb-run for the window figures.
 """
+import json
 import os
 import re
 import shutil
@@ -122,6 +123,24 @@ def click_figures():
                 "<= render-ms + 40 ms")
 
 
+def scan_figures(roots):
+    """The scan against a bare readdir walk of the folders it lists, alternating within one benchmark run."""
+    result = subprocess.run([f"{BUILD}/bench/lectorin-bench", "--benchmark_filter=Walk|Scan",
+                             f"--benchmark_repetitions={RUNS}", "--benchmark_min_time=0.5",
+                             "--benchmark_format=json"],
+                            capture_output=True, text=True, env={**os.environ, "LECTORIN_BENCH_MANPATH": roots})
+    times = {}
+    for run in json.loads(result.stdout or "{}").get("benchmarks", []):
+        if run.get("run_type") == "iteration" and not run.get("error_occurred"):
+            times.setdefault(run["name"].split("/")[0][3:], []).append(float(run["real_time"]))
+    for what, walk, scan in (("synthetic 100,000 pages", "BareDirectoryWalk", "ManIndexScan"),
+                             ("this machine's manual path", "RealPathWalk", "RealPathScan")):
+        if times.get(walk) and times.get(scan):
+            walked, scanned = statistics.median(times[walk]), statistics.median(times[scan])
+            row(f"catalogue scan, {what}", f"{scanned:.1f} ms ({scanned / walked:.2f}x)",
+                f"bare opendir/readdir walk {walked:.1f} ms", "<= 1.3x")
+
+
 def filter_figures():
     result = subprocess.run([f"{BUILD}/bench/lectorin-bench", "--benchmark_filter=FilterKeystroke",
                              "--benchmark_repetitions=9", "--benchmark_min_time=0.1",
@@ -153,6 +172,7 @@ def main():
     render_figures(roots)
     startup_figures(roots)
     click_figures()
+    scan_figures(roots)
     filter_figures()
     memory_figures()
     return 0
