@@ -11,7 +11,6 @@
 namespace Lectorin {
 namespace {
 
-constexpr int kPrefixLength = 9;
 constexpr int kWeightBits = 7;
 
 } // namespace
@@ -77,7 +76,7 @@ bool AsciiCollation::agreesWithCollator() const
 quint64 AsciiCollation::prefixKey(QStringView text) const
 {
     quint64 key = 0;
-    for (int i = 0; i < kPrefixLength; ++i)
+    for (qsizetype i = 0; i < kPrefixKeyLength; ++i)
         key = key << kWeightBits | (i < text.size() ? weight(text.at(i).unicode()) : 0);
     return key;
 }

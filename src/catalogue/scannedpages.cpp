@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <numeric>
 
@@ -178,13 +179,28 @@ void ScannedPages::sortRecords()
         return a.discovery < b.discovery;
     };
     if (m_ascii && m_allPrintableAscii) {
+        // The names' collation weights in a block laid out like the names, each ended by 0, so names that
+        // agree on the first characters (module and command families share long prefixes) compare with
+        // strcmp.
+        QByteArray weights(m_names.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < m_names.size(); ++i) {
+            const char16_t c = m_names.at(i).unicode();
+            weights[i] = c == 0 ? '\0' : char(m_ascii->weight(c));
+        }
         for (Record &record : m_records)
             record.prefixKey = m_ascii->prefixKey(nameOf(record));
+        const char *weightsOf = weights.constData();
         std::sort(m_records.begin(), m_records.end(), [&](const Record &a, const Record &b) {
             if (a.prefixKey != b.prefixKey)
                 return a.prefixKey < b.prefixKey;
-            if (const int byName = m_ascii->compare(nameOf(a), nameOf(b)); byName != 0)
-                return byName < 0;
+            // Equal keys: both names agree on their first kPrefixKeyLength weights, and a shorter name is
+            // as long as the other.
+            if (a.nameLength > AsciiCollation::kPrefixKeyLength) {
+                const int byName = std::strcmp(weightsOf + a.nameOffset + AsciiCollation::kPrefixKeyLength,
+                    weightsOf + b.nameOffset + AsciiCollation::kPrefixKeyLength);
+                if (byName != 0)
+                    return byName < 0;
+            }
             return tieBreak(a, b);
         });
         return;
