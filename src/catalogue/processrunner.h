@@ -21,9 +21,10 @@ struct RunResult
     bool operator==(const RunResult &) const = default;
 };
 
-// Runs `executable` with `arguments` (no shell, no expansion) and the application's environment. Standard
-// error is discarded without ever blocking the child. Blocks the calling thread until the program ends, or
-// kills it after `timeoutMilliseconds` (never when negative) and reports that as the failure.
+// Runs `executable` with `arguments` (no shell, no expansion) and the application's environment, standard
+// input on /dev/null; standard error is discarded without ever blocking the child. Blocks the calling thread
+// until the program ends, or kills it after `timeoutMilliseconds` (never when negative) and reports that as
+// the failure.
 RunResult runBlocking(const QString &executable, const QStringList &arguments,
     const QString &currentDirectory = QString(), int timeoutMilliseconds = -1);
 

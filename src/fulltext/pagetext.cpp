@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fulltext/pagetext.h"
 
-#include "fulltext/spawnedprocess.h"
+#include "catalogue/spawnedprocess.h"
 #include "render/commandhelp.h"
 #include "render/exportdata.h"
 

@@ -7,6 +7,7 @@
 #include <QFutureWatcher>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace Lectorin;
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void run_returnsOutputWhateverTheExitStatus();
     void run_neverBlocksOnFloodedStandardError();
     void run_reportsStartFailure();
+    void run_endsWithTheProgramNotWithWhatItLeftBehind();
     void run_usesWorkingDirectoryAndPassesArgumentsVerbatim();
     void run_deliversOnceAsynchronously();
     void parsePathList_data();
@@ -89,6 +91,25 @@ void ProcessRunnerTest::run_neverBlocksOnFloodedStandardError()
     QVERIFY(result.started());
     QCOMPARE(result.output.size(), 3000000);
     QVERIFY(result.output.startsWith("aaa"));
+}
+
+void ProcessRunnerTest::run_endsWithTheProgramNotWithWhatItLeftBehind()
+{
+    QTemporaryDir dir;
+    // A background process keeps the output pipe open long after the program itself has ended.
+    const QString leaves = writeScript(dir, "leaves", "sleep 30 &\necho done\n");
+    QElapsedTimer timer;
+    timer.start();
+    const auto left = ProcessRunner::runBlocking(leaves, {}, QString(), 20000);
+    QVERIFY(left.started());
+    QCOMPARE(left.output, QByteArray("done\n"));
+    QVERIFY2(timer.elapsed() < 10000, "waited for the background process");
+
+    // A program that closes its output and goes on running is still held to the time limit.
+    const QString lingers = writeScript(dir, "lingers", "echo early\nexec >&-\nsleep 30\n");
+    const auto lingered = ProcessRunner::runBlocking(lingers, {}, QString(), 500);
+    QVERIFY(!lingered.started());
+    QVERIFY(lingered.startError->contains("did not finish"));
 }
 
 void ProcessRunnerTest::run_reportsStartFailure()

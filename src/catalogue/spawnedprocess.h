@@ -19,10 +19,13 @@ struct Result
     };
     Outcome outcome = Outcome::notStarted;
     QByteArray output;
+    int startErrno = 0; // why it did not start
 };
 
 // Runs `executable` with `arguments` (no shell) in `directory` (the current one when empty), standard input
-// and error on /dev/null. Blocks the calling thread until the program ends or `timeoutMilliseconds` pass.
+// and error on /dev/null. Blocks the calling thread until the program ends or `timeoutMilliseconds` pass
+// (never when negative). The run ends when the program does, with what it wrote by then: a process it left
+// behind holding the output open does not hold the caller.
 Result runBlocking(const QString &executable, const QStringList &arguments, const QString &directory,
     int timeoutMilliseconds);
 
