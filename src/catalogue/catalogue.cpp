@@ -91,23 +91,15 @@ void Catalogue::orderSharedNames(const QList<qint32> &sharedNames)
     QList<qint32> chain;
     for (const qint32 first : sharedNames) {
         chain.resize(0);
-        for (qint32 index = first; index >= 0; index = m_nextOfName.at(index)) {
-            // Insertion sort: chains hold a few pages.
-            const SectionRank rank = ranks.of(m_pages.at(index).section);
-            qsizetype at = chain.size();
+        for (qint32 index = first; index >= 0; index = m_nextOfName.at(index))
             chain.append(index);
-            while (at > 0 && rank < ranks.of(m_pages.at(chain.at(at - 1)).section)) {
-                chain[at] = chain.at(at - 1);
-                --at;
-            }
-            chain[at] = index;
-        }
+        // The pages of one name have distinct sections, so their ranks never tie.
+        std::sort(chain.begin(), chain.end(), [&](qint32 a, qint32 b) {
+            return ranks.of(m_pages.at(a).section) < ranks.of(m_pages.at(b).section);
+        });
         for (qsizetype i = 0; i < chain.size(); ++i) {
             ManPage &page = m_pages[chain.at(i)];
-            QString qualified;
-            qualified.reserve(page.name.size() + page.section.size() + 2);
-            qualified.append(page.name).append(u'(').append(page.section).append(u')');
-            page.displayName = std::move(qualified);
+            page.displayName = page.qualifiedName();
             m_nextOfName[chain.at(i)] = i + 1 < chain.size() ? chain.at(i + 1) : -1;
         }
         m_firstByName.replace(m_pages.at(chain.first()).name, chain.first(), namesOf(m_pages));

@@ -103,14 +103,13 @@ void ScannedPages::appendRecord(qsizetype nameOffset, qint32 suffix)
 
 qint32 ScannedPages::suffixForBytes(QByteArrayView suffix)
 {
-    for (size_t i = 0; i < m_recentSuffixIds.size(); ++i) {
-        if (m_recentSuffixIds[i] >= 0 && m_recentSuffixBytes[i] == suffix)
-            return m_recentSuffixIds[i];
+    for (const RecentSuffix &recent : m_recentSuffixes) {
+        if (recent.id >= 0 && recent.bytes == suffix)
+            return recent.id;
     }
     const qint32 id = suffixForText(QString::fromLatin1(suffix));
-    m_recentSuffixBytes[m_nextRecent] = suffix.toByteArray();
-    m_recentSuffixIds[m_nextRecent] = id;
-    m_nextRecent = (m_nextRecent + 1) % m_recentSuffixIds.size();
+    m_recentSuffixes[m_nextRecent] = { suffix.toByteArray(), id };
+    m_nextRecent = (m_nextRecent + 1) % m_recentSuffixes.size();
     return id;
 }
 

@@ -67,8 +67,12 @@ private:
     QHash<QString, qint32> m_suffixIds;
     QHash<QString, qint32> m_sectionIds;
     // A folder's files mostly share a few suffixes, so the last ones seen are tried on the raw bytes first.
-    std::array<QByteArray, 4> m_recentSuffixBytes;
-    std::array<qint32, 4> m_recentSuffixIds { -1, -1, -1, -1 };
+    struct RecentSuffix
+    {
+        QByteArray bytes;
+        qint32 id = -1;
+    };
+    std::array<RecentSuffix, 4> m_recentSuffixes;
     size_t m_nextRecent = 0;
 };
 

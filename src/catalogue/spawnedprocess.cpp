@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,17 +43,6 @@ void reap(pid_t pid)
 {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-}
-
-// A descriptor that becomes readable when the process ends; -1 where the kernel has none (before 5.3).
-int processDescriptor(pid_t pid)
-{
-#ifdef SYS_pidfd_open
-    return int(::syscall(SYS_pidfd_open, pid, 0));
-#else
-    Q_UNUSED(pid);
-    return -1;
-#endif
 }
 
 // Whether the process has ended, leaving it to be reaped.
@@ -112,40 +100,40 @@ Result runBlocking(const QString &executable, const QStringList &arguments, cons
     }
 
     result.outcome = Result::Outcome::finished;
-    const int ended = processDescriptor(pid);
-    // Without a process descriptor the end is looked for every few milliseconds.
-    constexpr int kEndCheckMilliseconds = 5;
     // Spelled out: in a conditional, Forever would turn into the number 0, a deadline already passed.
     const QDeadlineTimer deadline = timeoutMilliseconds < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
                                                             : QDeadlineTimer(qint64(timeoutMilliseconds));
+    // Between pipe events the program's end and the deadline are looked at every few milliseconds.
+    const auto nextWait = [&deadline] {
+        constexpr qint64 kCheckMilliseconds = 5;
+        const qint64 remaining = deadline.remainingTime();
+        return int(remaining < 0 ? kCheckMilliseconds : std::min(remaining, kCheckMilliseconds));
+    };
+    const auto giveUp = [&] {
+        // A hung program would hold its caller forever.
+        ::kill(pid, SIGKILL);
+        result.outcome = Result::Outcome::timedOut;
+    };
     bool programEnded = false;
     char buffer[65536];
     for (;;) {
-        pollfd ready[2] = { { pipeEnds[0], POLLIN, 0 }, { ended, POLLIN, 0 } };
-        const qint64 remaining = deadline.remainingTime();
-        int wait = remaining < 0 ? -1 : int(std::min<qint64>(remaining, 1 << 30));
-        if (programEnded)
-            wait = 0; // only what is already in the pipe
-        else if (ended < 0)
-            wait = wait < 0 ? kEndCheckMilliseconds : std::min(wait, kEndCheckMilliseconds);
-        const int polled = ::poll(ready, ended >= 0 ? 2 : 1, wait);
+        pollfd ready { pipeEnds[0], POLLIN, 0 };
+        // Once the program has ended, only what is already in the pipe is read.
+        const int polled = ::poll(&ready, 1, programEnded ? 0 : nextWait());
         if (polled < 0 && errno == EINTR)
             continue;
         if (polled < 0)
             break;
-        if (!(ready[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+        if (polled == 0) {
             if (programEnded)
-                break;
-            if ((ended >= 0 && (ready[1].revents & POLLIN)) || (ended < 0 && hasEnded(pid))) {
+                break; // what it left behind may hold the pipe open
+            if (hasEnded(pid))
                 programEnded = true;
-                continue;
+            else if (deadline.hasExpired()) {
+                giveUp();
+                break;
             }
-            if (!deadline.hasExpired())
-                continue;
-            // A hung program would hold its caller forever.
-            ::kill(pid, SIGKILL);
-            result.outcome = Result::Outcome::timedOut;
-            break;
+            continue;
         }
         const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
@@ -157,16 +145,11 @@ Result runBlocking(const QString &executable, const QStringList &arguments, cons
     // A program that closed its output may still run; the time limit holds for it too.
     while (result.outcome == Result::Outcome::finished && !programEnded && !hasEnded(pid)) {
         if (deadline.hasExpired()) {
-            ::kill(pid, SIGKILL);
-            result.outcome = Result::Outcome::timedOut;
+            giveUp();
             break;
         }
-        pollfd end { ended, POLLIN, 0 };
-        const qint64 remaining = deadline.remainingTime();
-        ::poll(&end, ended >= 0 ? 1 : 0,
-            remaining < 0 ? kEndCheckMilliseconds : int(std::min<qint64>(remaining, kEndCheckMilliseconds)));
+        ::poll(nullptr, 0, nextWait());
     }
-    closeRetrying(ended);
     closeRetrying(pipeEnds[0]);
     reap(pid);
     return result;
