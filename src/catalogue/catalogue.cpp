@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/catalogue.h"
 
+#include "catalogue/parallel.h"
+
 #include <algorithm>
 #include <array>
+#include <numeric>
+#include <utility>
 
 namespace Lectorin {
 namespace {
@@ -12,23 +16,27 @@ auto namesOf(const QList<ManPage> &pages)
     return [&pages](qint32 position) { return QStringView(pages.at(position).name); };
 }
 
-// Section ranks of the few distinct sections, found by the shared section strings' storage first.
-class SectionRanks
+// Preference positions of the few distinct sections, as integers so that chains sort without comparing
+// strings. Sections are found by their shared storage first.
+class SectionOrder
 {
 public:
-    SectionRank of(const QString &section)
+    explicit SectionOrder(
+        const QList<ManPage> &pages, const QList<qint32> &sharedNames, const QList<qint32> &nextOfName)
     {
-        for (const Known &known : std::as_const(m_known)) {
-            if (known.storage == section.constData())
-                return known.rank;
+        for (const qint32 first : sharedNames) {
+            for (qint32 index = first; index >= 0; index = nextOfName.at(index))
+                find(pages.at(index).section);
         }
-        for (const Known &known : std::as_const(m_known)) {
-            if (known.section == section)
-                return known.rank;
-        }
-        m_known.append({ section.constData(), section, sectionRank(section) });
-        return m_known.constLast().rank;
+        QList<qint32> byRank(m_known.size());
+        std::iota(byRank.begin(), byRank.end(), 0);
+        std::sort(byRank.begin(), byRank.end(),
+            [&](qint32 a, qint32 b) { return m_known.at(a).rank < m_known.at(b).rank; });
+        for (qsizetype position = 0; position < byRank.size(); ++position)
+            m_known[byRank.at(position)].position = qint32(position);
     }
+
+    qint32 of(const QString &section) const { return m_known.at(indexOf(section)).position; }
 
 private:
     struct Known
@@ -36,7 +44,30 @@ private:
         const QChar *storage;
         QString section;
         SectionRank rank;
+        qint32 position = 0;
     };
+
+    qsizetype indexOf(const QString &section) const
+    {
+        for (qsizetype i = 0; i < m_known.size(); ++i) {
+            if (m_known.at(i).storage == section.constData())
+                return i;
+        }
+        for (qsizetype i = 0; i < m_known.size(); ++i) {
+            if (m_known.at(i).section == section)
+                return i;
+        }
+        return -1;
+    }
+    void find(const QString &section)
+    {
+        const qsizetype known = indexOf(section);
+        if (known < 0)
+            m_known.append({ section.constData(), section, sectionRank(section) });
+        else if (m_known.at(known).storage != section.constData())
+            m_known.append({ section.constData(), section, m_known.at(known).rank });
+    }
+
     QList<Known> m_known;
 };
 
@@ -87,22 +118,39 @@ void Catalogue::linkNames()
 // as "name(section)".
 void Catalogue::orderSharedNames(const QList<qint32> &sharedNames)
 {
-    SectionRanks ranks;
-    QList<qint32> chain;
-    for (const qint32 first : sharedNames) {
-        chain.resize(0);
-        for (qint32 index = first; index >= 0; index = m_nextOfName.at(index))
-            chain.append(index);
-        // The pages of one name have distinct sections, so their ranks never tie.
-        std::sort(chain.begin(), chain.end(), [&](qint32 a, qint32 b) {
-            return ranks.of(m_pages.at(a).section) < ranks.of(m_pages.at(b).section);
-        });
-        for (qsizetype i = 0; i < chain.size(); ++i) {
-            ManPage &page = m_pages[chain.at(i)];
-            page.displayName = page.qualifiedName();
-            m_nextOfName[chain.at(i)] = i + 1 < chain.size() ? chain.at(i + 1) : -1;
+    const SectionOrder order(m_pages, sharedNames, m_nextOfName);
+    ManPage *pages = m_pages.data();
+    qint32 *nextOfName = m_nextOfName.data();
+    // Chains are disjoint, so the two halves of them are put in order side by side; only the name table,
+    // whose probes cross, is changed afterwards.
+    const auto orderChains = [&](qsizetype begin, qsizetype end) {
+        QList<std::pair<qint32, qint32>> newFirsts; // first page found, preferred page
+        QList<std::pair<qint32, qint32>> chain; // preference position, page
+        for (qsizetype shared = begin; shared < end; ++shared) {
+            const qint32 first = sharedNames.at(shared);
+            chain.resize(0);
+            for (qint32 index = first; index >= 0; index = nextOfName[index])
+                chain.append({ order.of(pages[index].section), index });
+            // The pages of one name have distinct sections, so their positions never tie.
+            std::sort(chain.begin(), chain.end());
+            for (qsizetype i = 0; i < chain.size(); ++i) {
+                ManPage &page = pages[chain.at(i).second];
+                page.displayName = page.qualifiedName();
+                nextOfName[chain.at(i).second] = i + 1 < chain.size() ? chain.at(i + 1).second : -1;
+            }
+            if (chain.first().second != first)
+                newFirsts.append({ first, chain.first().second });
         }
-        m_firstByName.replace(m_pages.at(chain.first()).name, chain.first(), namesOf(m_pages));
+        return newFirsts;
+    };
+    const qsizetype middle = sharedNames.size() / 2;
+    QList<std::pair<qint32, qint32>> front;
+    QList<std::pair<qint32, qint32>> back;
+    Parallel::runBoth(
+        [&] { back = orderChains(middle, sharedNames.size()); }, [&] { front = orderChains(0, middle); });
+    for (const auto &newFirsts : { front, back }) {
+        for (const auto &[first, preferred] : newFirsts)
+            m_firstByName.replace(m_pages.at(first).name, preferred, namesOf(m_pages));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "catalogue/manindex.h"
 
 #include "catalogue/directorylisting.h"
+#include "catalogue/parallel.h"
 #include "catalogue/scannedpages.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace Lectorin::ManIndex {
 namespace {
@@ -59,19 +61,31 @@ std::optional<PageFileName> parsePageFileName(QStringView fileName)
 
 Catalogue scan(const QStringList &roots)
 {
-    ScannedPages scanned;
+    QList<QByteArray> encodedFolders;
+    QList<QString> folders;
     for (const QString &root : roots) {
         const QByteArray encodedRoot = QFile::encodeName(root);
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
             if (!subdirectoryName.startsWith("man"))
                 return;
-            const QByteArray encodedSubdirectory = DirectoryListing::joined(encodedRoot, subdirectoryName);
-            scanned.enterFolder(QFile::decodeName(encodedSubdirectory) + u'/');
-            DirectoryListing::forEachEntry(
-                encodedSubdirectory, [&](QByteArrayView fileName) { scanned.addFile(fileName); });
+            encodedFolders.append(DirectoryListing::joined(encodedRoot, subdirectoryName));
+            folders.append(QFile::decodeName(encodedFolders.constLast()) + u'/');
         });
     }
-    return scanned.takeCatalogue();
+    // Listing is most of a scan, and folders can be listed side by side: each thread takes the next one.
+    ScannedPages first(folders);
+    ScannedPages second(folders);
+    std::atomic<qsizetype> nextFolder = 0;
+    const auto listFolders = [&](ScannedPages &scanned) {
+        for (qsizetype folder = nextFolder++; folder < encodedFolders.size(); folder = nextFolder++) {
+            scanned.enterFolder(folder);
+            DirectoryListing::forEachEntry(
+                encodedFolders.at(folder), [&](QByteArrayView fileName) { scanned.addFile(fileName); });
+        }
+    };
+    Parallel::runBoth([&] { listFolders(second); }, [&] { listFolders(first); });
+    first.absorb(std::move(second));
+    return first.takeCatalogue();
 }
 
 QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> &knownNames)
@@ -81,6 +95,7 @@ QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> 
     const QString section = kHelpSection.toString();
     for (const QString &directory : directories) {
         const QString folder = directory.endsWith(u'/') ? directory : directory + u'/';
+        const PageLocation location = PageLocation::named(folder, QString());
         DirectoryListing::forEachEntry(QFile::encodeName(directory), [&](QByteArrayView rawName) {
             const QString fileName = QFile::decodeName(rawName.data());
             if (fileName.startsWith(u'.') || knownNames.contains(fileName) || taken.contains(fileName))
@@ -88,8 +103,7 @@ QList<ManPage> scanCommands(const QStringList &directories, const QSet<QString> 
             if (!isExecutableFile(folder + fileName))
                 return;
             taken.insert(fileName);
-            helpPages.append(ManPage { fileName, section, PageLocation::named(folder, QString()), fileName,
-                lowercasedPageName(fileName) });
+            helpPages.append(ManPage { fileName, section, location, fileName, lowercasedPageName(fileName) });
         });
     }
     // Help pages have no sections, so catalogue order is their order by name.

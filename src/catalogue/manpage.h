@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QExplicitlySharedDataPointer>
 #include <QHashFunctions>
+#include <QSharedData>
 #include <QString>
 #include <QStringView>
 
@@ -13,43 +15,54 @@ namespace Lectorin {
 inline constexpr QStringView kHelpSection = u"help";
 
 // Where a page's file is. The scan stores a folder and the part of the file name after the page's name
-// (".1.gz"), strings shared by every page of that folder, so a page holds no path of its own.
+// (".1.gz"), and all pages of one folder and suffix share one location, so a page holds no path of its own
+// and its location costs a pointer.
 class PageLocation
 {
 public:
     PageLocation() = default;
     // A file given by its whole path.
     PageLocation(QString path) // NOLINT: a whole path is a location
-        : m_head(std::move(path))
+        : m_data(new Data { {}, std::move(path), QString(), false })
     { }
     // The file `folder` + the page's name + `suffix`.
     static PageLocation named(QString folder, QString suffix)
     {
-        PageLocation location(std::move(folder));
-        location.m_tail = std::move(suffix);
-        location.m_holdsName = true;
+        PageLocation location;
+        location.m_data = new Data { {}, std::move(folder), std::move(suffix), true };
         return location;
     }
 
     QString path(QStringView name) const
     {
-        if (!m_holdsName)
-            return m_head;
+        if (!m_data)
+            return QString();
+        if (!m_data->holdsName)
+            return m_data->head;
         QString path;
-        path.reserve(m_head.size() + name.size() + m_tail.size());
-        path.append(m_head).append(name).append(m_tail);
+        path.reserve(m_data->head.size() + name.size() + m_data->tail.size());
+        path.append(m_data->head).append(name).append(m_data->tail);
         return path;
     }
     // Same representation; two locations may still give one path when this is false.
     bool isSameAs(const PageLocation &other) const
     {
-        return m_holdsName == other.m_holdsName && m_head == other.m_head && m_tail == other.m_tail;
+        if (m_data == other.m_data)
+            return true;
+        const Data empty;
+        const Data &a = m_data ? *m_data : empty;
+        const Data &b = other.m_data ? *other.m_data : empty;
+        return a.holdsName == b.holdsName && a.head == b.head && a.tail == b.tail;
     }
 
 private:
-    QString m_head;
-    QString m_tail;
-    bool m_holdsName = false;
+    struct Data : QSharedData
+    {
+        QString head;
+        QString tail;
+        bool holdsName = false;
+    };
+    QExplicitlySharedDataPointer<const Data> m_data;
 };
 
 // One catalogue entry: a manual page file, or an executable without a manual page shown through its --help.

@@ -4,6 +4,7 @@
 #include "catalogue/asciicollation.h"
 #include "catalogue/collation.h"
 #include "catalogue/manindex.h"
+#include "catalogue/parallel.h"
 
 #include <QCollator>
 #include <QFile>
@@ -36,13 +37,14 @@ QStringView sectionOfSuffix(QStringView suffix)
 
 } // namespace
 
-ScannedPages::ScannedPages()
+ScannedPages::ScannedPages(QList<QString> folders)
     : m_ascii(AsciiCollation::forCurrentLocale())
+    , m_folders(std::move(folders))
 { }
 
-void ScannedPages::enterFolder(const QString &folder)
+void ScannedPages::enterFolder(qsizetype folder)
 {
-    m_folders.append(folder);
+    m_folder = quint32(folder);
 }
 
 void ScannedPages::addFile(QByteArrayView fileName)
@@ -97,8 +99,31 @@ void ScannedPages::appendRecord(qsizetype nameOffset, qint32 suffix)
         return;
     }
     m_names.append(QChar()); // each name ends like a QString of its own
-    m_records.append({ 0, quint32(nameOffset), quint32(m_records.size()), quint32(m_folders.size() - 1),
-        quint32(suffix), quint16(length) });
+    m_records.append(
+        { 0, quint32(nameOffset), quint32(m_records.size()), m_folder, quint32(suffix), quint16(length) });
+}
+
+void ScannedPages::absorb(ScannedPages &&other)
+{
+    const qsizetype nameBase = m_names.size();
+    const qsizetype recordBase = m_records.size();
+    if (nameBase + other.m_names.size() > std::numeric_limits<quint32>::max())
+        return; // beyond any manual path; the record fields could not address the names
+    m_names.append(other.m_names);
+    m_allPrintableAscii = m_allPrintableAscii && other.m_allPrintableAscii;
+    QList<qint32> suffixes;
+    suffixes.reserve(other.m_suffixes.size());
+    for (const Suffix &suffix : std::as_const(other.m_suffixes))
+        suffixes.append(suffixForText(suffix.text));
+    m_records.reserve(recordBase + other.m_records.size());
+    for (Record record : std::as_const(other.m_records)) {
+        record.nameOffset += quint32(nameBase);
+        record.discovery += quint32(recordBase);
+        record.suffix = quint32(suffixes.at(record.suffix));
+        m_records.append(record);
+    }
+    other.m_names.clear();
+    other.m_records.clear();
 }
 
 qint32 ScannedPages::suffixForBytes(QByteArrayView suffix)
@@ -158,89 +183,171 @@ QList<qint32> ScannedPages::sectionCollationRanks() const
     return ranks;
 }
 
+bool ScannedPages::isSameIdentifier(const Record &a, const Record &b) const
+{
+    return sectionOf(a) == sectionOf(b) && nameOf(a) == nameOf(b);
+}
+
 // Catalogue order: by name case-insensitively, then by section with numbers by value, then by code points,
 // then in the order found.
-void ScannedPages::sortRecords()
+bool ScannedPages::precedes(const Record &a, const Record &b) const
 {
-    const QList<qint32> sectionRanks = sectionCollationRanks();
-    const auto tieBreak = [&](const Record &a, const Record &b) {
-        const qint32 sectionA = sectionOf(a);
-        const qint32 sectionB = sectionOf(b);
-        if (sectionRanks.at(sectionA) != sectionRanks.at(sectionB))
-            return sectionRanks.at(sectionA) < sectionRanks.at(sectionB);
-        if (const int byName = nameOf(a).compare(nameOf(b)); byName != 0)
-            return byName < 0;
-        if (sectionA != sectionB) {
-            if (const int bySection = QStringView(m_sections.at(sectionA)).compare(m_sections.at(sectionB));
-                bySection != 0)
-                return bySection < 0;
+    if (m_nameKeys.isEmpty()) {
+        if (a.prefixKey != b.prefixKey)
+            return a.prefixKey < b.prefixKey;
+        // Equal keys: both names agree on their first kPrefixKeyLength weights, and a shorter name is as
+        // long as the other. Module and command families share long prefixes, so the rest is compared as
+        // one string of weights.
+        if (a.nameLength > AsciiCollation::kPrefixKeyLength) {
+            const char *weights = m_weights.constData() + AsciiCollation::kPrefixKeyLength;
+            if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
+                return byName < 0;
         }
-        return a.discovery < b.discovery;
-    };
+    } else if (const int byName = m_nameKeys.at(a.discovery).compare(m_nameKeys.at(b.discovery));
+               byName != 0) {
+        return byName < 0;
+    }
+    return tieBreak(a, b);
+}
+
+bool ScannedPages::tieBreak(const Record &a, const Record &b) const
+{
+    const qint32 sectionA = sectionOf(a);
+    const qint32 sectionB = sectionOf(b);
+    if (m_sectionRanks.at(sectionA) != m_sectionRanks.at(sectionB))
+        return m_sectionRanks.at(sectionA) < m_sectionRanks.at(sectionB);
+    if (const int byName = nameOf(a).compare(nameOf(b)); byName != 0)
+        return byName < 0;
+    if (sectionA != sectionB) {
+        if (const int bySection = QStringView(m_sections.at(sectionA)).compare(m_sections.at(sectionB));
+            bySection != 0)
+            return bySection < 0;
+    }
+    // Copies of one identifier: a folder's files all come from one part of the scan, numbered in order.
+    if (a.folder != b.folder)
+        return a.folder < b.folder;
+    return a.discovery < b.discovery;
+}
+
+void ScannedPages::prepareToSort()
+{
+    m_sectionRanks = sectionCollationRanks();
     if (m_ascii && m_allPrintableAscii) {
-        // The names' collation weights in a block laid out like the names, each ended by 0, so names that
-        // agree on the first characters (module and command families share long prefixes) compare with
-        // strcmp.
-        QByteArray weights(m_names.size(), Qt::Uninitialized);
-        for (qsizetype i = 0; i < m_names.size(); ++i) {
-            const char16_t c = m_names.at(i).unicode();
-            weights[i] = c == 0 ? '\0' : char(m_ascii->weight(c));
-        }
-        for (Record &record : m_records)
-            record.prefixKey = m_ascii->prefixKey(nameOf(record));
-        const char *weightsOf = weights.constData();
-        std::sort(m_records.begin(), m_records.end(), [&](const Record &a, const Record &b) {
-            if (a.prefixKey != b.prefixKey)
-                return a.prefixKey < b.prefixKey;
-            // Equal keys: both names agree on their first kPrefixKeyLength weights, and a shorter name is
-            // as long as the other.
-            if (a.nameLength > AsciiCollation::kPrefixKeyLength) {
-                const int byName = std::strcmp(weightsOf + a.nameOffset + AsciiCollation::kPrefixKeyLength,
-                    weightsOf + b.nameOffset + AsciiCollation::kPrefixKeyLength);
-                if (byName != 0)
-                    return byName < 0;
-            }
-            return tieBreak(a, b);
-        });
+        // Each name's weights are written by the thread that sorts its record.
+        m_weights = QByteArray(m_names.size(), Qt::Uninitialized);
         return;
     }
     const QCollator nameCollator = Collation::caseInsensitive();
-    QList<QCollatorSortKey> nameKeys; // by discovery, which is still each record's position
-    nameKeys.reserve(m_records.size());
-    for (const Record &record : std::as_const(m_records))
-        nameKeys.append(nameCollator.sortKey(nameOf(record).toString()));
-    std::sort(m_records.begin(), m_records.end(), [&](const Record &a, const Record &b) {
-        if (const int byName = nameKeys.at(a.discovery).compare(nameKeys.at(b.discovery)); byName != 0)
-            return byName < 0;
-        return tieBreak(a, b);
-    });
+    m_nameKeys.reserve(m_records.size());
+    for (const Record &record : std::as_const(m_records)) // by discovery, which is each record's position
+        m_nameKeys.append(nameCollator.sortKey(nameOf(record).toString()));
+}
+
+// Sorts the records from `begin` to `end` and drops later copies of an identifier; returns the new end.
+ScannedPages::Record *ScannedPages::sortStretch(Record *begin, Record *end)
+{
+    if (m_nameKeys.isEmpty()) {
+        char *weights = m_weights.data();
+        for (Record *record = begin; record != end; ++record) {
+            const QStringView name = nameOf(*record);
+            for (qsizetype i = 0; i < name.size(); ++i)
+                weights[record->nameOffset + i] = char(m_ascii->weight(name.at(i).unicode()));
+            weights[record->nameOffset + name.size()] = '\0';
+            record->prefixKey = m_ascii->prefixKey(name);
+        }
+    }
+    std::sort(begin, end, [this](const Record &a, const Record &b) { return precedes(a, b); });
+    // Copies of one identifier are side by side, the first one found in front.
+    return std::unique(
+        begin, end, [this](const Record &a, const Record &b) { return isSameIdentifier(a, b); });
+}
+
+QList<ScannedPages::Record> ScannedPages::merged(
+    const Record *front, const Record *frontEnd, const Record *back, const Record *backEnd) const
+{
+    QList<Record> records;
+    records.reserve((frontEnd - front) + (backEnd - back));
+    const auto take = [&](const Record *&record) {
+        // One identifier at the end of one stretch and in the other: the one found first comes first.
+        if (records.isEmpty() || !isSameIdentifier(records.constLast(), *record))
+            records.append(*record);
+        ++record;
+    };
+    while (front != frontEnd && back != backEnd)
+        take(precedes(*back, *front) ? back : front);
+    while (front != frontEnd)
+        take(front);
+    while (back != backEnd)
+        take(back);
+    return records;
+}
+
+qsizetype ScannedPages::locationOf(const Record &record) const
+{
+    return qsizetype(record.folder) * m_suffixes.size() + record.suffix;
+}
+
+// One location for each folder and suffix the pages use, shared by those pages. A table of all pairs is
+// small for any manual path; for a tree of many folders and many odd suffixes, each page gets its own.
+void ScannedPages::makeLocations(const QList<Record> &records)
+{
+    if (m_folders.size() * m_suffixes.size() > records.size() + 4096)
+        return;
+    m_locations.fill(PageLocation(), m_folders.size() * m_suffixes.size());
+    QList<bool> used(m_locations.size(), false);
+    for (const Record &record : records)
+        used[locationOf(record)] = true;
+    for (qsizetype location = 0; location < used.size(); ++location) {
+        if (used.at(location)) {
+            m_locations[location] = PageLocation::named(
+                m_folders.at(location / m_suffixes.size()), m_suffixes.at(location % m_suffixes.size()).text);
+        }
+    }
+}
+
+QList<ManPage> ScannedPages::pagesOf(const Record *begin, const Record *end, qsizetype capacity) const
+{
+    QList<ManPage> pages;
+    pages.reserve(capacity);
+    constexpr qsizetype kPrefetchDistance = 8;
+    for (const Record *record = begin; record != end; ++record) {
+        // Sorted records read the name block out of order; fetching a few names ahead hides most misses.
+        if (end - record > kPrefetchDistance)
+            __builtin_prefetch(m_names.constData() + record[kPrefetchDistance].nameOffset);
+        QString name = nameOf(*record).toString();
+        QString lowered = lowercasedPageName(name);
+        PageLocation location = m_locations.isEmpty()
+            ? PageLocation::named(m_folders.at(record->folder), m_suffixes.at(record->suffix).text)
+            : m_locations.at(locationOf(*record));
+        pages.append(ManPage { name, m_sections.at(sectionOf(*record)), std::move(location), std::move(name),
+            std::move(lowered) });
+    }
+    return pages;
 }
 
 Catalogue ScannedPages::takeCatalogue()
 {
-    sortRecords();
-    // Copies of one identifier are side by side, the first one found in front; only that one stays.
-    m_records.erase(std::unique(m_records.begin(), m_records.end(),
-                        [&](const Record &a, const Record &b) {
-                            return sectionOf(a) == sectionOf(b) && nameOf(a) == nameOf(b);
-                        }),
-        m_records.end());
-    QList<ManPage> pages;
-    pages.reserve(m_records.size());
-    constexpr qsizetype kPrefetchDistance = 8;
-    for (qsizetype i = 0; i < m_records.size(); ++i) {
-        // Sorted records read the name block out of order; fetching a few names ahead hides most misses.
-        if (i + kPrefetchDistance < m_records.size())
-            __builtin_prefetch(m_names.constData() + m_records.at(i + kPrefetchDistance).nameOffset);
-        const Record &record = m_records.at(i);
-        const Suffix &suffix = m_suffixes.at(record.suffix);
-        QString name = nameOf(record).toString();
-        QString lowered = lowercasedPageName(name);
-        pages.append(ManPage { name, m_sections.at(suffix.section),
-            PageLocation::named(m_folders.at(record.folder), suffix.text), std::move(name),
-            std::move(lowered) });
-    }
+    prepareToSort();
+    // Each thread sorts one half, the halves are merged as records, and each thread makes the pages of one
+    // half of the result.
+    Record *front = m_records.data();
+    Record *middle = front + m_records.size() / 2;
+    Record *end = front + m_records.size();
+    Record *frontEnd = nullptr;
+    Record *backEnd = nullptr;
+    Parallel::runBoth(
+        [&] { backEnd = sortStretch(middle, end); }, [&] { frontEnd = sortStretch(front, middle); });
+    const QList<Record> records = merged(front, frontEnd, middle, backEnd);
     m_records.clear();
+    makeLocations(records);
+    const Record *first = records.constData();
+    const Record *half = first + records.size() / 2;
+    const Record *last = first + records.size();
+    QList<ManPage> pages;
+    QList<ManPage> backPages;
+    Parallel::runBoth([&] { backPages = pagesOf(half, last, last - half); },
+        [&] { pages = pagesOf(first, half, records.size()); });
+    pages.append(std::move(backPages));
     return Catalogue(std::move(pages));
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCollatorSortKey>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -16,17 +17,21 @@ namespace Lectorin {
 class AsciiCollation;
 
 // The pages of one scan while it runs. The names go into one UTF-16 block and every page is a small record,
-// so sorting and dropping duplicates move records, not page values, and each page is made once, in its final
-// order, into a list of exactly its size.
+// so sorting and dropping duplicates move records, not page values, and each page is made once. Two threads
+// can list folders into two of these, and sort and make the pages of each half of the whole.
 class ScannedPages
 {
 public:
-    ScannedPages();
+    // `folders` are all the folders of the scan in the order they are listed, each with its trailing '/'.
+    explicit ScannedPages(QList<QString> folders);
 
-    // The folder the following file names are in, with its trailing '/'.
-    void enterFolder(const QString &folder);
+    // The folder, by position in `folders`, the following file names are in. Folders must be entered in
+    // increasing order.
+    void enterFolder(qsizetype folder);
     // Adds the page a file name describes; other names are ignored.
     void addFile(QByteArrayView fileName);
+    // Takes over the pages another part of the same scan found in other folders.
+    void absorb(ScannedPages &&other);
 
     // The pages in catalogue order, the first one found of each identifier.
     Catalogue takeCatalogue();
@@ -55,13 +60,29 @@ private:
     QStringView nameOf(const Record &record) const;
     qint32 sectionOf(const Record &record) const;
     QList<qint32> sectionCollationRanks() const;
-    void sortRecords();
+    void prepareToSort();
+    bool precedes(const Record &a, const Record &b) const;
+    bool tieBreak(const Record &a, const Record &b) const;
+    bool isSameIdentifier(const Record &a, const Record &b) const;
+    Record *sortStretch(Record *begin, Record *end);
+    QList<Record> merged(
+        const Record *front, const Record *frontEnd, const Record *back, const Record *backEnd) const;
+    qsizetype locationOf(const Record &record) const;
+    void makeLocations(const QList<Record> &records);
+    QList<ManPage> pagesOf(const Record *begin, const Record *end, qsizetype capacity) const;
 
     const AsciiCollation *m_ascii;
     bool m_allPrintableAscii = true;
     QString m_names;
     QList<Record> m_records;
     QList<QString> m_folders;
+    quint32 m_folder = 0;
+    // Made before sorting: a rank per section, and on the fast path the names' collation weights in a block
+    // laid out like the names; otherwise a collation key per record.
+    QList<qint32> m_sectionRanks;
+    QByteArray m_weights;
+    QList<QCollatorSortKey> m_nameKeys;
+    QList<PageLocation> m_locations; // by folder and suffix: locationOf()
     QList<Suffix> m_suffixes;
     QList<QString> m_sections;
     QHash<QString, qint32> m_suffixIds;

@@ -240,7 +240,10 @@ void ManIndexTest::scan_ordersAndKeepsPagesLikeTheGeneralSort()
             pages.end());
         return Catalogue(pages).pages();
     };
-    QCOMPARE(ManIndex::scan(roots).pages(), expectedFrom(roots));
+    // Two threads share the folders out as they go, so every run may split them differently.
+    const QList<ManPage> expected = expectedFrom(roots);
+    for (int run = 0; run < 20; ++run)
+        QCOMPARE(ManIndex::scan(roots).pages(), expected);
 
     // Names outside printable ASCII take the collator's path; the result must be the same rule's.
     writeFile(roots.first() + QString::fromUtf8("/man1/\xc3\xa9tat.1"));
