@@ -9,6 +9,9 @@ namespace Lectorin::FoundInPages {
 
 QString indexingText(qsizetype done, qsizetype total)
 {
+    // Until the indexer has compared the catalogue with its stamps there is no count to show.
+    if (total <= 0)
+        return QStringLiteral("Indexing pages\u2026");
     return QStringLiteral("Indexing pages\u2026 %1 of %2").arg(done).arg(total);
 }
 

@@ -17,7 +17,7 @@ namespace Lectorin::FoundInPages {
 
 inline const QString kTitle = QStringLiteral("Found in Pages");
 
-// "Indexing pages… N of M".
+// "Indexing pages… N of M", or "Indexing pages…" while the number of pages is not known yet.
 QString indexingText(qsizetype done, qsizetype total);
 
 // One result row: the page to open, its label, the excerpt as rich text, and what the page's find bar starts

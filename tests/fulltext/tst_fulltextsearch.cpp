@@ -123,6 +123,8 @@ void FullTextSearchTest::foundInPages_rowsFromCatalogue()
         = FoundInPages::section(model, "\"Format string\"", hits, FoundInPages::Progress { 3, 10 });
     QVERIFY(section.isPresent);
     QCOMPARE(section.indexingText, QStringLiteral("Indexing pages\u2026 3 of 10"));
+    QCOMPARE(FoundInPages::section(model, "format", {}, FoundInPages::Progress { 0, 0 }).indexingText,
+        QStringLiteral("Indexing pages\u2026"));
     QCOMPARE(section.rows.size(), 2);
     QCOMPARE(section.rows.at(0),
         (FoundInPages::Row { "3/printf", "printf(3)", "the <b>format</b> &lt;string&gt;", "format" }));
