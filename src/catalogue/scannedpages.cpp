@@ -262,24 +262,55 @@ ScannedPages::Record *ScannedPages::sortStretch(Record *begin, Record *end)
         begin, end, [this](const Record &a, const Record &b) { return isSameIdentifier(a, b); });
 }
 
-QList<ScannedPages::Record> ScannedPages::merged(
-    const Record *front, const Record *frontEnd, const Record *back, const Record *backEnd) const
+// How many of the first `count` records in the merged order of two sorted stretches come from `front`.
+qsizetype ScannedPages::frontShareOf(Stretch front, Stretch back, qsizetype count) const
 {
-    QList<Record> records;
-    records.reserve((frontEnd - front) + (backEnd - back));
-    const auto take = [&](const Record *&record) {
-        // One identifier at the end of one stretch and in the other: the one found first comes first.
-        if (records.isEmpty() || !isSameIdentifier(records.constLast(), *record))
-            records.append(*record);
-        ++record;
+    qsizetype low = std::max<qsizetype>(0, count - back.size());
+    qsizetype high = std::min(count, front.size());
+    while (low < high) {
+        const qsizetype fromFront = low + (high - low) / 2;
+        // Too few from the front while its next record precedes the last one taken from the back.
+        if (precedes(front.begin[fromFront], back.begin[count - fromFront - 1]))
+            low = fromFront + 1;
+        else
+            high = fromFront;
+    }
+    return low;
+}
+
+// The later of the two stretches' last records, or null when both are empty.
+const ScannedPages::Record *ScannedPages::lastMerged(Stretch front, Stretch back) const
+{
+    if (front.size() == 0 || back.size() == 0)
+        return front.size() > 0 ? front.end - 1 : back.size() > 0 ? back.end - 1 : nullptr;
+    return precedes(front.end[-1], back.end[-1]) ? back.end - 1 : front.end - 1;
+}
+
+// The pages of two sorted stretches in merged order. A copy of an identifier at the end of one half of the
+// sort and in the other sits right behind the one found first and is dropped; `previous` is the record merged
+// just before these, if any.
+QList<ManPage> ScannedPages::mergedPages(
+    Stretch front, Stretch back, const Record *previous, qsizetype capacity) const
+{
+    QList<ManPage> pages;
+    pages.reserve(capacity);
+    constexpr qsizetype kPrefetchDistance = 8;
+    const auto take = [&](Stretch &stretch) {
+        const Record *record = stretch.begin++;
+        // Sorted records read the name block out of order; fetching a few names ahead hides most misses.
+        if (stretch.size() > kPrefetchDistance)
+            __builtin_prefetch(m_names.constData() + stretch.begin[kPrefetchDistance].nameOffset);
+        if (!previous || !isSameIdentifier(*previous, *record))
+            pages.append(pageOf(*record));
+        previous = record;
     };
-    while (front != frontEnd && back != backEnd)
-        take(precedes(*back, *front) ? back : front);
-    while (front != frontEnd)
+    while (front.size() > 0 && back.size() > 0)
+        take(precedes(*back.begin, *front.begin) ? back : front);
+    while (front.size() > 0)
         take(front);
-    while (back != backEnd)
+    while (back.size() > 0)
         take(back);
-    return records;
+    return pages;
 }
 
 qsizetype ScannedPages::locationOf(const Record &record) const
@@ -289,13 +320,13 @@ qsizetype ScannedPages::locationOf(const Record &record) const
 
 // One location for each folder and suffix the pages use, shared by those pages. A table of all pairs is
 // small for any manual path; for a tree of many folders and many odd suffixes, each page gets its own.
-void ScannedPages::makeLocations(const QList<Record> &records)
+void ScannedPages::makeLocations()
 {
-    if (m_folders.size() * m_suffixes.size() > records.size() + 4096)
+    if (m_folders.size() * m_suffixes.size() > m_records.size() + 4096)
         return;
     m_locations.fill(PageLocation(), m_folders.size() * m_suffixes.size());
     QList<bool> used(m_locations.size(), false);
-    for (const Record &record : records)
+    for (const Record &record : std::as_const(m_records))
         used[locationOf(record)] = true;
     for (qsizetype location = 0; location < used.size(); ++location) {
         if (used.at(location)) {
@@ -305,49 +336,47 @@ void ScannedPages::makeLocations(const QList<Record> &records)
     }
 }
 
-QList<ManPage> ScannedPages::pagesOf(const Record *begin, const Record *end, qsizetype capacity) const
+ManPage ScannedPages::pageOf(const Record &record) const
 {
-    QList<ManPage> pages;
-    pages.reserve(capacity);
-    constexpr qsizetype kPrefetchDistance = 8;
-    for (const Record *record = begin; record != end; ++record) {
-        // Sorted records read the name block out of order; fetching a few names ahead hides most misses.
-        if (end - record > kPrefetchDistance)
-            __builtin_prefetch(m_names.constData() + record[kPrefetchDistance].nameOffset);
-        QString name = nameOf(*record).toString();
-        QString lowered = lowercasedPageName(name);
-        PageLocation location = m_locations.isEmpty()
-            ? PageLocation::named(m_folders.at(record->folder), m_suffixes.at(record->suffix).text)
-            : m_locations.at(locationOf(*record));
-        pages.append(ManPage { name, m_sections.at(sectionOf(*record)), std::move(location), std::move(name),
-            std::move(lowered) });
-    }
-    return pages;
+    QString name = nameOf(record).toString();
+    QString lowered = lowercasedPageName(name);
+    PageLocation location = m_locations.isEmpty()
+        ? PageLocation::named(m_folders.at(record.folder), m_suffixes.at(record.suffix).text)
+        : m_locations.at(locationOf(record));
+    return ManPage { name, m_sections.at(sectionOf(record)), std::move(location), std::move(name),
+        std::move(lowered) };
 }
 
 Catalogue ScannedPages::takeCatalogue()
 {
     prepareToSort();
-    // Each thread sorts one half, the halves are merged as records, and each thread makes the pages of one
-    // half of the result.
     Record *front = m_records.data();
     Record *middle = front + m_records.size() / 2;
     Record *end = front + m_records.size();
     Record *frontEnd = nullptr;
     Record *backEnd = nullptr;
+    // Each thread sorts one half of the records, then merges and makes one half of the pages.
     Parallel::runBoth(
         [&] { backEnd = sortStretch(middle, end); }, [&] { frontEnd = sortStretch(front, middle); });
-    const QList<Record> records = merged(front, frontEnd, middle, backEnd);
-    m_records.clear();
-    makeLocations(records);
-    const Record *first = records.constData();
-    const Record *half = first + records.size() / 2;
-    const Record *last = first + records.size();
+    makeLocations(); // over kept and dropped records: a location only a dropped copy uses costs nothing
+    const Stretch sortedFront { front, frontEnd };
+    const Stretch sortedBack { middle, backEnd };
+    const qsizetype firstCount = (sortedFront.size() + sortedBack.size()) / 2;
+    const qsizetype fromFront = frontShareOf(sortedFront, sortedBack, firstCount);
+    const Stretch firstFront { sortedFront.begin, sortedFront.begin + fromFront };
+    const Stretch firstBack { sortedBack.begin, sortedBack.begin + (firstCount - fromFront) };
+    const Stretch restFront { firstFront.end, sortedFront.end };
+    const Stretch restBack { firstBack.end, sortedBack.end };
     QList<ManPage> pages;
-    QList<ManPage> backPages;
-    Parallel::runBoth([&] { backPages = pagesOf(half, last, last - half); },
-        [&] { pages = pagesOf(first, half, records.size()); });
-    pages.append(std::move(backPages));
+    QList<ManPage> restPages;
+    Parallel::runBoth(
+        [&] {
+            restPages = mergedPages(
+                restFront, restBack, lastMerged(firstFront, firstBack), restFront.size() + restBack.size());
+        },
+        [&] { pages = mergedPages(firstFront, firstBack, nullptr, sortedFront.size() + sortedBack.size()); });
+    m_records.clear();
+    pages.append(std::move(restPages));
     return Catalogue(std::move(pages));
 }
 

@@ -64,12 +64,20 @@ private:
     bool precedes(const Record &a, const Record &b) const;
     bool tieBreak(const Record &a, const Record &b) const;
     bool isSameIdentifier(const Record &a, const Record &b) const;
+    // Sorted records from `begin` to `end`.
+    struct Stretch
+    {
+        const Record *begin;
+        const Record *end;
+        qsizetype size() const { return end - begin; }
+    };
     Record *sortStretch(Record *begin, Record *end);
-    QList<Record> merged(
-        const Record *front, const Record *frontEnd, const Record *back, const Record *backEnd) const;
+    qsizetype frontShareOf(Stretch front, Stretch back, qsizetype count) const;
+    const Record *lastMerged(Stretch front, Stretch back) const;
+    QList<ManPage> mergedPages(Stretch front, Stretch back, const Record *previous, qsizetype capacity) const;
     qsizetype locationOf(const Record &record) const;
-    void makeLocations(const QList<Record> &records);
-    QList<ManPage> pagesOf(const Record *begin, const Record *end, qsizetype capacity) const;
+    void makeLocations();
+    ManPage pageOf(const Record &record) const;
 
     const AsciiCollation *m_ascii;
     bool m_allPrintableAscii = true;

@@ -199,6 +199,25 @@ void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
     QCOMPARE(catalogue.page(u"1/tool")->path(), first + "/man1/tool.1");
     QCOMPARE(catalogue.page(u"1/tool")->displayName, QStringLiteral("tool"));
     QVERIFY(catalogue.page(u"1/both")->path().startsWith(first + "/man1/both.1"));
+
+    // Every identifier twice, for trees of many sizes: the copies fall on either side of wherever the sorted
+    // records are split between the threads, and the first root's copy must win each time.
+    for (int count = 1; count <= 12; ++count) {
+        QTemporaryDir tree;
+        QStringList expected;
+        for (int i = 0; i < count; ++i) {
+            const QString name = QStringLiteral("p%1").arg(i, 2, 10, QChar(u'0'));
+            writeFile(tree.filePath("first/man1/" + name + ".1"));
+            writeFile(tree.filePath("second/man1/" + name + ".1.gz"));
+            expected.append("1/" + name);
+        }
+        for (int run = 0; run < 5; ++run) {
+            const Catalogue twice = ManIndex::scan({ tree.filePath("first"), tree.filePath("second") });
+            QCOMPARE(idsOf(twice.pages()), expected);
+            for (const ManPage &page : twice.pages())
+                QVERIFY2(page.path().startsWith(tree.filePath("first/")), qPrintable(page.path()));
+        }
+    }
 }
 
 // The scan sorts compact records on its own; its catalogue must be the one the general rule gives: the pages
