@@ -11,6 +11,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 BUILD = os.environ.get("BUILD", "build/release")
@@ -108,6 +109,31 @@ def startup_figures(roots):
                 "<= 1.2x")
 
 
+def slow_shell_figures():
+    """Catalogue ready from the second start on, with a login shell that starts at once and one that sleeps 3 s."""
+    if not shutil.which("xvfb-run"):
+        return
+    shell = os.environ.get("SHELL", "/bin/sh")
+    with tempfile.TemporaryDirectory() as folder:
+        slow = f"{folder}/slow-login-shell"
+        with open(slow, "w") as script:
+            script.write(f"#!/bin/sh\nsleep 3\nexec {shell} \"$@\"\n")
+        os.chmod(slow, 0o755)
+        figures = {}
+        for name, login_shell in (("instant", shell), ("slow", slow)):
+            result = subprocess.run(XVFB + [sys.executable, "bench/startup.py", "--runs", str(max(3, RUNS // 2)),
+                                            "--keep-home", "--shell", login_shell,
+                                            f"{name}={BUILD}/src/app/lectorin=catalogue ready,help pages ready"],
+                                    capture_output=True, text=True)
+            found = re.search(r"catalogue ready\s+median\s+([0-9.]+)", result.stdout)
+            if found:
+                figures[name] = float(found.group(1))
+    if len(figures) == 2:
+        row("catalogue ready, second start, login shell sleeping 3 s",
+            f"{figures['slow']:.0f} ms ({figures['slow'] / figures['instant']:.2f}x)",
+            f"same with the instant login shell {figures['instant']:.0f} ms", "<= 1.2x")
+
+
 def click_figures():
     if not shutil.which("xvfb-run"):
         return
@@ -171,6 +197,7 @@ def main():
     print("|---|---|---|---|")
     render_figures(roots)
     startup_figures(roots)
+    slow_shell_figures()
     click_figures()
     scan_figures(roots)
     filter_figures()

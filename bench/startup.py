@@ -50,6 +50,9 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--timeout", type=float, default=30)
     parser.add_argument("--json", help="also write the figures here")
+    parser.add_argument("--keep-home", action="store_true",
+                        help="one home per program for every run, so runs after the first are second starts")
+    parser.add_argument("--shell", help="the login shell the programs are given ($SHELL)")
     parser.add_argument("programs", nargs="+", help="NAME=COMMAND=EVENT,EVENT…")
     arguments = parser.parse_args()
 
@@ -58,11 +61,15 @@ def main():
         name, command, events = spec.split("=", 2)
         programs.append((name, command.split(), events.split(",")))
     samples = {name: {event: ([], []) for event in events} for name, _, events in programs}
+    kept = {name: tempfile.TemporaryDirectory() for name, _, _ in programs}
     for run in range(arguments.runs + 1):  # the first round warms the caches and is not counted
         for name, command, events in programs:
-            with tempfile.TemporaryDirectory() as home:
+            with tempfile.TemporaryDirectory() as fresh:
+                home = kept[name].name if arguments.keep_home else fresh
                 environment = dict(os.environ, LECTORIN_TRACE="1", XDG_CONFIG_HOME=home + "/config",
                                    XDG_DATA_HOME=home + "/data", XDG_CACHE_HOME=home + "/cache")
+                if arguments.shell:
+                    environment["SHELL"] = arguments.shell
                 arrived, own = run_once(command, events, arguments.timeout, environment)
             if run == 0:
                 continue

@@ -18,15 +18,29 @@ namespace {
 const QString kHistoryKey = QStringLiteral("history");
 const QString kFontScaleKey = QStringLiteral("viewerFontScale");
 
-// Priorities for the pool: the catalogue is what the user waits for, the command scan can trail it.
-constexpr int kUserInitiatedPriority = 1;
-constexpr int kUtilityPriority = -1;
+struct ScannedCatalogue
+{
+    QStringList directories;
+    Catalogue catalogue;
+};
+
+struct ScannedHelpPages
+{
+    QStringList directories;
+    QList<ManPage> helpPages;
+};
+
+std::function<QStringList()> fixedDirectories(QStringList directories)
+{
+    return [directories = std::move(directories)] { return directories; };
+}
 
 } // namespace
 
 AppModel::Discovery AppModel::systemDiscovery()
 {
-    return { SearchPaths::manualDirectories, SearchPaths::commandDirectories };
+    return { SearchPaths::manualDirectories, SearchPaths::commandDirectories,
+        SearchPathCache::defaultPath() };
 }
 
 AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
@@ -65,7 +79,18 @@ void AppModel::loadIndexIfNeeded()
     if (m_indexLoadStarted)
         return;
     m_indexLoadStarted = true;
-    loadIndex([this] { setIndexState(IndexState::ready); });
+    if (!m_discovery.cacheFile.isEmpty())
+        m_storedPaths = SearchPathCache::read(m_discovery.cacheFile);
+    if (!m_storedPaths) {
+        loadIndex(m_discovery.manualDirectories, m_discovery.commandDirectories,
+            [this] { setIndexState(IndexState::ready); });
+        return;
+    }
+    loadIndex(fixedDirectories(m_storedPaths->manualDirectories),
+        fixedDirectories(m_storedPaths->commandDirectories), [this] {
+            setIndexState(IndexState::ready);
+            confirmCachedPaths();
+        });
 }
 
 void AppModel::refreshIndex()
@@ -73,23 +98,28 @@ void AppModel::refreshIndex()
     if (m_indexState != IndexState::ready || m_isRefreshingIndex)
         return;
     setRefreshingIndex(true);
-    loadIndex([this] { setRefreshingIndex(false); });
+    loadIndex(
+        m_discovery.manualDirectories, m_discovery.commandDirectories, [this] { setRefreshingIndex(false); });
 }
 
-void AppModel::loadIndex(std::function<void()> afterPublishing)
+void AppModel::loadIndex(
+    DirectoriesSource manual, DirectoriesSource commands, std::function<void()> afterPublishing)
 {
-    const QFuture<Catalogue> scan = QtConcurrent::task(
-        [discover = m_discovery.manualDirectories] { return ManIndex::scan(discover()); })
-                                        .withPriority(kUserInitiatedPriority)
-                                        .spawn();
-    Futures::whenFinished(
-        scan, this, [this, afterPublishing = std::move(afterPublishing)](Catalogue manualPages) {
-            publishCatalogue(std::move(manualPages));
+    const QFuture<ScannedCatalogue> scan
+        = QtConcurrent::run(&m_discoveryPool, std::move(manual))
+              .then(QThreadPool::globalInstance(), [](const QStringList &directories) {
+                  return ScannedCatalogue { directories, ManIndex::scan(directories) };
+              });
+    Futures::whenFinished(scan, this,
+        [this, commands = std::move(commands), afterPublishing = std::move(afterPublishing)](
+            ScannedCatalogue scanned) {
+            m_scannedPaths.manualDirectories = scanned.directories;
+            publishCatalogue(std::move(scanned.catalogue), commands);
             afterPublishing();
         });
 }
 
-void AppModel::publishCatalogue(Catalogue manualPages)
+void AppModel::publishCatalogue(Catalogue manualPages, DirectoriesSource commands)
 {
     QSet<QString> knownNames;
     knownNames.reserve(manualPages.nameCount());
@@ -99,26 +129,63 @@ void AppModel::publishCatalogue(Catalogue manualPages)
     setCatalogue(manualPages.withHelpPages(m_catalogue.helpPages()));
     Q_EMIT indexLoaded();
     QMetaObject::invokeMethod(
-        this, [this, knownNames = std::move(knownNames)] { refreshHelpPages(knownNames); },
+        this,
+        [this, knownNames = std::move(knownNames), commands = std::move(commands)] {
+            refreshHelpPages(knownNames, commands);
+        },
         Qt::QueuedConnection);
 }
 
-void AppModel::refreshHelpPages(const QSet<QString> &knownNames)
+void AppModel::refreshHelpPages(const QSet<QString> &knownNames, DirectoriesSource commands)
 {
-    const QFuture<QList<ManPage>> scan
-        = QtConcurrent::task([discover = m_discovery.commandDirectories, knownNames] {
-              return ManIndex::scanCommands(discover(), knownNames);
-          })
-              .withPriority(kUtilityPriority)
-              .spawn();
-    Futures::whenFinished(
-        scan, this, [this](QList<ManPage> helpPages) { publishHelpPages(std::move(helpPages)); });
+    const int generation = ++m_helpScanGeneration;
+    const QFuture<ScannedHelpPages> scan
+        = QtConcurrent::run(&m_discoveryPool, std::move(commands))
+              .then(QThreadPool::globalInstance(), [knownNames](const QStringList &directories) {
+                  return ScannedHelpPages { directories, ManIndex::scanCommands(directories, knownNames) };
+              });
+    Futures::whenFinished(scan, this, [this, generation](ScannedHelpPages scanned) {
+        // A scan of older paths or an older catalogue that ends late must not replace a newer one.
+        if (generation != m_helpScanGeneration)
+            return;
+        m_scannedPaths.commandDirectories = scanned.directories;
+        rememberScannedPaths();
+        publishHelpPages(std::move(scanned.helpPages));
+    });
 }
 
 void AppModel::publishHelpPages(QList<ManPage> helpPages)
 {
     setCatalogue(m_catalogue.withHelpPages(std::move(helpPages)));
     Q_EMIT helpPagesLoaded();
+}
+
+void AppModel::confirmCachedPaths()
+{
+    const QFuture<SearchPathSet> discovery = QtConcurrent::run(&m_discoveryPool,
+        [manual = m_discovery.manualDirectories, commands = m_discovery.commandDirectories] {
+            return SearchPathSet { manual(), commands() };
+        });
+    Futures::whenFinished(
+        discovery, this, [this](const SearchPathSet &discovered) { adoptDiscoveredPaths(discovered); });
+}
+
+void AppModel::adoptDiscoveredPaths(const SearchPathSet &discovered)
+{
+    // A re-scan that runs now discovers for itself and remembers what it found.
+    if (discovered == m_storedPaths || m_isRefreshingIndex)
+        return;
+    setRefreshingIndex(true);
+    loadIndex(fixedDirectories(discovered.manualDirectories), fixedDirectories(discovered.commandDirectories),
+        [this] { setRefreshingIndex(false); });
+}
+
+void AppModel::rememberScannedPaths()
+{
+    if (m_discovery.cacheFile.isEmpty() || m_scannedPaths == m_storedPaths)
+        return;
+    if (SearchPathCache::write(m_discovery.cacheFile, m_scannedPaths))
+        m_storedPaths = m_scannedPaths;
 }
 
 void AppModel::setCatalogue(Catalogue catalogue)

@@ -4,11 +4,13 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/manpage.h"
 #include "catalogue/searchindex.h"
+#include "catalogue/searchpathcache.h"
 
 #include <QFuture>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <functional>
 #include <optional>
@@ -37,11 +39,14 @@ public:
     };
     Q_ENUM(IndexState)
 
-    // Where the search paths come from; both run on a pool thread. Tests pass fixed folders.
+    // Where the search paths come from; both block, on a pool of their own. Tests pass fixed folders.
     struct Discovery
     {
         std::function<QStringList()> manualDirectories;
         std::function<QStringList()> commandDirectories;
+        // Where the last discovered paths are kept between runs; the first load scans them at once and
+        // discovers in the background. Empty: every load discovers first.
+        QString cacheFile = {};
     };
     static Discovery systemDiscovery();
 
@@ -99,10 +104,16 @@ Q_SIGNALS:
     void helpPagesLoaded();
 
 private:
-    void loadIndex(std::function<void()> afterPublishing);
-    void publishCatalogue(Catalogue manualPages);
-    void refreshHelpPages(const QSet<QString> &knownNames);
+    using DirectoriesSource = std::function<QStringList()>;
+
+    void loadIndex(
+        DirectoriesSource manual, DirectoriesSource commands, std::function<void()> afterPublishing);
+    void publishCatalogue(Catalogue manualPages, DirectoriesSource commands);
+    void refreshHelpPages(const QSet<QString> &knownNames, DirectoriesSource commands);
     void publishHelpPages(QList<ManPage> helpPages);
+    void confirmCachedPaths();
+    void adoptDiscoveredPaths(const SearchPathSet &discovered);
+    void rememberScannedPaths();
     void setCatalogue(Catalogue catalogue);
     void setIndexState(IndexState state);
     void setRefreshingIndex(bool refreshing);
@@ -110,6 +121,12 @@ private:
 
     QSettings *m_settings;
     Discovery m_discovery;
+    // Discovery waits on login shells for seconds; renders on the global pool must not queue behind it.
+    QThreadPool m_discoveryPool;
+    // The folders behind the catalogue shown, and what the cache file holds.
+    SearchPathSet m_scannedPaths;
+    std::optional<SearchPathSet> m_storedPaths;
+    int m_helpScanGeneration = 0;
     IndexState m_indexState = IndexState::loading;
     Catalogue m_catalogue;
     SearchIndex m_pagesSearchIndex;

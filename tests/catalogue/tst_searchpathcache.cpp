@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/appmodel.h"
+#include "catalogue/searchpathcache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+using namespace Lectorin;
+
+namespace {
+
+void touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Two manual trees, a cache file, and a discovery that answers only once the test lets it: a slow login
+// shell.
+struct Fixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> settings;
+    std::atomic<bool> shellStarted = false;
+    std::atomic<int> discoveries = 0;
+    QStringList discoveredManual;
+
+    Fixture()
+    {
+        settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
+        touch(dir.filePath("old/man1/ls.1"));
+        touch(dir.filePath("new/man1/ls.1"));
+        touch(dir.filePath("new/man8/mount.8"));
+        discoveredManual = { dir.filePath("new") };
+    }
+    QString cacheFile() const { return dir.filePath("cache/search-paths.json"); }
+    SearchPathSet oldPaths() const { return { { dir.filePath("old") }, { dir.filePath("bin") } }; }
+
+    std::unique_ptr<AppModel> makeModel()
+    {
+        AppModel::Discovery discovery {
+            [this] {
+                ++discoveries;
+                while (!shellStarted)
+                    QThread::msleep(5);
+                return discoveredManual;
+            },
+            [this] { return QStringList { dir.filePath("bin") }; },
+            cacheFile(),
+        };
+        return std::make_unique<AppModel>(settings.get(), std::move(discovery));
+    }
+};
+
+QStringList idsOf(const QList<ManPage> &pages)
+{
+    QStringList ids;
+    for (const ManPage &page : pages)
+        ids << page.id();
+    return ids;
+}
+
+} // namespace
+
+class SearchPathCacheTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void file_roundTripsAndRejectsWhatItDidNotWrite();
+    void firstStart_discoversThenRemembers();
+    void laterStart_showsCachedPathsBeforeTheShellAnswers();
+    void laterStart_unchangedPathsAreNotScannedAgain();
+};
+
+void SearchPathCacheTest::file_roundTripsAndRejectsWhatItDidNotWrite()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("deeper/search-paths.json");
+    QVERIFY(!SearchPathCache::read(path));
+    const SearchPathSet paths { { "/usr/share/man", "/opt/a b/man" }, { "/usr/bin" } };
+    QVERIFY(SearchPathCache::write(path, paths));
+    QCOMPARE(SearchPathCache::read(path), paths);
+
+    for (const QByteArray &damaged : { QByteArray("not json"), QByteArray("{}"), QByteArray("[1,2]"),
+             QByteArray(R"({"manualDirectories":[],"commandDirectories":["/bin"]})"),
+             QByteArray(R"({"manualDirectories":["relative/man"],"commandDirectories":["/bin"]})"),
+             QByteArray(R"({"manualDirectories":[7],"commandDirectories":["/bin"]})") }) {
+        writeFile(path, damaged);
+        QVERIFY2(!SearchPathCache::read(path), damaged.constData());
+    }
+    writeFile(dir.filePath("plain"), "a file where a folder should be");
+    QVERIFY(!SearchPathCache::write(dir.filePath("plain/search-paths.json"), paths));
+}
+
+void SearchPathCacheTest::firstStart_discoversThenRemembers()
+{
+    Fixture fixture;
+    fixture.shellStarted = true;
+    auto model = fixture.makeModel();
+    QSignalSpy helpLoaded(model.get(), &AppModel::helpPagesLoaded);
+    model->loadIndexIfNeeded();
+    QTRY_COMPARE_WITH_TIMEOUT(helpLoaded.size(), 1, 10000);
+    QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls", "8/mount" }));
+    const auto stored = SearchPathCache::read(fixture.cacheFile());
+    QVERIFY(stored);
+    QCOMPARE(stored->manualDirectories, fixture.discoveredManual);
+    QCOMPARE(fixture.discoveries.load(), 1);
+}
+
+void SearchPathCacheTest::laterStart_showsCachedPathsBeforeTheShellAnswers()
+{
+    Fixture fixture;
+    QVERIFY(SearchPathCache::write(fixture.cacheFile(), fixture.oldPaths()));
+    auto model = fixture.makeModel();
+    QSignalSpy ready(model.get(), &AppModel::indexStateChanged);
+    QSignalSpy refreshing(model.get(), &AppModel::isRefreshingIndexChanged);
+    model->loadIndexIfNeeded();
+    // The shell has not answered, yet the catalogue of the remembered folders is there.
+    QTRY_COMPARE_WITH_TIMEOUT(ready.size(), 1, 10000);
+    QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls" }));
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.discoveries.load(), 1, 10000);
+
+    fixture.shellStarted = true;
+    QTRY_COMPARE_WITH_TIMEOUT(refreshing.size(), 2, 10000);
+    QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls", "8/mount" }));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        SearchPathCache::read(fixture.cacheFile())->manualDirectories, fixture.discoveredManual, 10000);
+    QCOMPARE(model->indexState(), AppModel::IndexState::ready);
+}
+
+void SearchPathCacheTest::laterStart_unchangedPathsAreNotScannedAgain()
+{
+    Fixture fixture;
+    fixture.discoveredManual = fixture.oldPaths().manualDirectories;
+    QVERIFY(SearchPathCache::write(fixture.cacheFile(), fixture.oldPaths()));
+    auto model = fixture.makeModel();
+    QSignalSpy loaded(model.get(), &AppModel::indexLoaded);
+    QSignalSpy refreshing(model.get(), &AppModel::isRefreshingIndexChanged);
+    model->loadIndexIfNeeded();
+    fixture.shellStarted = true;
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.discoveries.load(), 1, 10000);
+    // Give a wrongly started re-scan the time to show itself.
+    QTest::qWait(300);
+    QCOMPARE(loaded.size(), 1);
+    QCOMPARE(refreshing.size(), 0);
+    QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls" }));
+
+    // A re-scan the user asks for still discovers afresh.
+    model->refreshIndex();
+    QTRY_COMPARE_WITH_TIMEOUT(refreshing.size(), 2, 10000);
+    QCOMPARE(fixture.discoveries.load(), 2);
+}
+
+QTEST_GUILESS_MAIN(SearchPathCacheTest)
+#include "tst_searchpathcache.moc"
