@@ -110,28 +110,32 @@ def startup_figures(roots):
 
 
 def slow_shell_figures():
-    """Catalogue ready from the second start on, with a login shell that starts at once and one that sleeps 3 s."""
+    """Catalogue ready with a login shell that starts at once and one that sleeps 3 s: second starts, and a first
+    start for reference."""
     if not shutil.which("xvfb-run"):
         return
     shell = os.environ.get("SHELL", "/bin/sh")
+    figures = {}
     with tempfile.TemporaryDirectory() as folder:
         slow = f"{folder}/slow-login-shell"
         with open(slow, "w") as script:
             script.write(f"#!/bin/sh\nsleep 3\nexec {shell} \"$@\"\n")
         os.chmod(slow, 0o755)
-        figures = {}
-        for name, login_shell in (("instant", shell), ("slow", slow)):
+        for name, login_shell, keep in (("instant", shell, True), ("slow", slow, True), ("first", slow, False)):
             result = subprocess.run(XVFB + [sys.executable, "bench/startup.py", "--runs", str(max(3, RUNS // 2)),
-                                            "--keep-home", "--shell", login_shell,
+                                            "--shell", login_shell, *(["--keep-home"] if keep else []),
                                             f"{name}={BUILD}/src/app/lectorin=catalogue ready,help pages ready"],
                                     capture_output=True, text=True)
             found = re.search(r"catalogue ready\s+median\s+([0-9.]+)", result.stdout)
             if found:
                 figures[name] = float(found.group(1))
-    if len(figures) == 2:
+    if "slow" in figures and "instant" in figures:
         row("catalogue ready, second start, login shell sleeping 3 s",
             f"{figures['slow']:.0f} ms ({figures['slow'] / figures['instant']:.2f}x)",
             f"same with the instant login shell {figures['instant']:.0f} ms", "<= 1.2x")
+    if "first" in figures:
+        row("catalogue ready, first start, login shell sleeping 3 s", f"{figures['first']:.0f} ms",
+            "discovery waits for the shell, as before", "(not a goal)")
 
 
 def click_figures():
