@@ -35,6 +35,17 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
     return summary;
 }
 
+// Whether the index can be searched as it stands: asked to, or nothing changed in the folders of the last
+// complete pass. Given search paths may differ from the ones indexed, so they always update.
+bool indexIsCurrent(const Arguments &arguments, const QString &indexPath)
+{
+    if (arguments.hasFlag(QStringLiteral("no-update")))
+        return true;
+    if (arguments.option(QStringLiteral("manpath")) || arguments.option(QStringLiteral("path")))
+        return false;
+    return FullTextIndexer::isCurrent(indexPath);
+}
+
 } // namespace
 
 int index(const Arguments &arguments)
@@ -55,7 +66,7 @@ int index(const Arguments &arguments)
 int search(const Arguments &arguments)
 {
     if (arguments.positional.size() != 1) {
-        std::fputs("usage: lectorin-cli search QUERY [--limit N] [--index FILE]\n", stderr);
+        std::fputs("usage: lectorin-cli search QUERY [--limit N] [--index FILE] [--no-update]\n", stderr);
         return 2;
     }
     bool limitIsNumber = true;
@@ -67,11 +78,20 @@ int search(const Arguments &arguments)
         return 2;
     }
     const QString indexPath = indexOptions(arguments).indexPath;
-    if (!updatedIndex(arguments, indexPath))
+    if (!indexIsCurrent(arguments, indexPath) && !updatedIndex(arguments, indexPath))
         return 1;
+    if (!FullTextIndex::openForReading(indexPath)) {
+        std::fprintf(stderr,
+            "lectorin-cli: there is no full-text index at %s; lectorin-cli index makes one\n",
+            indexPath.toUtf8().constData());
+        return 1;
+    }
     for (const FullTextHit &hit :
         FullTextSearch::searchBlocking(indexPath, arguments.positional.first(), limit)) {
-        const QString line = hit.id + u'\t' + hit.snippet + u'\n';
+        QString line = hit.id + u'\t' + hit.snippet;
+        if (!hit.aliasIDs.isEmpty())
+            line += u'\t' + hit.aliasIDs.join(u' ');
+        line += u'\n';
         std::fputs(line.toUtf8().constData(), stdout);
     }
     return 0;

@@ -26,7 +26,12 @@ Section section(const AppModel &model, const QString &filter, const QList<FullTe
         const std::optional<ManPage> page = model.page(hit.id);
         if (!page || page->isHelpPage())
             continue;
-        result.rows.append({ hit.id, page->displayName, hit.snippetHTML(), findText });
+        QStringList names { page->displayName };
+        for (const QString &aliasID : hit.aliasIDs) {
+            if (const std::optional<ManPage> alias = model.page(aliasID))
+                names.append(alias->displayName);
+        }
+        result.rows.append({ hit.id, names.join(QStringLiteral(", ")), hit.snippetHTML(), findText });
     }
     if (indexing) {
         result.indexing = indexing;

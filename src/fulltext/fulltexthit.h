@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace Lectorin {
 
@@ -20,6 +21,8 @@ struct FullTextHit
     QString id;
     QString snippet;
     QList<Emphasis> emphasis;
+    // Further pages whose text is this page's: other names of one file (links, or stubs that include it).
+    QStringList aliasIDs = {};
 
     // The snippet as HTML for a rich-text label: escaped, the matches in <b>.
     QString snippetHTML() const;

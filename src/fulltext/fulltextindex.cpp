@@ -16,7 +16,6 @@ namespace Lectorin {
 namespace {
 
 constexpr int kBusyTimeoutMilliseconds = 5000;
-constexpr int kSnippetTokens = 12;
 
 enum class Validity
 {
@@ -131,7 +130,8 @@ std::unique_ptr<FullTextIndex> FullTextIndex::openForWriting(const QString &path
         const Validity found = connection ? validity(connection) : Validity::invalid;
         if (found == Validity::valid) {
             executeAll(connection, "PRAGMA synchronous = NORMAL");
-            return std::unique_ptr<FullTextIndex>(new FullTextIndex(connection, Opening::opened));
+            auto index = std::unique_ptr<FullTextIndex>(new FullTextIndex(connection, Opening::opened));
+            return index->ensureFolderTable() ? std::move(index) : nullptr;
         }
         sqlite3_close(connection);
         // Another program holds the file: leave it alone rather than delete what may be a good index.
@@ -147,7 +147,8 @@ std::unique_ptr<FullTextIndex> FullTextIndex::openForWriting(const QString &path
         return nullptr;
     }
     executeAll(connection, "PRAGMA synchronous = NORMAL");
-    return std::unique_ptr<FullTextIndex>(new FullTextIndex(connection, opening));
+    auto index = std::unique_ptr<FullTextIndex>(new FullTextIndex(connection, opening));
+    return index->ensureFolderTable() ? std::move(index) : nullptr;
 }
 
 std::unique_ptr<FullTextIndex> FullTextIndex::openForReading(const QString &path)
@@ -352,48 +353,6 @@ bool FullTextIndex::remove(const QString &id)
     SqliteStatement &deleteStored = prepared().deleteStoredText;
     deleteStored.bind(1, stored->rowid);
     return check(deletePage.runOnce()) && check(deleteStored.runOnce());
-}
-
-QList<FullTextIndex::RankedRow> FullTextIndex::rankedRows(const QString &expression, int limit)
-{
-    // FTS5 ranks every match but the snippets, the costly part, are made only for the rows returned.
-    static const QByteArray sql = "SELECT rowid, snippet(pagetext, -1, char(2), char(3), '\u2026', "
-        + QByteArray::number(kSnippetTokens)
-        + ") FROM pagetext WHERE pagetext MATCH ?1 ORDER BY rank LIMIT ?2";
-    QList<RankedRow> rows;
-    SqliteStatement statement(m_connection, sql.constData());
-    statement.bind(1, expression);
-    statement.bind(2, qint64(limit));
-    while (statement.step() == SQLITE_ROW)
-        rows.append({ statement.integer(0), statement.text(1) });
-    check(statement.resultCode());
-    return rows;
-}
-
-QList<FullTextHit> FullTextIndex::search(const QString &expression, const QString &nameExpression, int limit)
-{
-    QList<RankedRow> rows = rankedRows(nameExpression, limit);
-    if (rows.size() < limit) {
-        const qsizetype nameRows = rows.size();
-        for (RankedRow &row : rankedRows(expression, int(limit + nameRows))) {
-            if (rows.size() >= limit)
-                break;
-            const bool seen = std::any_of(rows.cbegin(), rows.cbegin() + nameRows,
-                [&](const RankedRow &named) { return named.rowid == row.rowid; });
-            if (!seen)
-                rows.append(std::move(row));
-        }
-    }
-    QList<FullTextHit> hits;
-    SqliteStatement identifier(m_connection, "SELECT id FROM pages WHERE rowid = ?1");
-    for (const RankedRow &row : std::as_const(rows)) {
-        identifier.bind(1, row.rowid);
-        if (identifier.step() == SQLITE_ROW)
-            hits.append(FullTextHit::fromMarkedSnippet(identifier.text(0), row.markedSnippet));
-        check(identifier.resultCode());
-        identifier.reset();
-    }
-    return hits;
 }
 
 } // namespace Lectorin

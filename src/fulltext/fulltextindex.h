@@ -86,6 +86,12 @@ public:
     // Merges the index's segments into one; worth it after many pages were written.
     bool optimize();
 
+    // Modification times of the folders the last complete pass read its pages from, and of their parents,
+    // by path; empty when no pass has recorded them. A folder's time changes when a file in it is added,
+    // removed or replaced, which is how packages install pages.
+    QHash<QString, qint64> folderStamps();
+    bool replaceFolderStamps(const QHash<QString, qint64> &stamps);
+
     // Pages matching an expression of FullTextQuery, those whose NAME line matches first, each group by bm25;
     // at most `limit` rows.
     QList<FullTextHit> search(const QString &expression, const QString &nameExpression, int limit);
@@ -107,11 +113,14 @@ private:
     };
 
     bool execute(const char *sql);
+    bool ensureFolderTable();
     bool check(int resultCode);
     Prepared &prepared();
     std::optional<StoredRow> storedRow(const QString &id);
     bool forgetText(qint64 rowid, const QByteArray &name, const QByteArray &body);
     QList<RankedRow> rankedRows(const QString &expression, int limit);
+    QList<FullTextHit> hitsOnePerFile(const QList<RankedRow> &rows, int limit);
+    bool bodiesEqual(qint64 rowid, qint64 otherRowid);
 
     sqlite3 *m_connection;
     std::unique_ptr<Prepared> m_prepared;

@@ -30,6 +30,34 @@ void lowerCurrentThreadPriority()
 #endif
 }
 
+// A folder's modification time in milliseconds, or -1 when it cannot be read.
+qint64 modifiedTime(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
+}
+
+// The modification times of the folders a pass reads pages from, and of their parents (the manual roots,
+// which change when a section folder appears), each read once and before the files in it.
+class FolderTimes
+{
+public:
+    qint64 of(const QString &pagePath)
+    {
+        const QString folder = pagePath.left(pagePath.lastIndexOf(u'/'));
+        if (const auto known = m_times.constFind(folder); known != m_times.cend())
+            return *known;
+        const QString parent = folder.left(folder.lastIndexOf(u'/'));
+        if (!parent.isEmpty() && !m_times.contains(parent))
+            m_times.insert(parent, modifiedTime(parent));
+        return *m_times.insert(folder, modifiedTime(folder));
+    }
+    const QHash<QString, qint64> &all() const { return m_times; }
+
+private:
+    QHash<QString, qint64> m_times;
+};
+
 struct Work
 {
     ManPage page;
@@ -48,22 +76,32 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
 {
     FullTextIndexer::Summary summary;
     const QHash<QString, PageStamp> stored = index.stamps();
+    const QHash<QString, qint64> storedFolders = index.folderStamps();
     if (index.isDamaged())
         return summary;
 
     QSet<QString> liveIDs;
     QList<Work> work;
+    FolderTimes folders;
     for (const ManPage &page : pages) {
         if (page.isHelpPage())
             continue;
         const QString path = page.path();
+        const QString id = page.id();
+        const auto found = stored.constFind(id);
+        // Nothing in a folder changed since the last complete pass: no need to look at each of its files.
+        const qint64 folderTime = folders.of(path);
+        if (found != stored.cend() && found->path == path && folderTime != -1
+            && storedFolders.value(path.left(path.lastIndexOf(u'/')), -1) == folderTime) {
+            liveIDs.insert(id);
+            ++summary.unchanged;
+            continue;
+        }
         const QFileInfo file(path);
         if (!file.isFile())
             continue;
-        const QString id = page.id();
         liveIDs.insert(id);
         const PageStamp stamp { path, file.size(), file.lastModified().toMSecsSinceEpoch() };
-        const auto found = stored.constFind(id);
         if (found == stored.cend())
             work.append({ page, stamp, true });
         else if (*found != stamp)
@@ -129,6 +167,8 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
             commit();
     }
     commit();
+    if (!summary.cancelled && summary.available && !index.isDamaged())
+        index.replaceFolderStamps(folders.all());
     // Many small segments slow every query down; merged once, they stay merged until the next big run.
     if (!summary.cancelled && summary.indexed + summary.updated >= kOptimizeAfterPages) {
         index.optimize();
@@ -143,6 +183,21 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
 FullTextIndexer::Options FullTextIndexer::defaultOptions()
 {
     return { FullTextIndex::defaultPath() };
+}
+
+bool FullTextIndexer::isCurrent(const QString &indexPath)
+{
+    const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
+    if (!index)
+        return false;
+    const QHash<QString, qint64> folders = index->folderStamps();
+    if (folders.isEmpty())
+        return false;
+    for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder) {
+        if (modifiedTime(folder.key()) != folder.value())
+            return false;
+    }
+    return true;
 }
 
 FullTextIndexer::Summary FullTextIndexer::updateBlocking(

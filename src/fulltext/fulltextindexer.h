@@ -62,6 +62,11 @@ public:
     static Summary updateBlocking(
         const QList<ManPage> &pages, const Options &options, const Reporter &reporter);
 
+    // Whether no folder the index's last complete pass read from has changed since, so the index needs no
+    // update. Cheap: one file status a folder. A page rewritten in place, leaving its folder alone, is
+    // missed.
+    static bool isCurrent(const QString &indexPath);
+
     explicit FullTextIndexer(Options options = defaultOptions(), QObject *parent = nullptr);
     // Stops the run between two pages and waits for it.
     ~FullTextIndexer() override;

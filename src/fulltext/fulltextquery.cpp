@@ -51,7 +51,8 @@ QString joined(const QList<Term> &terms)
 {
     QStringList strings;
     for (const Term &term : terms)
-        strings.append(u'"' + term.words.join(u' ') + u'"');
+        strings.append(
+            u'"' + term.words.join(u' ') + (term.isPrefix ? QStringLiteral("\" *") : QStringLiteral("\"")));
     return strings.join(QStringLiteral(" AND "));
 }
 
@@ -70,6 +71,7 @@ QList<Term> terms(const QString &filter)
         }
         qsizetype end;
         QStringView text;
+        bool isPrefix = false;
         if (character == u'"') {
             // An unclosed quote runs to the end of the filter, as it would while the phrase is being typed.
             end = query.indexOf(u'"', position + 1);
@@ -82,10 +84,11 @@ QList<Term> terms(const QString &filter)
             while (end < query.size() && !query.at(end).isSpace() && query.at(end) != u'"')
                 ++end;
             text = QStringView(query).sliced(position, end - position);
+            isPrefix = text.endsWith(u'*');
         }
         position = end;
         if (QStringList words = wordsOf(text); !words.isEmpty())
-            result.append({ std::move(words) });
+            result.append({ std::move(words), isPrefix });
     }
     return result;
 }

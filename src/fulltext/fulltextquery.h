@@ -7,7 +7,8 @@
 #include <optional>
 
 // Turns what the user types into a full-text query with none of the query language showing through: words
-// are ANDed, a double-quoted stretch is a phrase, and every operator character and keyword is plain text.
+// are ANDed, a double-quoted stretch is a phrase, a word ending in "*" matches as a prefix, and every other
+// operator character and keyword is plain text.
 namespace Lectorin::FullTextQuery {
 
 // Longer filters are cut here, and further terms are ignored, so a pasted page cannot stall a search.
@@ -19,6 +20,8 @@ inline constexpr qsizetype kMaxTerms = 16;
 struct Term
 {
     QStringList words;
+    // The last word matches every word it begins ("sock*" finds "socket").
+    bool isPrefix = false;
     bool operator==(const Term &) const = default;
 };
 

@@ -229,7 +229,8 @@ QString FullTextIndexTest::filledIndex(const QString &name)
     index->put(row("1/dog", "dog - lazy animal", "a lazy dog sleeps; quick and brown are other words"));
     index->put(row("1/cat", "cat - concatenate files", "cat reads files in sequence <and> writes them"));
     for (int i = 0; i < 30; ++i)
-        index->put(row(QStringLiteral("3/filler%1").arg(i), "filler", "filler text common words here"));
+        index->put(
+            row(QStringLiteral("3/filler%1").arg(i), "filler", QStringLiteral("filler %1 text").arg(i)));
     index->commitBatch();
     return file;
 }

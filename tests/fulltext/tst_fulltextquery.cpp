@@ -65,6 +65,14 @@ void FullTextQueryTest::expression_quotesEveryTerm_data()
                             << "\"two words\"";
     QTest::newRow("keyword") << "NEAR"
                              << "\"near\"";
+    QTest::newRow("prefix word") << "sock* stream"
+                                 << "\"sock\" * AND \"stream\"";
+    QTest::newRow("prefix of a punctuated word") << "git-lo*"
+                                                 << "\"git lo\" *";
+    QTest::newRow("star inside a word is no prefix") << "a*b"
+                                                     << "\"a b\"";
+    QTest::newRow("star after a phrase is no prefix") << "\"two words\"*"
+                                                      << "\"two words\"";
 }
 
 void FullTextQueryTest::expression_quotesEveryTerm()
