@@ -119,6 +119,8 @@ private:
     std::optional<StoredRow> storedRow(const QString &id);
     bool forgetText(qint64 rowid, const QByteArray &name, const QByteArray &body);
     QList<RankedRow> rankedRows(const QString &expression, int limit);
+    // NAME-line matches first, then the rest, without repeats.
+    QList<RankedRow> rankedRows(const QString &expression, const QString &nameExpression, int limit);
     QList<FullTextHit> hitsOnePerFile(const QList<RankedRow> &rows, int limit);
     bool bodiesEqual(qint64 rowid, qint64 otherRowid);
 

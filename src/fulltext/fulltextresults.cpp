@@ -15,6 +15,20 @@ namespace {
 
 // Words of an excerpt around the match.
 constexpr int kSnippetTokens = 12;
+// However many names pages share, a search reads at most this many rows.
+constexpr qint64 kMaxRows = 20000;
+
+// The file a merged result is named after: a real file (empty for a link) and its size.
+struct NamingFile
+{
+    QString path;
+    qint64 size = 0;
+
+    bool isOutdoneBy(const QString &otherPath, qint64 otherSize) const
+    {
+        return !otherPath.isEmpty() && (path.isEmpty() || otherSize > size);
+    }
+};
 
 } // namespace
 
@@ -36,13 +50,27 @@ QList<FullTextIndex::RankedRow> FullTextIndex::rankedRows(const QString &express
 
 QList<FullTextHit> FullTextIndex::search(const QString &expression, const QString &nameExpression, int limit)
 {
-    // Other names of one page file merge into one result; twice the rows still fill `limit` after merging.
-    const int fetched = limit < std::numeric_limits<int>::max() / 2 ? limit * 2 : limit;
-    QList<RankedRow> rows = rankedRows(nameExpression, fetched);
-    if (rows.size() < fetched) {
+    // Other names of one page file merge into one result, so more rows are asked for until `limit` results
+    // are filled or there are no more rows; a page with dozens of names is the rare case that asks again.
+    qint64 fetched = qint64(limit) * 2;
+    for (;;) {
+        const QList<RankedRow> rows
+            = rankedRows(expression, nameExpression, int(std::min<qint64>(fetched, kMaxRows)));
+        QList<FullTextHit> hits = hitsOnePerFile(rows, limit);
+        if (hits.size() >= limit || rows.size() < fetched || fetched >= kMaxRows)
+            return hits;
+        fetched *= 4;
+    }
+}
+
+QList<FullTextIndex::RankedRow> FullTextIndex::rankedRows(
+    const QString &expression, const QString &nameExpression, int limit)
+{
+    QList<RankedRow> rows = rankedRows(nameExpression, limit);
+    if (rows.size() < limit) {
         const qsizetype nameRows = rows.size();
-        for (RankedRow &row : rankedRows(expression, int(fetched + nameRows))) {
-            if (rows.size() >= fetched)
+        for (RankedRow &row : rankedRows(expression, int(limit + nameRows))) {
+            if (rows.size() >= limit)
                 break;
             const bool seen = std::any_of(rows.cbegin(), rows.cbegin() + nameRows,
                 [&](const RankedRow &named) { return named.rowid == row.rowid; });
@@ -50,7 +78,7 @@ QList<FullTextHit> FullTextIndex::search(const QString &expression, const QStrin
                 rows.append(std::move(row));
         }
     }
-    return hitsOnePerFile(rows, limit);
+    return rows;
 }
 
 QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, int limit)
@@ -60,8 +88,9 @@ QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, i
     // whose NAME line and length are a cheap key, confirmed by comparing the texts.
     QHash<QString, qsizetype> hitOfFile;
     QHash<QString, std::pair<qint64, qsizetype>> rowAndHitOfText;
+    QHash<qsizetype, NamingFile> fileOfHit;
     SqliteStatement about(m_connection,
-        "SELECT pages.id, pages.path, texts.name, length(texts.body) FROM pages"
+        "SELECT pages.id, pages.path, texts.name, length(texts.body), pages.size FROM pages"
         " JOIN texts ON texts.rowid = pages.rowid WHERE pages.rowid = ?1");
     for (const RankedRow &row : rows) {
         about.bind(1, row.rowid);
@@ -73,6 +102,7 @@ QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, i
         const QString id = about.text(0);
         const QString path = about.text(1);
         const QString textKey = about.text(2) + u'\n' + QString::number(about.integer(3));
+        const qint64 size = about.integer(4);
         about.reset();
         const QString canonicalPath = QFileInfo(path).canonicalFilePath();
         const QString file = canonicalPath.isEmpty() ? path : canonicalPath;
@@ -84,7 +114,15 @@ QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, i
                 known = sameText->second;
         }
         if (known >= 0) {
-            hits[known].aliasIDs.append(id);
+            FullTextHit &hit = hits[known];
+            // The group is named after its real file, not after a link or a stub that came first: a file of
+            // its own, and the largest, since a stub holds one line.
+            if (path == canonicalPath && fileOfHit.value(known).isOutdoneBy(path, size)) {
+                hit.aliasIDs.append(std::exchange(hit.id, id));
+                fileOfHit[known] = { path, size };
+            } else {
+                hit.aliasIDs.append(id);
+            }
             hitOfFile.insert(file, known);
             continue;
         }
@@ -92,6 +130,7 @@ QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, i
             continue;
         hitOfFile.insert(file, hits.size());
         rowAndHitOfText.insert(textKey, { row.rowid, hits.size() });
+        fileOfHit.insert(hits.size(), { canonicalPath == path ? path : QString(), size });
         hits.append(FullTextHit::fromMarkedSnippet(id, row.markedSnippet));
     }
     return hits;
