@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lectorin: the desktop program.
+#include "app/launcharguments.h"
 #include "buildinfo.h"
 #include "catalogue/appearancesetting.h"
+#include "platform/desktopicons.h"
 #include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
@@ -12,32 +14,91 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLoggingCategory>
+#include <QOpenGLContext>
 #include <QSettings>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace {
 
 // The update feed; its path is fixed, the host is the project's own.
 const QUrl kFeedURL(QStringLiteral("https://updates.lectorin.org/lectorin/lectorin.json"));
 
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Answers --help, --version and a refused command line; nothing when the program should start.
+std::optional<int> answerWithoutStarting(const Lectorin::LaunchArguments::Request &request)
+{
+    using Lectorin::LaunchArguments::Action;
+    switch (request.action) {
+    case Action::showHelp:
+        print(stdout, Lectorin::LaunchArguments::usage());
+        return 0;
+    case Action::showVersion:
+        print(stdout, Lectorin::LaunchArguments::versionLine() + u'\n');
+        return 0;
+    case Action::usageError:
+        print(stderr,
+            QStringLiteral("lectorin: %1\n\n").arg(request.error) + Lectorin::LaunchArguments::usage());
+        return 2;
+    case Action::run:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Keeps the engine's reports for its developers off the terminal of a normal start; QT_LOGGING_RULES and a
+// --log-level in QTWEBENGINE_CHROMIUM_FLAGS still bring them back.
+void quietWebEngine()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--log-level"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --log-level=3").trimmed());
+}
+
+// Without a working OpenGL (some remote and virtual displays) the engine should draw in software from the
+// start instead of failing to share a context and saying so.
+void drawInSoftwareWithoutOpenGL()
+{
+    const QOpenGLContext *shared = QOpenGLContext::globalShareContext();
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if ((!shared || !shared->isValid()) && !flags.contains("--disable-gpu"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --disable-gpu");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const Lectorin::LaunchArguments::Request request = Lectorin::LaunchArguments::parse(arguments);
+    if (const std::optional<int> status = answerWithoutStarting(request))
+        return *status;
+
     Lectorin::Trace::mark(QStringLiteral("process started"));
+    quietWebEngine();
     Lectorin::registerManUrlScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    drawInSoftwareWithoutOpenGL();
     QApplication::setOrganizationName(QStringLiteral("Lectorin"));
     QApplication::setApplicationName(QStringLiteral(LECTORIN_APP_NAME));
     QApplication::setApplicationVersion(QStringLiteral(LECTORIN_VERSION));
     QApplication::setApplicationDisplayName(QStringLiteral("Lectorin"));
     QApplication::setDesktopFileName(QStringLiteral("lectorin"));
+    Lectorin::DesktopIcons::install();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("lectorin")));
 
-    const QStringList references = QApplication::arguments().mid(1);
     Lectorin::SingleInstance instance;
-    if (instance.forwardToRunningInstance(references))
+    if (instance.forwardToRunningInstance(request.references))
         return 0;
     instance.listen();
 
@@ -49,10 +110,10 @@ int main(int argc, char *argv[])
             QStringLiteral(LECTORIN_BUILD_NUMBER)));
 
     Lectorin::LectorinApp app(&settings, &appearance);
-    QObject::connect(&instance, &Lectorin::SingleInstance::referencesReceived, &app,
-        &Lectorin::LectorinApp::openReferences);
+    QObject::connect(
+        &instance, &Lectorin::SingleInstance::activationRequested, &app, &Lectorin::LectorinApp::activate);
     app.openWindow(std::nullopt, std::nullopt);
-    if (!references.isEmpty())
-        app.openReferences(references);
+    if (!request.references.isEmpty())
+        app.openReferences(request.references);
     return application.exec();
 }

@@ -288,7 +288,9 @@ void BrowserModel::pageDidFinish()
     }
     const QString id = page->id();
     setCurrentPageID(id);
-    m_app->recordVisit(id, m_selection != SidebarItem::history(id));
+    // Reloads (Reload Page, and those after a theme, zoom or appearance change) leave the history alone.
+    if (!m_page->lastNavigationWasReload())
+        m_app->recordVisit(id, m_selection != SidebarItem::history(id));
     if (!m_selection || m_selection->pageID != id)
         setSelection(SidebarItem::command(id));
     refreshSections();

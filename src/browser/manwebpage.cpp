@@ -38,9 +38,12 @@ ManWebPage::ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider,
     , m_decider(std::move(decider))
 { }
 
-bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool)
+bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    return m_decider.decide(url) == ManNavigationDecider::Decision::allow;
+    const bool accepted = m_decider.decide(url) == ManNavigationDecider::Decision::allow;
+    if (accepted && isMainFrame)
+        m_lastNavigationWasReload = type == NavigationTypeReload;
+    return accepted;
 }
 
 QWebEnginePage *ManWebPage::createWindow(WebWindowType type)

@@ -18,6 +18,8 @@ public:
     ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider, QObject *parent = nullptr);
 
     const ManNavigationDecider &decider() const { return m_decider; }
+    // Whether the page's last accepted main-frame navigation reloads what it showed: not a visit.
+    bool lastNavigationWasReload() const { return m_lastNavigationWasReload; }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -25,6 +27,7 @@ protected:
 
 private:
     ManNavigationDecider m_decider;
+    bool m_lastNavigationWasReload = false;
 };
 
 } // namespace Lectorin

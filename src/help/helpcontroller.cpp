@@ -4,6 +4,7 @@
 #include "help/helpbook.h"
 #include "help/helppage.h"
 #include "help/helpview.h"
+#include "platform/windowactivation.h"
 #include "themes/resourcepaths.h"
 
 #include <QAction>
@@ -65,9 +66,7 @@ void HelpController::showHelp()
 {
     if (!m_view)
         m_view = new HelpView(this);
-    m_view->show();
-    m_view->raise();
-    m_view->activateWindow();
+    WindowActivation::bringToFront(m_view);
 }
 
 void HelpController::showHelp(const QString &slug)

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/singleinstance.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QVariant>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Lectorin {
@@ -12,27 +16,107 @@ namespace {
 
 constexpr int kConnectMilliseconds = 1000;
 constexpr qint64 kMaximumMessageBytes = 1 << 20;
+// The first line of every message: a connection that does not start with it is not a Lectorin start.
+constexpr QByteArrayView kMessageHeader = "lectorin-open 1\n";
+
+enum class Ownership
+{
+    absent,
+    ours,
+    foreign
+};
+
+// What lies at `path`, without following a symbolic link: `isWanted` tells whether its type is the right one.
+Ownership ownership(const QString &path, uint userID, bool (*isWanted)(mode_t))
+{
+    struct stat status
+    { };
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return Ownership::absent;
+    return isWanted(status.st_mode) && status.st_uid == userID ? Ownership::ours : Ownership::foreign;
+}
+
+bool isSocket(mode_t mode)
+{
+    return S_ISSOCK(mode);
+}
+
+// A folder only its owner can enter (a symbolic link never counts).
+bool isPrivateFolder(const QString &path, uint userID)
+{
+    struct stat status
+    { };
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == userID && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+std::optional<QString> privateFallbackFolder(const SingleInstance::Environment &environment)
+{
+    const QString folder = QDir(
+        environment.temporaryDirectory.isEmpty() ? QStringLiteral("/tmp") : environment.temporaryDirectory)
+                               .filePath(QStringLiteral("lectorin-%1").arg(environment.userID));
+    // Made with no access for others from the start; a folder someone else made under that name is refused.
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), S_IRWXU);
+    struct stat status
+    { };
+    if (::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == environment.userID)
+        ::chmod(path.constData(), S_IRWXU);
+    if (!isPrivateFolder(folder, environment.userID))
+        return std::nullopt;
+    return folder;
+}
 
 } // namespace
 
-SingleInstance::SingleInstance(QString name, QObject *parent)
+SingleInstance::Environment SingleInstance::Environment::current()
+{
+    return { qEnvironmentVariable("XDG_RUNTIME_DIR"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+        qEnvironmentVariable("DISPLAY"), QDir::tempPath(), uint(::getuid()) };
+}
+
+SingleInstance::SingleInstance(std::optional<QString> socketPath, QObject *parent)
     : QObject(parent)
-    , m_name(std::move(name))
+    , m_path(std::move(socketPath))
 { }
 
-QString SingleInstance::defaultName()
+QString SingleInstance::displayKey(const Environment &environment)
 {
-    return QStringLiteral("lectorin-%1").arg(getuid());
+    QString key = environment.waylandDisplay;
+    if (key.isEmpty()) {
+        // ":0" and ":0.0" are the same display.
+        static const QRegularExpression screenNumber(QStringLiteral("(:\\d+)\\.\\d+$"));
+        key = QString(environment.x11Display).replace(screenNumber, QStringLiteral("\\1"));
+    }
+    if (key.isEmpty())
+        return QStringLiteral("nodisplay");
+    // WAYLAND_DISPLAY may be a path.
+    return key.replace(u'/', u'_');
+}
+
+std::optional<QString> SingleInstance::defaultSocketPath(const Environment &environment)
+{
+    const QString name = QStringLiteral("lectorin-%1.socket").arg(displayKey(environment));
+    if (!environment.runtimeDirectory.isEmpty()
+        && isPrivateFolder(environment.runtimeDirectory, environment.userID))
+        return QDir(environment.runtimeDirectory).filePath(name);
+    if (const std::optional<QString> folder = privateFallbackFolder(environment))
+        return QDir(*folder).filePath(name);
+    return std::nullopt;
 }
 
 bool SingleInstance::forwardToRunningInstance(const QStringList &references) const
 {
+    if (!m_path || ownership(*m_path, ::getuid(), isSocket) != Ownership::ours)
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(m_name);
+    socket.connectToServer(*m_path);
     if (!socket.waitForConnected(kConnectMilliseconds))
         return false;
-    socket.write(references.join(u'\n').toUtf8());
-    socket.write("\n");
+    socket.write(kMessageHeader.data(), kMessageHeader.size());
+    for (const QString &reference : references)
+        socket.write(reference.toUtf8() + '\n');
     socket.flush();
     while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(kConnectMilliseconds)) { }
     socket.disconnectFromServer();
@@ -41,14 +125,22 @@ bool SingleInstance::forwardToRunningInstance(const QStringList &references) con
 
 bool SingleInstance::listen()
 {
+    if (!m_path)
+        return false;
+    switch (ownership(*m_path, ::getuid(), isSocket)) {
+    case Ownership::foreign:
+        return false;
+    case Ownership::ours:
+        // Left by an instance that crashed: nobody answered the forward, so it can go.
+        QLocalServer::removeServer(*m_path);
+        break;
+    case Ownership::absent:
+        break;
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_name)) {
-        // A socket left by an instance that crashed: nobody answered it, so it can go.
-        QLocalServer::removeServer(m_name);
-        if (!m_server->listen(m_name))
-            return false;
-    }
+    if (!m_server->listen(*m_path))
+        return false;
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::readConnection);
     return true;
 }
@@ -62,9 +154,10 @@ void SingleInstance::readConnection()
                 return;
             socket->setProperty("delivered", true);
             const QByteArray message = socket->readAll().left(kMaximumMessageBytes);
-            QStringList references = QString::fromUtf8(message).split(u'\n', Qt::SkipEmptyParts);
-            if (!references.isEmpty())
-                Q_EMIT referencesReceived(references);
+            if (!message.startsWith(kMessageHeader))
+                return;
+            const QString body = QString::fromUtf8(message.mid(kMessageHeader.size()));
+            Q_EMIT activationRequested(body.split(u'\n', Qt::SkipEmptyParts));
         };
         connect(socket, &QLocalSocket::readChannelFinished, this, deliver);
         connect(socket, &QLocalSocket::disconnected, this, deliver);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settingswindowcontroller.h"
 
+#include "platform/windowactivation.h"
 #include "skeppa/updatechecker.h"
 #include "themes/colorschemestore.h"
 #include "themes/themelibrary.h"
@@ -65,9 +66,7 @@ void SettingsWindowController::showSettings()
 {
     if (!m_window)
         createWindow();
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    WindowActivation::bringToFront(m_window.get());
 }
 
 void SettingsWindowController::showSettings(SettingsTab tab)

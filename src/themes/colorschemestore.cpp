@@ -111,15 +111,21 @@ bool ColorSchemeStore::isDarkAppearance() const
 void ColorSchemeStore::setDarkAppearanceTest(DarkAppearanceTest isDarkAppearance)
 {
     m_isDarkAppearance = std::move(isDarkAppearance);
+    adoptEffectiveTheme();
 }
 
-void ColorSchemeStore::reload()
+void ColorSchemeStore::adoptEffectiveTheme()
 {
     std::optional<TMTheme> theme = m_library->theme(effectiveThemeName());
     if (theme != m_theme) {
         m_theme = std::move(theme);
         emit themeChanged();
     }
+}
+
+void ColorSchemeStore::reload()
+{
+    adoptEffectiveTheme();
     ++m_generation;
     emit generationChanged(m_generation);
 }

@@ -64,7 +64,7 @@ public:
     qint64 generation() const { return m_generation; }
     QString effectiveThemeName() const;
 
-    // Replaces the dark test, e.g. once the platform's appearance service is up; call reload() after it.
+    // Replaces the dark test, e.g. once the platform's appearance service is up; the theme follows at once.
     void setDarkAppearanceTest(DarkAppearanceTest isDarkAppearance);
 
     void reload();
@@ -84,6 +84,7 @@ signals:
 
 private:
     bool isDarkAppearance() const;
+    void adoptEffectiveTheme();
     void afterSetting();
 
     ThemeLibrary *m_library;

@@ -62,12 +62,19 @@ ThemeLibrary &ThemeLibrary::shared()
 {
     // Never destroyed: the store and the windows may still ask it while the process winds down.
     static ThemeLibrary *library = [] {
-        auto *made = new ThemeLibrary(ResourcePaths::resourceFolder(QStringLiteral("Themes")),
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Themes"));
+        auto *made = new ThemeLibrary(
+            ResourcePaths::resourceFolder(QStringLiteral("Themes")), defaultUserThemesDirectory());
         made->m_loadDeferred = true;
         return made;
     }();
     return *library;
+}
+
+QString ThemeLibrary::defaultUserThemesDirectory()
+{
+    // Not AppDataLocation: with organisation and application both "Lectorin" that adds a second "Lectorin".
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Lectorin/Themes");
 }
 
 const QList<ThemeLibrary::Entry> &ThemeLibrary::entries()

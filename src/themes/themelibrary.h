@@ -47,6 +47,9 @@ public:
     // when first asked for an entry or a theme other than the default (a page in the default colours, the
     // common case, needs neither the folders nor the collator).
     static ThemeLibrary &shared();
+    // Where imported themes live: "Lectorin/Themes" in the user's data folder (XDG_DATA_HOME, by default
+    // ~/.local/share).
+    static QString defaultUserThemesDirectory();
 
     const QList<Entry> &entries();
     QString userThemesDirectory() const { return m_userThemesDirectory; }

@@ -9,6 +9,7 @@
 #include "help/helpview.h"
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
+#include "platform/windowactivation.h"
 #include "render/manschemehandler.h"
 #include "render/manurl.h"
 #include "settings/settingswindowcontroller.h"
@@ -97,6 +98,11 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
     m_windows.append(window);
     connect(window, &MainWindow::newWindowRequested, this,
         [this](MainWindow *from, const QString &id) { openWindow(id, from->geometry()); });
+    // Most recently active last.
+    connect(window, &MainWindow::activated, this, [this](MainWindow *active) {
+        m_windows.removeAll(active);
+        m_windows.append(active);
+    });
     ContentView *tab = window->addTab(std::move(pageID));
     if (Trace::enabled()) {
         connect(
@@ -105,8 +111,13 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
                     Trace::mark(QStringLiteral("page loaded ") + *browser->currentPageID());
             });
     }
-    if (inheritedFrame)
+    if (inheritedFrame) {
         window->setGeometry(WindowPlacement::cascaded(*inheritedFrame));
+    } else {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        WindowPlacement::applyRemembered(window, WindowPlacement::remembered(*m_settings),
+            screen ? std::optional(screen->availableGeometry()) : std::nullopt);
+    }
     window->show();
     if (m_windows.size() == 1)
         Trace::mark(QStringLiteral("window shown"));
@@ -116,13 +127,20 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
 void LectorinApp::newWindow(MainWindow *from)
 {
     std::optional<QRect> active;
-    if (MainWindow *source = from ? from : activeWindow(); source && source->isVisible())
-        active = source->geometry();
-    const QSize remembered(int(m_settings->value(QStringLiteral("lastWindowWidth")).toDouble()),
-        int(m_settings->value(QStringLiteral("lastWindowHeight")).toDouble()));
+    bool maximized = false;
+    if (MainWindow *source = from ? from : activeWindow(); source && source->isVisible()) {
+        maximized = source->isMaximized();
+        active = maximized ? source->normalGeometry() : source->geometry();
+    }
+    const WindowPlacement::RememberedWindow remembered = WindowPlacement::remembered(*m_settings);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const auto area = screen ? std::optional(screen->availableGeometry()) : std::nullopt;
-    openWindow(std::nullopt, WindowPlacement::frameForNewWindow(active, remembered, area));
+    if (!active)
+        maximized = remembered.maximized;
+    MainWindow *window
+        = openWindow(std::nullopt, WindowPlacement::frameForNewWindow(active, remembered.size, area));
+    if (maximized)
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
 
 MainWindow *LectorinApp::activeWindow() const
@@ -131,6 +149,19 @@ MainWindow *LectorinApp::activeWindow() const
         return active;
     const QList<MainWindow *> open = windows();
     return open.isEmpty() ? nullptr : open.last();
+}
+
+void LectorinApp::activate(const QStringList &references)
+{
+    Trace::mark(QStringLiteral("second start received"));
+    if (!references.isEmpty()) {
+        openReferences(references);
+        return;
+    }
+    MainWindow *window = activeWindow();
+    if (!window)
+        window = openWindow(std::nullopt, std::nullopt);
+    WindowActivation::bringToFront(window);
 }
 
 std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
@@ -164,8 +195,7 @@ void LectorinApp::openReferences(const QStringList &references)
             tab->browser()->page()->load(*url);
         }
     }
-    window->raise();
-    window->activateWindow();
+    WindowActivation::bringToFront(window);
 }
 
 void LectorinApp::showSettings()

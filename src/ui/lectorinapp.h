@@ -40,11 +40,16 @@ public:
     // Null when this SQLite has no full-text search.
     FullTextIndexer *indexer() const { return m_indexer; }
     QList<MainWindow *> windows() const;
+    SettingsWindowController *settingsWindow() const { return m_settingsWindow; }
+    HelpController *help() const { return m_help; }
 
     // Opens a main window, cascaded from `inheritedFrame` when one is given.
     MainWindow *openWindow(std::optional<QString> pageID, std::optional<QRect> inheritedFrame);
     // Shows each reference in the active main window (a new one when none is open).
     void openReferences(const QStringList &references);
+    // A second start: shows its references, or without any brings the most recent main window to the front
+    // (opening one when only the help or settings window is open).
+    void activate(const QStringList &references);
 
     // A command-line reference as a man page URL: "x-man-page://…", "x-lectorin-man://…", "name" or
     // "name(section)".
@@ -56,6 +61,7 @@ public:
     QAction *checkForUpdatesAction() override;
 
 private:
+    // The active main window, else the one active most recently.
     MainWindow *activeWindow() const;
     void applyDarkAppearance(bool dark);
 

@@ -3,8 +3,11 @@
 
 #include "browser/browsermodel.h"
 #include "ui/lectorincommands.h"
+#include "ui/sidebarview.h"
+#include "ui/windowplacement.h"
 
 #include <QEvent>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
@@ -13,8 +16,6 @@
 namespace Lectorin {
 namespace {
 
-const QString kLastWindowWidthKey = QStringLiteral("lastWindowWidth");
-const QString kLastWindowHeightKey = QStringLiteral("lastWindowHeight");
 constexpr int kSizeSaveDelayMilliseconds = 400;
 
 } // namespace
@@ -53,8 +54,7 @@ MainWindow::MainWindow(const ContentView::Services &services, QWidget *parent)
     connect(m_sizeSaver, &QTimer::timeout, this, [this] {
         if (isMaximized() || isFullScreen() || !m_services.settings)
             return;
-        m_services.settings->setValue(kLastWindowWidthKey, double(width()));
-        m_services.settings->setValue(kLastWindowHeightKey, double(height()));
+        WindowPlacement::rememberSize(*m_services.settings, size());
     });
     updateTitle();
 }
@@ -77,6 +77,8 @@ ContentView *MainWindow::addTab(std::optional<QString> pageID)
     connect(tab->browser(), &BrowserModel::newWindowRequested, this,
         [this](const QString &id) { Q_EMIT newWindowRequested(this, id); });
     m_tabs->setCurrentIndex(index);
+    // A new tab or window is for choosing a page: typing goes to its filter.
+    tab->sidebar()->filterField()->setFocus(Qt::OtherFocusReason);
     return tab;
 }
 
@@ -118,8 +120,14 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 void MainWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        Q_EMIT activated(this);
         Q_EMIT currentTabChanged(currentTab());
+    }
+    // Minimising and full screen say nothing about how the next window should open.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized() && !isFullScreen()
+        && m_services.settings)
+        WindowPlacement::rememberMaximized(*m_services.settings, isMaximized());
 }
 
 } // namespace Lectorin

@@ -31,6 +31,7 @@ public:
 
 Q_SIGNALS:
     void currentTabChanged(Lectorin::ContentView *tab);
+    void activated(Lectorin::MainWindow *window);
     void newWindowRequested(Lectorin::MainWindow *from, const QString &pageID);
 
 protected:

@@ -11,6 +11,7 @@
 #include "ui/sidebarmodels.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -68,6 +69,9 @@ SidebarView::SidebarView(
     m_catalogueList->setAccessibleName(tr("Commands"));
     m_catalogueList->installEventFilter(this);
     m_historyList->installEventFilter(this);
+    // A right-click only opens the row's menu; it must not choose (and load) the row first.
+    m_catalogueList->viewport()->installEventFilter(this);
+    m_historyList->viewport()->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 6, 0, 0);
@@ -91,18 +95,23 @@ SidebarView::SidebarView(
         m_catalogueModel->setFilter(filter);
         if (m_feed)
             m_feed->setFilter(filter);
-        syncSelection();
+        syncSelection(filter.isEmpty() ? Reveal::selection : Reveal::nothing);
+        // A new query shows its best rows; with none the list goes back to the chosen page.
+        if (!filter.isEmpty())
+            m_catalogueList->scrollToTop();
     });
     connect(browser, &BrowserModel::filterFocusTokenChanged, this, [this] {
         showCommands();
         m_filter->setFocus(Qt::ShortcutFocusReason);
         m_filter->selectAll();
     });
-    connect(browser, &BrowserModel::selectionChanged, this, &SidebarView::syncSelection);
-    connect(m_catalogueModel, &QAbstractItemModel::modelReset, this, &SidebarView::syncSelection);
+    connect(browser, &BrowserModel::selectionChanged, this, [this] { syncSelection(Reveal::selection); });
+    // Rows that change under a query (results arriving) leave the list where the user is.
+    connect(m_catalogueModel, &QAbstractItemModel::modelReset, this,
+        [this] { syncSelection(m_filter->text().isEmpty() ? Reveal::selection : Reveal::nothing); });
     connect(m_historyModel, &QAbstractItemModel::modelReset, this, [this] {
         layoutHistoryPane();
-        syncSelection();
+        syncSelection(Reveal::selection);
     });
 
     connect(m_catalogueList->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -166,7 +175,7 @@ void SidebarView::showFoundInPages()
     m_catalogueList->setUniformItemSizes(!section.isPresent);
     m_catalogueModel->setFoundInPages(section);
     m_syncingSelection = false;
-    syncSelection();
+    syncSelection(Reveal::nothing);
 }
 
 void SidebarView::choose(const QModelIndex &index, bool fromHistory)
@@ -189,7 +198,7 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
         emit findRequested(index.data(SidebarRoles::FindText).toString());
 }
 
-void SidebarView::syncSelection()
+void SidebarView::syncSelection(Reveal reveal)
 {
     if (!m_browser || m_syncingSelection)
         return;
@@ -202,7 +211,7 @@ void SidebarView::syncSelection()
     if (const QModelIndex current = m_catalogueList->currentIndex();
         catalogueRow >= 0 && current.isValid() && pageIDAt(current) == selection->pageID)
         catalogueRow = current.row();
-    const auto select = [](QListView *list, int row) {
+    const auto select = [reveal](QListView *list, int row) {
         if (row < 0) {
             list->selectionModel()->clearCurrentIndex();
             list->clearSelection();
@@ -210,7 +219,8 @@ void SidebarView::syncSelection()
         }
         const QModelIndex index = list->model()->index(row, 0);
         list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        list->scrollTo(index);
+        if (reveal == Reveal::selection)
+            list->scrollTo(index);
     };
     select(m_historyList, historyRow);
     select(m_catalogueList, catalogueRow);
@@ -219,6 +229,11 @@ void SidebarView::syncSelection()
 
 bool SidebarView::eventFilter(QObject *watched, QEvent *event)
 {
+    const bool isListViewport
+        = watched == m_catalogueList->viewport() || watched == m_historyList->viewport();
+    if (isListViewport
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
+        return static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);

@@ -53,7 +53,13 @@ protected:
 private:
     void showCommands();
     void choose(const QModelIndex &index, bool fromHistory);
-    void syncSelection();
+    enum class Reveal
+    {
+        selection,
+        nothing
+    };
+    // Puts the browser's selection on its row; `reveal` scrolls the row into view.
+    void syncSelection(Reveal reveal);
     void showFoundInPages();
     void layoutHistoryPane();
     void dragHistoryPane(double translation, bool started);

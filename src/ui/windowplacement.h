@@ -6,6 +6,9 @@
 
 #include <optional>
 
+class QSettings;
+class QWidget;
+
 // Where a new main window goes.
 namespace Lectorin::WindowPlacement {
 
@@ -18,5 +21,23 @@ std::optional<QRect> frameForNewWindow(const std::optional<QRect> &activeWindowF
     const QSize &rememberedSize, const std::optional<QRect> &screenArea);
 // The inherited frame moved 24 right and 24 down (y grows downwards here).
 QRect cascaded(const QRect &inheritedFrame);
+
+// The size and maximised state the last main window was left in ("lastWindowWidth", "lastWindowHeight",
+// "lastWindowMaximized").
+struct RememberedWindow
+{
+    QSize size;
+    bool maximized = false;
+
+    bool operator==(const RememberedWindow &) const = default;
+};
+
+RememberedWindow remembered(const QSettings &settings);
+void rememberSize(QSettings &settings, const QSize &size);
+void rememberMaximized(QSettings &settings, bool maximized);
+// Gives a window opened without a frame to inherit the remembered size (when both sides exceed 200, at most
+// `screenArea`) and, when it was maximised, that state.
+void applyRemembered(
+    QWidget *window, const RememberedWindow &remembered, const std::optional<QRect> &screenArea);
 
 } // namespace Lectorin::WindowPlacement

@@ -43,11 +43,33 @@ QString WindowPresenter::chooseExportFile(const QString &proposedName, ExportFor
 
 void WindowPresenter::print(QWebEnginePage *page, std::function<void()> finished)
 {
-    auto *printer = new QPrinter(QPrinter::HighResolution);
+    // The printer's own resolution: anything the engine has to draw as an image is drawn no finer than it
+    // prints.
+    auto *printer = new QPrinter(QPrinter::PrinterResolution);
     QPrintDialog dialog(printer, m_host ? m_host->window() : nullptr);
     if (dialog.exec() != QDialog::Accepted) {
         delete printer;
         finished();
+        return;
+    }
+    printOn(page, printer, [this, printer, finished](bool ok) {
+        const QString file = printer->outputFileName();
+        delete printer;
+        if (!ok)
+            showAlert(QObject::tr("The page couldn’t be printed."), file);
+        finished();
+    });
+}
+
+void WindowPresenter::printOn(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> finished)
+{
+    // Printing to a PDF file: the engine writes the file itself, text and lines as vectors. Its print to a
+    // printer draws every page as an image.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
+        QObject::connect(
+            page, &QWebEnginePage::pdfPrintingFinished, page,
+            [finished](const QString &, bool ok) { finished(ok); }, Qt::SingleShotConnection);
+        page->printToPdf(printer->outputFileName(), printer->pageLayout(), printer->pageRanges());
         return;
     }
     // The page may belong to an off-screen exporter; a view of its own prints it.
@@ -59,14 +81,12 @@ void WindowPresenter::print(QWebEnginePage *page, std::function<void()> finished
     }
     QObject::connect(
         view, &QWebEngineView::printFinished, view,
-        [printer, ownView, page, finished](bool) {
-            delete printer;
+        [ownView, finished](bool ok) {
             if (ownView) {
                 ownView->setPage(nullptr);
                 ownView->deleteLater();
             }
-            Q_UNUSED(page);
-            finished();
+            finished(ok);
         },
         Qt::SingleShotConnection);
     view->print(printer);

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPrinter;
+
 namespace Lectorin {
 
 // Alerts, the save dialog and the print dialog of one main window, modal to that window.
@@ -20,6 +22,9 @@ public:
     void beep() override;
     QString chooseExportFile(const QString &proposedName, ExportFormat format) override;
     void print(QWebEnginePage *page, std::function<void()> finished) override;
+    // Prints `page` on `printer` (a PDF file or a printer, as the print dialog set it up); `finished` says
+    // whether it worked.
+    static void printOn(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> finished);
 
 private:
     QPointer<QWidget> m_host;

@@ -137,6 +137,16 @@ void BrowserModelTest::afterLoad_historySelectionOutlineBackForward()
     QTRY_COMPARE_WITH_TIMEOUT(m_model->currentPageID(), std::optional<QString>("1/greet"), kTimeout);
     QCOMPARE(m_catalogue->app->history(), (QStringList { "1/greet", "1/ls" }));
     QVERIFY(!m_model->canGoForward());
+
+    // A reload (as after a theme, zoom or appearance change) is not a visit: the history keeps its order.
+    m_model->setSelection(SidebarItem::command("1/ls"));
+    QVERIFY(showAndWait("1/ls"));
+    m_catalogue->app->recordVisit("1/greet", true);
+    QSignalSpy loads(m_model->page(), &QWebEnginePage::loadFinished);
+    m_model->reload();
+    QTRY_COMPARE_WITH_TIMEOUT(loads.size(), 1, kTimeout);
+    QCOMPARE(m_model->currentPageID(), std::optional<QString>("1/ls"));
+    QCOMPARE(m_catalogue->app->history(), (QStringList { "1/greet", "1/ls" }));
 }
 
 void BrowserModelTest::unresolvedLoad_clearsPageAndOutline()

@@ -21,8 +21,7 @@ struct SettingsFixture
     SettingsFixture()
     {
         QStandardPaths::setTestModeEnabled(true);
-        userThemes
-            = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Themes");
+        userThemes = Lectorin::ThemeLibrary::defaultUserThemesDirectory();
         QDir(userThemes).removeRecursively();
         shippedThemes = QDir(directory.filePath(QStringLiteral("resources/Themes")));
         QDir().mkpath(shippedThemes.path());

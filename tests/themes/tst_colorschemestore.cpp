@@ -195,9 +195,11 @@ void ColorSchemeStoreTest::forcedDarkAppearance_usesDarkName()
     const auto store = makeStore();
     QCOMPARE(store->theme()->name, QStringLiteral("Paper"));
 
-    // The platform swaps in the application's forced appearance, then asks for a reload.
+    // The platform swaps in the application's forced appearance; the theme follows at once, so the first
+    // page renders with it.
+    QSignalSpy themeChanges(store.get(), &ColorSchemeStore::themeChanged);
     store->setDarkAppearanceTest([] { return true; });
-    store->reload();
+    QCOMPARE(themeChanges.size(), 1);
     QCOMPARE(store->effectiveThemeName(), QStringLiteral("Night"));
     QCOMPARE(store->theme()->name, QStringLiteral("Night"));
 

@@ -38,6 +38,7 @@ private slots:
     void init();
 
     void noFiles_listsOnlyDefault();
+    void defaultUserFolder_followsXdgDataHome();
     void entries_sortedNumericallyAndCaseInsensitively();
     void userFileWithShippedName_isHidden();
     void shippedFilesAtResourceTopLevel_areListed();
@@ -76,6 +77,17 @@ void ThemeLibraryTest::init()
     m_elsewhere = m_root->filePath("elsewhere");
     QVERIFY(QDir().mkpath(m_shipped));
     QVERIFY(QDir().mkpath(m_elsewhere));
+}
+
+void ThemeLibraryTest::defaultUserFolder_followsXdgDataHome()
+{
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    QStandardPaths::setTestModeEnabled(false);
+    qputenv("XDG_DATA_HOME", m_root->filePath("data").toUtf8());
+    const QString folder = ThemeLibrary::defaultUserThemesDirectory();
+    qputenv("XDG_DATA_HOME", saved);
+    QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(folder, m_root->filePath("data/Lectorin/Themes"));
 }
 
 void ThemeLibraryTest::noFiles_listsOnlyDefault()

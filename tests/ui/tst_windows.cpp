@@ -3,7 +3,6 @@
 #include "catalogue/appmodel.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/fulltextindexer.h"
-#include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
 #include "render/manschemehandler.h"
 #include "themes/colorschemestore.h"
@@ -17,6 +16,8 @@
 #include "ui/sidebarview.h"
 #include "ui/windowplacement.h"
 
+#include "windowfixtures.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -35,24 +35,6 @@
 using namespace Lectorin;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &content, QFile::Permissions permissions = {})
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    file.close();
-    if (permissions)
-        file.setPermissions(permissions);
-}
-
-QByteArray mdocPage(const char *name, const char *section, const char *description)
-{
-    return QByteArray(".Dd January 1, 2026\n.Dt ") + QByteArray(name).toUpper() + " " + section
-        + "\n.Os\n.Sh NAME\n.Nm " + name + "\n.Nd " + description
-        + "\n.Sh DESCRIPTION\nSee\n.Xr printf 3 .\n";
-}
 
 QStringList rowTexts(const QAbstractItemModel *model)
 {
@@ -78,7 +60,6 @@ class WindowsTest : public QObject
 private Q_SLOTS:
     void initTestCase();
     void cascadeArithmetic();
-    void singleInstance_forwardsBetweenProcesses();
     void launchReference_winsOverRestoredPage();
     void appearance_switchesPaletteAndStore();
     void sidebar_rowsHistoryAndKeyboard();
@@ -96,18 +77,9 @@ private:
 void WindowsTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    const QString man = m_dir.filePath("man");
-    writeFile(man + "/man1/ls.1", mdocPage("ls", "1", "list directory contents"));
-    writeFile(man + "/man1/lsof.1", mdocPage("lsof", "1", "list open files"));
-    writeFile(man + "/man3/printf.3", mdocPage("printf", "3", "formatted output"));
-    writeFile(man + "/man1/printf.1", mdocPage("printf", "1", "format and print data"));
-    writeFile(m_dir.filePath("bin/lsx"), "#!/bin/sh\necho 'usage: lsx [-a]'\n",
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("SHELL", m_dir.filePath("shell").toUtf8());
-    writeFile(m_dir.filePath("shell"),
-        "#!/bin/sh\ncase \"$3\" in manpath) echo " + man.toUtf8() + ";; *) echo "
-            + m_dir.filePath("bin").toUtf8() + ";; esac\n",
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WindowFixtures::writeCatalogue(m_dir,
+        { { "ls", "1", "list directory contents" }, { "lsof", "1", "list open files" },
+            { "printf", "3", "formatted output" }, { "printf", "1", "format and print data" } });
     m_settings = std::make_unique<QSettings>(m_dir.filePath("settings.ini"), QSettings::IniFormat);
     m_appearance = std::make_unique<SystemAppearance>();
     FullTextIndex::removeFiles(FullTextIndex::defaultPath());
@@ -123,25 +95,6 @@ void WindowsTest::cascadeArithmetic()
     QCOMPARE(frameForNewWindow(std::nullopt, QSize(1000, 700), screen), QRect(200, 100, 1000, 700));
     QCOMPARE(frameForNewWindow(std::nullopt, QSize(200, 700), screen), std::nullopt);
     QCOMPARE(frameForNewWindow(std::nullopt, QSize(1000, 700), std::nullopt), std::nullopt);
-}
-
-void WindowsTest::singleInstance_forwardsBetweenProcesses()
-{
-    const QString name = QStringLiteral("lectorin-test-%1").arg(QCoreApplication::applicationPid());
-    SingleInstance running(name);
-    QVERIFY(running.listen());
-    QSignalSpy received(&running, &SingleInstance::referencesReceived);
-
-    QProcess second;
-    second.start(
-        QCoreApplication::applicationFilePath(), { "--forward", name, "x-man-page://1/ls", "printf(3)" });
-    QVERIFY(second.waitForFinished(10000));
-    QCOMPARE(second.exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 5000);
-    QCOMPARE(received.first().first().toStringList(), QStringList({ "x-man-page://1/ls", "printf(3)" }));
-
-    // With nobody listening, forwarding fails and the caller becomes the running instance.
-    QVERIFY(!SingleInstance(name + "-absent").forwardToRunningInstance({ "ls" }));
 }
 
 void WindowsTest::launchReference_winsOverRestoredPage()
@@ -360,14 +313,6 @@ void WindowsTest::contextMenu_copyLinkForms()
 
 int main(int argc, char *argv[])
 {
-    // The second process of the single-instance test.
-    if (argc >= 3 && QByteArray(argv[1]) == "--forward") {
-        QCoreApplication application(argc, argv);
-        QStringList references;
-        for (int i = 3; i < argc; ++i)
-            references << QString::fromUtf8(argv[i]);
-        return SingleInstance(QString::fromUtf8(argv[2])).forwardToRunningInstance(references) ? 0 : 1;
-    }
     registerManUrlScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);

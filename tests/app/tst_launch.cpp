@@ -1,0 +1,375 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/launcharguments.h"
+#include "platform/singleinstance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace Lectorin;
+using Action = LaunchArguments::Action;
+using Environment = SingleInstance::Environment;
+
+namespace {
+
+constexpr int kTimeout = 30000;
+
+// An X server of its own for a real start of the program: a free display number near `preferred`.
+std::optional<int> startXServer(QProcess &server, int preferred)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        return std::nullopt;
+    for (int display = preferred; display < preferred + 50; ++display) {
+        if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+            continue;
+        server.start(
+            xvfb, { QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp" });
+        if (!server.waitForStarted(kTimeout))
+            return std::nullopt;
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
+        if (QTest::qWaitFor(
+                [&] { return QFileInfo::exists(socket) || server.state() != QProcess::Running; }, kTimeout)
+            && server.state() == QProcess::Running)
+            return display;
+    }
+    return std::nullopt;
+}
+
+// A socket file with nobody listening, as a crashed instance leaves it.
+bool leaveStaleSocket(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray encoded = QFile::encodeName(path);
+    std::memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()) + 1);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound && QFileInfo::exists(path);
+}
+
+} // namespace
+
+class LaunchTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void parse_data();
+    void parse();
+    void program_helpVersionAndUnknownOption();
+    void socketPath_data();
+    void socketPath();
+    void socketPath_privateFallbackFolder();
+    void staleSocket_isReplacedAndForwardsArrive();
+    void foreignSocket_isNeverUsed();
+    void program_oneInstancePerDisplayAndCleanTerminal();
+
+private:
+    // A private home and runtime folder for a real start of the program on `display`.
+    QProcessEnvironment programEnvironment(const QString &display) const;
+
+    QTemporaryDir m_dir;
+};
+
+void LaunchTest::parse_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<LaunchArguments::Request>("expected");
+    const auto run = [](QStringList references) {
+        return LaunchArguments::Request { Action::run, references, {} };
+    };
+    const auto refused = [](const QString &error) {
+        return LaunchArguments::Request { Action::usageError, {}, error };
+    };
+    const LaunchArguments::Request help { Action::showHelp, {}, {} };
+    const LaunchArguments::Request version { Action::showVersion, {}, {} };
+
+    QTest::newRow("nothing") << QStringList() << run({});
+    QTest::newRow("references") << QStringList { "ls", "printf(3)", "x-man-page://1/ls" }
+                                << run({ "ls", "printf(3)", "x-man-page://1/ls" });
+    QTest::newRow("--help") << QStringList { "--help" } << help;
+    QTest::newRow("-h after a reference") << QStringList { "ls", "-h" } << help;
+    QTest::newRow("--version") << QStringList { "--version" } << version;
+    QTest::newRow("-v") << QStringList { "-v" } << version;
+    QTest::newRow("unknown long") << QStringList { "ls", "--bogus" } << refused("unknown option “--bogus”");
+    QTest::newRow("unknown short") << QStringList { "-x" } << refused("unknown option “-x”");
+    QTest::newRow("switch given a value")
+        << QStringList { "-reverse=1" } << refused("unknown option “-reverse=1”");
+    QTest::newRow("Qt option and value") << QStringList { "-platform", "offscreen", "ls" } << run({ "ls" });
+    QTest::newRow("Qt option, two dashes") << QStringList { "--style", "fusion", "ls" } << run({ "ls" });
+    QTest::newRow("Qt option with =") << QStringList { "-style=fusion", "-reverse", "ls" } << run({ "ls" });
+    QTest::newRow("Qt option without value")
+        << QStringList { "ls", "-platform" } << refused("option “-platform” needs a value");
+    QTest::newRow("after --") << QStringList { "--", "--help", "-x" } << run({ "--help", "-x" });
+    QTest::newRow("engine arguments")
+        << QStringList { "ls", "--webEngineArgs", "--disable-gpu", "--bogus" } << run({ "ls" });
+    QTest::newRow("lone dash") << QStringList { "-" } << run({ "-" });
+}
+
+void LaunchTest::parse()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(LaunchArguments::Request, expected);
+    const LaunchArguments::Request request = LaunchArguments::parse(arguments);
+    QCOMPARE(int(request.action), int(expected.action));
+    QCOMPARE(request.references, expected.references);
+    QCOMPARE(request.error, expected.error);
+}
+
+void LaunchTest::program_helpVersionAndUnknownOption()
+{
+    // No display at all: the answers must not need one.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(name);
+    const auto runProgram = [&](const QStringList &arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->start(LECTORIN_PROGRAM, arguments);
+        process->waitForFinished(kTimeout);
+        return process;
+    };
+
+    const auto help = runProgram({ "--help" });
+    QCOMPARE(help->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(help->exitCode(), 0);
+    const QString usage = QString::fromLocal8Bit(help->readAllStandardOutput());
+    QVERIFY(usage.startsWith("Usage: lectorin [OPTION…] [REF…]\n"));
+    for (const char *mentioned : { "--help", "--version", "NAME(SECTION)", "x-man-page://" })
+        QVERIFY2(usage.contains(QLatin1String(mentioned)), mentioned);
+    QCOMPARE(help->readAllStandardError(), QByteArray());
+
+    const auto version = runProgram({ "--version" });
+    QCOMPARE(version->exitCode(), 0);
+    QCOMPARE(
+        QString::fromLocal8Bit(version->readAllStandardOutput()), LaunchArguments::versionLine() + u'\n');
+    QVERIFY(LaunchArguments::versionLine().startsWith("Lectorin "));
+
+    const auto unknown = runProgram({ "ls", "--bogus" });
+    QCOMPARE(unknown->exitCode(), 2);
+    QCOMPARE(unknown->readAllStandardOutput(), QByteArray());
+    const QString error = QString::fromLocal8Bit(unknown->readAllStandardError());
+    QVERIFY(error.startsWith("lectorin: unknown option “--bogus”\n"));
+    QVERIFY(error.contains(usage));
+}
+
+void LaunchTest::socketPath_data()
+{
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("x11");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("X11") << ""
+                         << ":0"
+                         << "lectorin-:0.socket";
+    QTest::newRow("X11 with screen") << ""
+                                     << ":0.0"
+                                     << "lectorin-:0.socket";
+    QTest::newRow("remote X11") << ""
+                                << "localhost:10.0"
+                                << "lectorin-localhost:10.socket";
+    QTest::newRow("Wayland first") << "wayland-1"
+                                   << ":0"
+                                   << "lectorin-wayland-1.socket";
+    QTest::newRow("Wayland path") << "/run/user/1000/wayland-9"
+                                  << ""
+                                  << "lectorin-_run_user_1000_wayland-9.socket";
+    QTest::newRow("no display") << ""
+                                << ""
+                                << "lectorin-nodisplay.socket";
+}
+
+void LaunchTest::socketPath()
+{
+    QFETCH(QString, wayland);
+    QFETCH(QString, x11);
+    QFETCH(QString, name);
+    const QString runtime = m_dir.filePath("runtime");
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const Environment environment { runtime, wayland, x11, m_dir.filePath("tmp"), uint(::getuid()) };
+    QCOMPARE(SingleInstance::defaultSocketPath(environment), std::optional(runtime + u'/' + name));
+}
+
+void LaunchTest::socketPath_privateFallbackFolder()
+{
+    const QString temporary = m_dir.filePath("fallback-tmp");
+    QVERIFY(QDir().mkpath(temporary));
+    const uint uid = ::getuid();
+    const QString folder = temporary + QStringLiteral("/lectorin-%1").arg(uid);
+    const std::optional<QString> expected = folder + "/lectorin-:5.socket";
+
+    // Unset, or a runtime folder others may enter, gives the private folder in the temporary folder.
+    QCOMPARE(SingleInstance::defaultSocketPath({ {}, {}, ":5", temporary, uid }), expected);
+    struct stat status
+    { };
+    QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, 0700u);
+    const QString open = m_dir.filePath("open-runtime");
+    QVERIFY(QDir().mkpath(open));
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), 0755) == 0);
+    QCOMPARE(SingleInstance::defaultSocketPath({ open, {}, ":5", temporary, uid }), expected);
+
+    // A symbolic link in the folder's place, or a folder someone else owns, gives no socket at all.
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(QFile::link(m_dir.filePath("elsewhere"), folder));
+    QCOMPARE(SingleInstance::defaultSocketPath({ {}, {}, ":5", temporary, uid }), std::nullopt);
+    QVERIFY(QFile::remove(folder));
+    QCOMPARE(SingleInstance::defaultSocketPath({ {}, {}, ":5", temporary, uid + 1 }), std::nullopt);
+}
+
+void LaunchTest::staleSocket_isReplacedAndForwardsArrive()
+{
+    const QString path = m_dir.filePath("stale.socket");
+    QVERIFY(leaveStaleSocket(path));
+    SingleInstance stale(path);
+    QVERIFY(!stale.forwardToRunningInstance({ "ls" }));
+    QVERIFY(stale.listen());
+    QSignalSpy activations(&stale, &SingleInstance::activationRequested);
+
+    // A start with references and a start without any both arrive; the second asks only for a window.
+    QVERIFY(SingleInstance(path).forwardToRunningInstance({ "x-man-page://1/ls", "printf(3)" }));
+    QTRY_COMPARE_WITH_TIMEOUT(activations.size(), 1, kTimeout);
+    QCOMPARE(activations.at(0).at(0).toStringList(), QStringList({ "x-man-page://1/ls", "printf(3)" }));
+    QVERIFY(SingleInstance(path).forwardToRunningInstance({}));
+    QTRY_COMPARE_WITH_TIMEOUT(activations.size(), 2, kTimeout);
+    QCOMPARE(activations.at(1).at(0).toStringList(), QStringList());
+
+    // Without a socket path nothing is forwarded or served.
+    SingleInstance none(std::nullopt);
+    QVERIFY(!none.forwardToRunningInstance({}));
+    QVERIFY(!none.listen());
+}
+
+void LaunchTest::foreignSocket_isNeverUsed()
+{
+    if (::getuid() != 0)
+        QSKIP("making a socket that belongs to another user needs root");
+    const QString path = m_dir.filePath("foreign.socket");
+    QVERIFY(leaveStaleSocket(path));
+    QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+    SingleInstance instance(path);
+    QVERIFY(!instance.forwardToRunningInstance({ "ls" }));
+    QVERIFY(!instance.listen());
+    struct stat status
+    { };
+    QCOMPARE(::lstat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_uid, uid_t(65534));
+}
+
+QProcessEnvironment LaunchTest::programEnvironment(const QString &display) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString home = m_dir.filePath("home");
+    const QString runtime = m_dir.filePath("program-runtime");
+    QDir().mkpath(home);
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/.config");
+    environment.insert("XDG_DATA_HOME", home + "/.local/share");
+    environment.insert("XDG_CACHE_HOME", home + "/.cache");
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    environment.insert("DISPLAY", display);
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.remove("QTWEBENGINE_CHROMIUM_FLAGS");
+    environment.insert("LECTORIN_TRACE", "1");
+    // A login shell that names an empty manual folder: the window comes up without the machine's pages.
+    environment.insert("SHELL", m_dir.filePath("shell"));
+    return environment;
+}
+
+void LaunchTest::program_oneInstancePerDisplayAndCleanTerminal()
+{
+    QDir().mkpath(m_dir.filePath("man/man1"));
+    QDir().mkpath(m_dir.filePath("bin"));
+    QFile shell(m_dir.filePath("shell"));
+    QVERIFY(shell.open(QIODevice::WriteOnly));
+    shell.write("#!/bin/sh\ncase \"$3\" in manpath) echo " + m_dir.filePath("man").toUtf8() + ";; *) echo "
+        + m_dir.filePath("bin").toUtf8() + ";; esac\n");
+    shell.close();
+    QVERIFY(shell.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const auto start = [this](QProcess &process, const QString &display, const QStringList &arguments = {}) {
+        process.setProcessEnvironment(programEnvironment(display));
+        process.start(LECTORIN_PROGRAM, arguments);
+        return process.waitForStarted(kTimeout);
+    };
+    const auto waitForOutput = [](QProcess &process, QByteArray &output, const char *text) {
+        return QTest::qWaitFor(
+            [&] {
+                output += process.readAllStandardError();
+                return output.contains(text);
+            },
+            kTimeout);
+    };
+    const QString runtime = m_dir.filePath("program-runtime");
+
+    // Two X servers, as two logins of one user would have; one runtime folder for both.
+    QProcess firstServer;
+    QProcess secondServer;
+    const int base = 300 + int(QCoreApplication::applicationPid() % 200) * 2;
+    const std::optional<int> firstDisplay = startXServer(firstServer, base);
+    const std::optional<int> secondDisplay
+        = firstDisplay ? startXServer(secondServer, *firstDisplay + 1) : std::nullopt;
+    if (!firstDisplay || !secondDisplay)
+        QSKIP("Xvfb is needed for real starts of the program");
+    const QString firstName = QStringLiteral(":%1").arg(*firstDisplay);
+    const QString secondName = QStringLiteral(":%1").arg(*secondDisplay);
+
+    QProcess first;
+    QProcess second;
+    QByteArray firstOutput;
+    QByteArray secondOutput;
+    QVERIFY(start(first, firstName));
+    QVERIFY(waitForOutput(first, firstOutput, "window shown"));
+    QVERIFY(start(second, secondName));
+    QVERIFY(waitForOutput(second, secondOutput, "window shown"));
+    // Two displays, two instances, each with its own socket in the one runtime folder.
+    QVERIFY(QFileInfo(runtime + "/lectorin-" + firstName + ".socket").exists());
+    QVERIFY(QFileInfo(runtime + "/lectorin-" + secondName + ".socket").exists());
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(second.state(), QProcess::Running);
+
+    // A start on the first display hands over and exits; the first instance takes it.
+    QProcess third;
+    QVERIFY(start(third, firstName + ".0", { "ls" }));
+    QVERIFY(third.waitForFinished(kTimeout));
+    QCOMPARE(third.exitCode(), 0);
+    QVERIFY(waitForOutput(first, firstOutput, "second start received"));
+    QVERIFY(!secondOutput.contains("second start received"));
+
+    // The terminal sees nothing but the trace lines asked for.
+    QTest::qWait(1000);
+    for (QProcess *process : { &first, &second, &firstServer, &secondServer }) {
+        process->terminate();
+        QVERIFY(process->waitForFinished(kTimeout));
+    }
+    firstOutput += first.readAllStandardError();
+    for (const QByteArray &output : { firstOutput, secondOutput, third.readAllStandardError() }) {
+        for (const QByteArray &line : output.split('\n')) {
+            // The engine's note that the sandbox is off is what a root run (as here) asked for.
+            const bool expected = line.isEmpty()
+                || QRegularExpression("^\\d+ ").match(QString::fromUtf8(line)).hasMatch()
+                || (::getuid() == 0 && line == "Sandboxing disabled by user.");
+            QVERIFY2(expected, line.constData());
+        }
+    }
+    QCOMPARE(first.readAllStandardOutput(), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(LaunchTest)
+#include "tst_launch.moc"
