@@ -15,6 +15,7 @@ namespace {
 
 const QString kManualKey = QStringLiteral("manualDirectories");
 const QString kCommandKey = QStringLiteral("commandDirectories");
+const QString kEnvironmentKey = QStringLiteral("environment");
 // A cache file is a few hundred bytes; anything far larger is not ours.
 constexpr qint64 kMaximumFileSize = 1 << 20;
 
@@ -34,6 +35,14 @@ std::optional<QStringList> directoriesIn(const QJsonValue &value)
     return directories;
 }
 
+QJsonArray discoveryEnvironment()
+{
+    QJsonArray values;
+    for (const char *name : { "SHELL", "MANPATH", "PATH" })
+        values.append(qEnvironmentVariable(name));
+    return values;
+}
+
 } // namespace
 
 QString defaultPath()
@@ -48,6 +57,8 @@ std::optional<SearchPathSet> read(const QString &path)
     if (file.size() > kMaximumFileSize || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    if (object.value(kEnvironmentKey) != discoveryEnvironment())
+        return std::nullopt;
     const std::optional<QStringList> manual = directoriesIn(object.value(kManualKey));
     const std::optional<QStringList> commands = directoriesIn(object.value(kCommandKey));
     if (!manual || !commands)
@@ -62,6 +73,7 @@ bool write(const QString &path, const SearchPathSet &paths)
     const QJsonObject object {
         { kManualKey, QJsonArray::fromStringList(paths.manualDirectories) },
         { kCommandKey, QJsonArray::fromStringList(paths.commandDirectories) },
+        { kEnvironmentKey, discoveryEnvironment() },
     };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

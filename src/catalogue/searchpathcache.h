@@ -21,7 +21,8 @@ namespace SearchPathCache {
 
 // The user's cache folder + "/search-paths.json".
 QString defaultPath();
-// Nothing when the file is missing, damaged, or holds an empty list.
+// Nothing when the file is missing, damaged, holds an empty list, or was written under another login shell,
+// MANPATH or PATH: those decide what discovery finds.
 std::optional<SearchPathSet> read(const QString &path);
 // Replaces the file at once (written beside it, then renamed); false when it cannot be written.
 bool write(const QString &path, const SearchPathSet &paths);

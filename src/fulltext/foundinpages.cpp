@@ -16,7 +16,7 @@ QString indexingText(qsizetype done, qsizetype total)
 }
 
 Section section(const AppModel &model, const QString &filter, const QList<FullTextHit> &hits,
-    std::optional<Progress> indexing)
+    std::optional<Progress> indexing, int shownRows)
 {
     Section result;
     if (SidebarFilter::normalizedQuery(filter).isEmpty())
@@ -32,6 +32,10 @@ Section section(const AppModel &model, const QString &filter, const QList<FullTe
                 names.append(alias->displayName);
         }
         result.rows.append({ hit.id, names.join(QStringLiteral(", ")), hit.snippetHTML(), findText });
+    }
+    if (result.rows.size() > shownRows) {
+        result.rows.resize(shownRows);
+        result.hasMore = true;
     }
     if (indexing) {
         result.indexing = indexing;

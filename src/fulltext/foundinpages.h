@@ -16,6 +16,10 @@ class AppModel;
 namespace Lectorin::FoundInPages {
 
 inline const QString kTitle = QStringLiteral("Found in Pages");
+inline const QString kShowAllTitle = QStringLiteral("Show All");
+// Rows shown until the user asks for all of them, and the most "Show All" shows.
+inline constexpr int kShownRows = 50;
+inline constexpr int kAllRows = 1000;
 
 // "Indexing pages… N of M", or "Indexing pages…" while the number of pages is not known yet.
 QString indexingText(qsizetype done, qsizetype total);
@@ -48,13 +52,15 @@ struct Section
     std::optional<Progress> indexing;
     QString indexingText;
     QList<Row> rows;
+    // More pages matched than `rows` shows: a "Show All" row follows them.
+    bool hasMore = false;
 
     bool operator==(const Section &) const = default;
 };
 
 // The section for `filter`, from the search's hits (pages the catalogue no longer has are left out) and the
-// indexer's progress while it runs.
+// indexer's progress while it runs; at most `shownRows` rows, with `hasMore` when there were more.
 Section section(const AppModel &model, const QString &filter, const QList<FullTextHit> &hits,
-    std::optional<Progress> indexing);
+    std::optional<Progress> indexing, int shownRows = kAllRows);
 
 } // namespace Lectorin::FoundInPages

@@ -13,6 +13,8 @@ FoundInPagesFeed::FoundInPagesFeed(AppModel *app, FullTextIndexer *indexer, QObj
     , m_indexer(indexer)
     , m_search(new FullTextSearch(indexer->options().indexPath, this))
 {
+    // One result more than is shown tells whether there are more.
+    m_search->setLimit(m_shownRows + 1);
     connect(m_search, &FullTextSearch::resultsChanged, this, &FoundInPagesFeed::rebuild);
     connect(indexer, &FullTextIndexer::committed, m_search, &FullTextSearch::refresh);
     connect(indexer, &FullTextIndexer::progress, this, &FoundInPagesFeed::rebuild);
@@ -29,8 +31,19 @@ void FoundInPagesFeed::setFilter(const QString &filter)
     if (filter == m_filter)
         return;
     m_filter = filter;
+    m_shownRows = FoundInPages::kShownRows;
+    m_search->setLimit(m_shownRows + 1);
     m_search->setQuery(filter);
     rebuild();
+}
+
+void FoundInPagesFeed::showAll()
+{
+    if (m_shownRows == FoundInPages::kAllRows)
+        return;
+    m_shownRows = FoundInPages::kAllRows;
+    m_search->setLimit(m_shownRows + 1);
+    m_search->refresh();
 }
 
 void FoundInPagesFeed::rebuild()
@@ -38,7 +51,8 @@ void FoundInPagesFeed::rebuild()
     std::optional<FoundInPages::Progress> indexing;
     if (m_indexer && m_indexer->isIndexing())
         indexing = FoundInPages::Progress { m_indexer->doneCount(), m_indexer->totalCount() };
-    FoundInPages::Section section = FoundInPages::section(*m_app, m_filter, m_search->results(), indexing);
+    FoundInPages::Section section
+        = FoundInPages::section(*m_app, m_filter, m_search->results(), indexing, m_shownRows);
     if (section == m_section)
         return;
     m_section = std::move(section);

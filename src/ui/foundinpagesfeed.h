@@ -23,7 +23,10 @@ public:
     FoundInPagesFeed(AppModel *app, FullTextIndexer *indexer, QObject *parent = nullptr);
     ~FoundInPagesFeed() override;
 
+    // A new filter shows the first results again.
     void setFilter(const QString &filter);
+    // Shows every result of the current filter, up to FoundInPages::kAllRows.
+    void showAll();
     const FoundInPages::Section &section() const { return m_section; }
     FullTextSearch *search() const { return m_search; }
 
@@ -37,6 +40,7 @@ private:
     QPointer<FullTextIndexer> m_indexer;
     FullTextSearch *m_search;
     QString m_filter;
+    int m_shownRows = FoundInPages::kShownRows;
     FoundInPages::Section m_section;
 };
 

@@ -146,6 +146,10 @@ void SidebarDelegate::paint(
     case SidebarRoles::RowKind::result:
         paintResult(painter, option, index);
         break;
+    case SidebarRoles::RowKind::showAll:
+        painter->setPen(option.palette.color(QPalette::Link));
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
+        break;
     case SidebarRoles::RowKind::indexing:
         paintIndexing(painter, option, index);
         break;

@@ -15,14 +15,16 @@ const QString kHistoryTitle = QStringLiteral("History");
 
 int foundRowCount(const FoundInPages::Section &section)
 {
-    return section.isPresent ? int(1 + (section.indexing ? 1 : 0) + section.rows.size()) : 0;
+    return section.isPresent
+        ? int(1 + (section.indexing ? 1 : 0) + section.rows.size() + (section.hasMore ? 1 : 0))
+        : 0;
 }
 
 // Whether two sections differ only in what their rows show, not in which rows there are.
 bool sameRows(const FoundInPages::Section &a, const FoundInPages::Section &b)
 {
     if (a.isPresent != b.isPresent || a.indexing.has_value() != b.indexing.has_value()
-        || a.rows.size() != b.rows.size())
+        || a.rows.size() != b.rows.size() || a.hasMore != b.hasMore)
         return false;
     for (qsizetype i = 0; i < a.rows.size(); ++i) {
         if (a.rows.at(i).id != b.rows.at(i).id)
@@ -112,13 +114,16 @@ int CatalogueListModel::rowCount(const QModelIndex &parent) const
 QVariant CatalogueListModel::foundData(int row, int role) const
 {
     const bool hasIndexing = m_found.indexing.has_value();
-    const auto kind = row == 0    ? RowKind::header
-        : row == 1 && hasIndexing ? RowKind::indexing
-                                  : RowKind::result;
+    const auto kind = row == 0                                 ? RowKind::header
+        : row == 1 && hasIndexing                              ? RowKind::indexing
+        : row == foundRowCount(m_found) - 1 && m_found.hasMore ? RowKind::showAll
+                                                               : RowKind::result;
     if (role == SidebarRoles::Kind)
         return int(kind);
     if (kind == RowKind::header)
         return role == Qt::DisplayRole ? QVariant(FoundInPages::kTitle) : QVariant();
+    if (kind == RowKind::showAll)
+        return role == Qt::DisplayRole ? QVariant(FoundInPages::kShowAllTitle) : QVariant();
     if (kind == RowKind::indexing) {
         switch (role) {
         case Qt::DisplayRole:
@@ -195,8 +200,9 @@ Qt::ItemFlags CatalogueListModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     const auto kind = RowKind(index.data(SidebarRoles::Kind).toInt());
-    return kind == RowKind::page || kind == RowKind::result ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
-                                                            : Qt::ItemIsEnabled;
+    return kind == RowKind::page || kind == RowKind::result || kind == RowKind::showAll
+        ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+        : Qt::ItemIsEnabled;
 }
 
 int CatalogueListModel::rowOf(const QString &pageID) const

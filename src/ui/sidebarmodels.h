@@ -33,7 +33,8 @@ enum class RowKind
     scanning,
     message,
     result,
-    indexing
+    indexing,
+    showAll
 };
 } // namespace SidebarRoles
 

@@ -182,6 +182,11 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
 {
     if (m_syncingSelection || !m_browser || !index.isValid())
         return;
+    if (index.data(SidebarRoles::Kind).toInt() == int(SidebarRoles::RowKind::showAll)) {
+        if (m_feed)
+            m_feed->showAll();
+        return;
+    }
     const QString id = pageIDAt(index);
     if (id.isEmpty())
         return;

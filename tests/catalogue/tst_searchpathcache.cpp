@@ -96,6 +96,12 @@ void SearchPathCacheTest::file_roundTripsAndRejectsWhatItDidNotWrite()
     const SearchPathSet paths { { "/usr/share/man", "/opt/a b/man" }, { "/usr/bin" } };
     QVERIFY(SearchPathCache::write(path, paths));
     QCOMPARE(SearchPathCache::read(path), paths);
+    // Another login shell or search path in the environment may discover other folders.
+    const QByteArray shell = qgetenv("SHELL");
+    qputenv("SHELL", "/bin/another-shell");
+    QVERIFY(!SearchPathCache::read(path));
+    qputenv("SHELL", shell);
+    QCOMPARE(SearchPathCache::read(path), paths);
 
     for (const QByteArray &damaged : { QByteArray("not json"), QByteArray("{}"), QByteArray("[1,2]"),
              QByteArray(R"({"manualDirectories":[],"commandDirectories":["/bin"]})"),

@@ -129,6 +129,18 @@ void FullTextSearchTest::foundInPages_rowsFromCatalogue()
     QCOMPARE(section.rows.at(0),
         (FoundInPages::Row { "3/printf", "printf(3)", "the <b>format</b> &lt;string&gt;", "format" }));
     QCOMPARE(section.rows.at(1).displayName, QStringLiteral("printf(1)"));
+    QVERIFY(!section.hasMore);
+
+    // Past the rows shown, a "Show All" row stands for the rest.
+    const FoundInPages::Section firstOnly = FoundInPages::section(model, "format", hits, std::nullopt, 1);
+    QCOMPARE(firstOnly.rows.size(), 1);
+    QVERIFY(firstOnly.hasMore);
+    QVERIFY(!FoundInPages::section(model, "format", hits, std::nullopt, 2).hasMore);
+    // Other names of one file are listed with it.
+    FullTextHit withAliases = hits.first();
+    withAliases.aliasIDs = { "1/printf", "1/gone" };
+    QCOMPARE(FoundInPages::section(model, "format", { withAliases }, std::nullopt).rows.first().displayName,
+        QStringLiteral("printf(3), printf(1)"));
     QCOMPARE(FoundInPages::kTitle, QStringLiteral("Found in Pages"));
 }
 

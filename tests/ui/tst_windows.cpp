@@ -7,7 +7,9 @@
 #include "render/manschemehandler.h"
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
+#include "fulltext/fulltextsearch.h"
 #include "ui/findbar.h"
+#include "ui/foundinpagesfeed.h"
 #include "ui/lectorinapp.h"
 #include "ui/lectorincommands.h"
 #include "ui/mainwindow.h"
@@ -281,8 +283,23 @@ void WindowsTest::foundInPages_rowsKeyboardAndFindBar()
     // The result row keeps the selection although "ls" is also listed by name.
     QCOMPARE(list->currentIndex().row(), 6);
 
+    // Past the rows shown, "Show All" asks for every result (the section is made longer by hand: the fixture
+    // has too few pages).
+    FoundInPagesFeed *feed = sidebar->foundInPagesFeed();
+    QCOMPARE(feed->search()->limit(), FoundInPages::kShownRows + 1);
+    FoundInPages::Section longer = feed->section();
+    longer.hasMore = true;
+    model->setFoundInPages(longer);
+    QCOMPARE(rowTexts(model).last(), FoundInPages::kShowAllTitle);
+    const QModelIndex showAll = model->index(model->rowCount() - 1, 0);
+    QCOMPARE(showAll.data(SidebarRoles::Kind).toInt(), int(SidebarRoles::RowKind::showAll));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(showAll).center());
+    QTRY_COMPARE(feed->search()->limit(), FoundInPages::kAllRows + 1);
+    QCOMPARE(tab->browser()->currentPageID(), std::optional(QStringLiteral("1/ls")));
+
     sidebar->filterField()->clear();
     QCOMPARE(rowTexts(model).contains("Found in Pages"), false);
+    QCOMPARE(feed->search()->limit(), FoundInPages::kShownRows + 1);
     window->close();
 }
 
