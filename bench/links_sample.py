@@ -48,7 +48,8 @@ def main():
             batch = batch * 2
         result = subprocess.run([arguments.cli, "links", *batch, "--manpath", arguments.root],
                                 capture_output=True, text=True)
-        failed += result.stderr.count("\n")
+        failed += sum(1 for line in result.stderr.splitlines()
+                      if line.startswith(("No manual entry", "Malformed", "lectorin-cli:")))
         for line in result.stdout.splitlines():
             page, kind = line.split("\t", 2)[:2]
             per_page.setdefault(page, collections.Counter())[kind] += 1
