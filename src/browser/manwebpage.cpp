@@ -38,9 +38,12 @@ ManWebPage::ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider,
     , m_decider(std::move(decider))
 { }
 
-bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool)
+bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    return m_decider.decide(url) == ManNavigationDecider::Decision::allow;
+    const bool allowed = m_decider.decide(url) == ManNavigationDecider::Decision::allow;
+    if (allowed && isMainFrame && type == NavigationTypeLinkClicked)
+        emit linkFollowed();
+    return allowed;
 }
 
 QWebEnginePage *ManWebPage::createWindow(WebWindowType type)

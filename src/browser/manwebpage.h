@@ -19,6 +19,10 @@ public:
 
     const ManNavigationDecider &decider() const { return m_decider; }
 
+Q_SIGNALS:
+    // A click on a link is about to load another document in this page.
+    void linkFollowed();
+
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
