@@ -119,7 +119,9 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
             child->installEventFilter(this);
         return QWidget::eventFilter(watched, event);
     }
-    if (watched != m_field && event->type() == QEvent::KeyPress) {
+    // Only the page itself: a context menu of the view takes its own Escape.
+    const bool inPage = m_pageView && (watched == m_pageView || watched == m_pageView->focusProxy());
+    if (inPage && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_browser
             && m_browser->isFindPresented()) {
