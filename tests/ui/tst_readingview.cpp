@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/browsermodel.h"
-#include "browser/browserpresenter.h"
+#include "browser/quietpresenter.h"
 #include "browser/scriptcall.h"
 #include "ui/detailview.h"
 #include "ui/findbar.h"
@@ -18,15 +18,6 @@ using namespace Lectorin::WebFixtures;
 namespace {
 
 constexpr int kTimeout = 30000;
-
-class QuietPresenter : public BrowserPresenter
-{
-public:
-    void showAlert(const QString &, const QString &) override { }
-    void beep() override { }
-    QString chooseExportFile(const QString &, ExportFormat) override { return QString(); }
-    void print(QWebEnginePage *, std::function<void()> finished) override { finished(); }
-};
 
 // A long groff page: a synopsis of many options, screens of text, one "flame" far down, near a reference.
 QByteArray longManPage()
