@@ -3,6 +3,7 @@
 #include "app/clicommands.h"
 
 #include "buildinfo.h"
+#include "render/manschemehandler.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@ int usage()
                "       lectorin-cli filter QUERY [--limit N]\n"
                "       lectorin-cli render REF [--theme NAME] [--zoom F] [--timing]\n"
                "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
+               "       lectorin-cli links REF [REF…]\n"
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
@@ -39,8 +41,11 @@ int usage()
 
 int main(int argc, char *argv[])
 {
-    // Rich-text export needs a GUI application's font database; nothing is ever shown.
-    const bool needsGui = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    // Rich-text export needs a GUI application's font database, and links a web page; nothing is ever shown.
+    const bool showsPage = argc > 1 && qstrcmp(argv[1], "links") == 0;
+    const bool needsGui = showsPage || (argc > 1 && qstrcmp(argv[1], "export") == 0);
+    if (showsPage)
+        Lectorin::registerManUrlScheme();
     if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         // The web engine draws nothing on screen here, so it needs no GPU.
@@ -77,6 +82,7 @@ int main(int argc, char *argv[])
             Cli::render },
         { "export", pathOptions + QSet<QString> { QStringLiteral("format"), QStringLiteral("output") },
             Cli::exportPage },
+        { "links", pathOptions, Cli::links },
         { "index", pathOptions + QSet<QString> { QStringLiteral("index") }, Cli::index },
         { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
             Cli::search },

@@ -13,6 +13,8 @@ int theme(const Arguments &arguments);
 int render(const Arguments &arguments);
 // "export" is a keyword.
 int exportPage(const Arguments &arguments);
+// Every link of the shown page after the links were inferred: "kind<TAB>target<TAB>text".
+int links(const Arguments &arguments);
 // The full-text index: build or update it, and search it.
 int index(const Arguments &arguments);
 int search(const Arguments &arguments);

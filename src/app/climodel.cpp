@@ -2,9 +2,13 @@
 #include "app/climodel.h"
 
 #include "catalogue/searchpaths.h"
+#include "render/manurl.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QUrl>
+
+#include <cstdio>
 
 namespace Lectorin::Cli {
 namespace {
@@ -44,6 +48,26 @@ AppModel &LoadedModel::model()
         loop.exec();
     }
     return *m_model;
+}
+
+std::optional<PageReference> referenceFrom(const QString &text)
+{
+    for (const QString &scheme : { kManURLScheme, kManPageLinkScheme }) {
+        if (text.startsWith(scheme + u"://", Qt::CaseInsensitive))
+            return parseManURL(QUrl(text));
+    }
+    return parseReference(text);
+}
+
+void printText(const QString &text, FILE *stream)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+void printNoEntry(const QString &name)
+{
+    printText(u"No manual entry for \u201C" + name + u"\u201D\n", stderr);
 }
 
 } // namespace Lectorin::Cli

@@ -3,9 +3,11 @@
 
 #include "app/cliarguments.h"
 #include "catalogue/appmodel.h"
+#include "catalogue/manpage.h"
 
 #include <QSettings>
 
+#include <cstdio>
 #include <memory>
 
 namespace Lectorin::Cli {
@@ -32,5 +34,13 @@ private:
     std::unique_ptr<AppModel> m_model;
     bool m_loaded = false;
 };
+
+// "name", "name(section)", or a man page URL (x-lectorin-man or x-man-page) read as the web view reads it.
+std::optional<PageReference> referenceFrom(const QString &text);
+
+// Writes `text` as UTF-8.
+void printText(const QString &text, FILE *stream);
+// "No manual entry for “NAME”" on stderr.
+void printNoEntry(const QString &name);
 
 } // namespace Lectorin::Cli

@@ -22,16 +22,6 @@
 namespace Lectorin::Cli {
 namespace {
 
-// "name", "name(section)", or a man page URL (x-lectorin-man or x-man-page) read as the web view reads it.
-std::optional<PageReference> referenceFrom(const QString &text)
-{
-    for (const QString &scheme : { kManURLScheme, kManPageLinkScheme }) {
-        if (text.startsWith(scheme + u"://", Qt::CaseInsensitive))
-            return parseManURL(QUrl(text));
-    }
-    return parseReference(text);
-}
-
 template<typename T>
 T await(const QFuture<T> &future)
 {
@@ -42,17 +32,6 @@ T await(const QFuture<T> &future)
     if (!future.isFinished())
         loop.exec();
     return future.resultCount() > 0 ? future.result() : T {};
-}
-
-void printText(const QString &text, FILE *stream)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-void printNoEntry(const QString &name)
-{
-    printText(u"No manual entry for \u201C" + name + u"\u201D\n", stderr);
 }
 
 std::optional<ManPagePalette> paletteFor(const std::optional<QString> &themeName, bool *known)

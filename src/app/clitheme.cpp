@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/clicommands.h"
 
+#include "app/climodel.h"
+
 #include "themes/manpagepalette.h"
 #include "themes/tmtheme.h"
 
 #include <cstdio>
 
 namespace Lectorin::Cli {
-
-namespace {
-
-void printText(const QString &text, FILE *stream)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-} // namespace
 
 int theme(const Arguments &arguments)
 {

@@ -10,6 +10,7 @@
 #include "render/manschemehandler.h"
 #include "render/manurl.h"
 #include "render/pagecolorscheme.h"
+#include "themes/colorschemestore.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -77,7 +78,8 @@ BrowserModel::BrowserModel(
     m_resolver->app = app;
     m_page = new ManWebPage(profile, ManNavigationDecider(m_resolver), this);
     m_resolver->browser = this;
-    PageColorScheme::apply(m_page, paletteLooksDark());
+    setDarkAppearance(paletteLooksDark());
+    connect(m_page, &ManWebPage::linkFollowed, this, [this] { setFindPresented(false); });
 
     // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
@@ -155,8 +157,10 @@ void BrowserModel::show(const QString &pageID)
     const std::optional<ManPage> page = m_app->page(pageID);
     if (!page)
         return;
-    if (const std::optional<QUrl> url = manURL(*page))
+    if (const std::optional<QUrl> url = manURL(*page)) {
+        updatePageBackground();
         m_page->load(*url);
+    }
 }
 
 void BrowserModel::open(const QString &name, const std::optional<QString> &section)
@@ -269,12 +273,22 @@ void BrowserModel::scrollToSection(const QString &id)
 
 void BrowserModel::reload()
 {
+    // A reload usually follows a theme change: the view shows the new background until the first frame.
+    updatePageBackground();
     m_page->triggerAction(QWebEnginePage::Reload);
 }
 
 void BrowserModel::setDarkAppearance(bool dark)
 {
+    m_isDarkAppearance = dark;
     PageColorScheme::apply(m_page, dark);
+    updatePageBackground();
+}
+
+void BrowserModel::updatePageBackground()
+{
+    m_page->setBackgroundColor(
+        PageColorScheme::background(ColorSchemeStore::shared().theme(), m_isDarkAppearance));
 }
 
 void BrowserModel::pageDidFinish()
@@ -305,6 +319,8 @@ void BrowserModel::refreshSections()
 
 void BrowserModel::inferLinks(const ManPage &shown)
 {
+    // Web addresses first, so that a reference inside one ("…/ls(1)") stays part of its address.
+    ScriptCall::call(m_page, InferredLinks::webLinkScript(), {}, this);
     ScriptCall::call(m_page, InferredLinks::collectScript(), {}, this, [this, shown](const QVariant &result) {
         const InferredLinks::Links links = InferredLinks::confirm(result, shown, *m_app);
         if (links.isEmpty()) {

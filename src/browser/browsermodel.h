@@ -94,6 +94,9 @@ public:
     void reload();
     // Whether pages that keep the base colour scheme show it dark; follows the application's appearance.
     void setDarkAppearance(bool dark);
+    // Gives the view the coming page's background, shown until a document's first frame: the theme's, or
+    // the base look's for the appearance. Called for every appearance change and reload.
+    void updatePageBackground();
 
     void printPage();
     // Asks the presenter for a file and writes the current page in `format`; failures become an alert.
@@ -139,6 +142,7 @@ private:
     std::optional<SidebarItem> m_selection;
     QString m_filter;
     bool m_isFindPresented = false;
+    bool m_isDarkAppearance = false;
     QList<PageSection> m_pageSections;
     int m_filterFocusToken = 0;
     std::optional<QString> m_currentPageID;

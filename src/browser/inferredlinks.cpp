@@ -19,6 +19,15 @@ for (let node = walker.nextNode(); node; node = walker.nextNode()) {
         found.add(match[1] + "|" + match[2]);
 }
 const bareName = /^[A-Za-z0-9_][A-Za-z0-9_.:+-]*$/;
+const sectionStart = /^\((\d[a-zA-Z]*)\)/;
+for (const element of document.body.querySelectorAll("b, i")) {
+    if (element.closest("a") || element.querySelector("a")) continue;
+    const next = element.nextSibling;
+    if (!next || next.nodeType !== Node.TEXT_NODE) continue;
+    const section = sectionStart.exec(next.nodeValue);
+    const text = element.textContent.trim();
+    if (section && bareName.test(text)) found.add(text + "|" + section[1]);
+}
 for (const element of document.querySelectorAll("code.Nm, code.Sy, code.Ic, code.Fn")) {
     if (element.closest("a")) continue;
     const text = element.textContent.trim();
@@ -42,6 +51,25 @@ const wrap = (element, url) => {
     while (element.firstChild) a.appendChild(element.firstChild);
     element.appendChild(a);
 };
+// man(7) pages write ".BR name (N)", which comes out as "<b>name</b>(N)": the link takes the element and the
+// "(N)" split off the text node after it.
+const sectionStart = /^\(\d[a-zA-Z]*\)/;
+const splitReferences = [];
+for (const element of document.body.querySelectorAll("b, i")) {
+    if (element.closest("a") || element.querySelector("a")) continue;
+    const next = element.nextSibling;
+    if (!next || next.nodeType !== Node.TEXT_NODE) continue;
+    const section = sectionStart.exec(next.nodeValue);
+    const url = section ? own(patterns, element.textContent.trim() + section[0]) : undefined;
+    if (typeof url === "string") splitReferences.push({ element, next, length: section[0].length, url });
+}
+for (const { element, next, length, url } of splitReferences) {
+    if (next.nodeValue.length > length) next.splitText(length);
+    const a = newLink(url);
+    element.parentNode.insertBefore(a, element);
+    a.appendChild(element);
+    a.appendChild(next);
+}
 const reference = /([A-Za-z0-9_][A-Za-z0-9_.:+-]*\(\d[a-zA-Z]*\))/g;
 const contains = /[A-Za-z0-9_][A-Za-z0-9_.:+-]*\(\d[a-zA-Z]*\)/;
 const inLink = (node) => !!(node.parentElement && node.parentElement.closest("a"));
@@ -71,7 +99,55 @@ for (const element of document.querySelectorAll("code.Nm, code.Sy, code.Ic, code
 }
 )js";
 
+// Web and mail addresses in running text. The angle brackets pages put around them and punctuation that
+// ends a sentence stay outside the link; so does a closing parenthesis the address did not open.
+const char16_t kWebLinkScript[] = uR"js(
+if (!document.body) return;
+// A bare "www." starts a word; "name=www.example.org." in an example command is no address.
+const address = /(?:(?<![\w@.\/:-])(?:https?:\/\/|mailto:)|(?<![^\s(<\["'])www\.)[^\s<>"\\]+/gi;
+const trailing = /[.,;:!?'"\]]$/;
+const trimmed = (text) => {
+    for (;;) {
+        if (trailing.test(text)) text = text.slice(0, -1);
+        else if (text.endsWith(")") && text.split(")").length > text.split("(").length) text = text.slice(0, -1);
+        else return text;
+    }
+};
+const hasTarget = /^(?:https?:\/\/|mailto:|www\.)[\w%~]/i;
+const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+const nodes = [];
+for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+    if (node.parentElement.closest("a, script, style")) continue;
+    address.lastIndex = 0;
+    if (address.test(node.nodeValue)) nodes.push(node);
+}
+for (const node of nodes) {
+    const text = node.nodeValue;
+    const fragment = document.createDocumentFragment();
+    let done = 0;
+    for (const match of text.matchAll(address)) {
+        const link = trimmed(match[0]);
+        if (!hasTarget.test(link)) continue;
+        fragment.appendChild(document.createTextNode(text.slice(done, match.index)));
+        const a = document.createElement("a");
+        a.href = /^www\./i.test(link) ? "https://" + link : link;
+        a.className = "lectorin-web";
+        a.textContent = link;
+        fragment.appendChild(a);
+        done = match.index + link.length;
+    }
+    if (done === 0) continue;
+    fragment.appendChild(document.createTextNode(text.slice(done)));
+    node.parentNode.replaceChild(fragment, node);
+}
+)js";
+
 } // namespace
+
+QString webLinkScript()
+{
+    return QString::fromUtf16(kWebLinkScript);
+}
 
 QString collectScript()
 {

@@ -11,9 +11,9 @@ namespace Lectorin {
 class AppModel;
 }
 
-// References in a page's text ("name(section)") and marked names that mandoc left unlinked, confirmed against
-// the catalogue and turned into links of class "lectorin-inferred". Nothing is linked that the catalogue
-// cannot show, and a page never links to itself.
+// References in a page's text ("name(section)", also split as "<b>name</b>(section)") and marked names that
+// mandoc left unlinked, confirmed against the catalogue and turned into links of class "lectorin-inferred".
+// Nothing is linked that the catalogue cannot show, and a page never links to itself.
 namespace Lectorin::InferredLinks {
 
 // The confirmed links: reference text as written ("ls(1)") and bare marked names, to man page URLs.
@@ -26,6 +26,9 @@ struct Links
     bool operator==(const Links &) const = default;
 };
 
+// Turns unlinked http, https, mailto and "www." addresses into links of class "lectorin-web"; needs no
+// arguments and no catalogue.
+QString webLinkScript();
 // Returns the unlinked candidates of the document as "name|section" and, for marked names, "name|".
 QString collectScript();
 // Takes `patterns` and `marked` and adds the links.

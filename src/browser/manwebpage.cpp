@@ -41,8 +41,11 @@ ManWebPage::ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider,
 bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     const bool accepted = m_decider.decide(url) == ManNavigationDecider::Decision::allow;
-    if (accepted && isMainFrame)
+    if (accepted && isMainFrame) {
         m_lastNavigationWasReload = type == NavigationTypeReload;
+        if (type == NavigationTypeLinkClicked)
+            emit linkFollowed();
+    }
     return accepted;
 }
 

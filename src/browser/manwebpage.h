@@ -21,6 +21,10 @@ public:
     // Whether the page's last accepted main-frame navigation reloads what it showed: not a visit.
     bool lastNavigationWasReload() const { return m_lastNavigationWasReload; }
 
+Q_SIGNALS:
+    // A click on a link is about to load another document in this page.
+    void linkFollowed();
+
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;

@@ -14,7 +14,11 @@ namespace {
 
 const QString kEmptyOutputMessage = QStringLiteral("mandoc could not render this page.");
 
-const char16_t kBaseStylesheet[] = uR"css(:root { color-scheme: light dark; }
+const char16_t kBaseStylesheet[]
+    = uR"css(/* The window's appearance arrives as an attribute on the root (see the colour-scheme script). The rules it
+   selects carry no more weight than the plain ones (:where), so a theme's colours outrank them. */
+html { color-scheme: light; }
+:root:where([data-lectorin-appearance="dark"]) { color-scheme: dark; }
 html {
     font: 13px/1.55 -apple-system, system-ui, sans-serif;
     background: Canvas; color: CanvasText;
@@ -45,14 +49,25 @@ h1.Sh, h2.Sh, h2.Ss, h3.Ss {
     margin: 1.6em 0 0.5em -1.2em;
 }
 h2.Ss, h3.Ss { margin-left: -0.6em; }
+/* Visited links keep the link colour. The engine's dark LinkText is the light one's #0000EE, unreadable on
+   the dark canvas; this blue reads at 8:1 there. */
 a { color: LinkText; }
+:where([data-lectorin-appearance="dark"]) a { color: #8AB4F8; }
 a.permalink { color: inherit; text-decoration: none; }
 a.Xr { text-decoration: none; }
 a.Xr:hover { text-decoration: underline; }
-/* Inferred links (index-confirmed references the page's author didn't mark
-   as .Xr): same colour as real links, dotted hover underline instead of solid. */
-a.lectorin-inferred { color: LinkText; text-decoration: none; }
-a.lectorin-inferred:hover { text-decoration: underline dotted; }
+/* Inferred links (catalogue-confirmed references the page's author didn't mark
+   as .Xr) and web addresses found in the text: the colour of real links, a
+   dotted hover underline instead of a solid one. */
+a.lectorin-inferred, a.lectorin-web { text-decoration: none; }
+a.lectorin-inferred:hover, a.lectorin-web:hover { text-decoration: underline dotted; }
+/* Synopses: mandoc sets each command line in a table.Nm of a name cell and an
+   arguments cell. Names and flags never break inside ("ssh-agent", "-o"), the
+   name column takes its longest name, and both cells start on the first line. */
+table.Nm { border-collapse: collapse; margin: 0.2em 0; }
+table.Nm td { vertical-align: top; padding: 0; }
+table.Nm td:first-child { white-space: nowrap; padding-right: 0.6em; }
+code.Nm, code.Fl, code.Cm, h1#SYNOPSIS ~ p b { white-space: nowrap; }
 dl.Bl-tag > dt { margin-top: 0.7em; }
 dl.Bl-tag.Bl-compact > dt { margin-top: 0.15em; }
 dl.Bl-tag > dd { margin-left: 2.4em; }
@@ -104,6 +119,28 @@ std::optional<QString> decodeStrictUtf8(const QByteArray &bytes)
     return text;
 }
 
+// In no-fill text mandoc writes a "<br/>" line of its own before every line that starts with a space, as in
+// git(1)'s synopsis; the line breaks of the <pre> already break there, so each would show as a blank line.
+QString withoutDoubledBreaks(QString html)
+{
+    static const QString kBreakLine = QStringLiteral("\n<br/>\n");
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype start = html.indexOf(u"<pre", from);
+        if (start < 0)
+            return html;
+        qsizetype end = html.indexOf(u"</pre>", start);
+        if (end < 0)
+            return html;
+        for (qsizetype found = html.indexOf(kBreakLine, start); found >= 0 && found < end;
+             found = html.indexOf(kBreakLine, found + 1)) {
+            html.remove(found + 1, kBreakLine.size() - 1);
+            end -= kBreakLine.size() - 1;
+        }
+        from = end;
+    }
+}
+
 } // namespace
 
 QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePalette> &palette,
@@ -125,7 +162,8 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
             if (!output || output->isEmpty())
                 return RenderResult { emptyOutputHTML(page.displayName), std::nullopt };
             const QString title = page.name % u'(' % page.section % u')';
-            return RenderResult { documentHTML(title, *output, palette, fontScale), std::nullopt };
+            return RenderResult { documentHTML(title, withoutDoubledBreaks(*output), palette, fontScale),
+                std::nullopt };
         });
 }
 

@@ -10,16 +10,24 @@ namespace {
 
 const QString kScriptName = QStringLiteral("lectorin-color-scheme");
 
-// The data attribute marks a scheme this script set, so a later appearance change may set it again.
+// At document creation the root element does not exist yet; the observer marks it as the parser adds it,
+// before the task ends and so before the first paint.
 const char16_t kScript[] = uR"js((function () {
-    const root = document.documentElement;
-    if (!root) return;
-    if (!root.hasAttribute("data-lectorin-color-scheme")) {
-        if (getComputedStyle(root).colorScheme.trim() !== "light dark") return;
-        root.setAttribute("data-lectorin-color-scheme", "");
+    const mark = (root) => root.setAttribute("data-lectorin-appearance", "%1");
+    if (document.documentElement) {
+        mark(document.documentElement);
+        return;
     }
-    root.style.colorScheme = "%1";
+    const observer = new MutationObserver(() => {
+        if (!document.documentElement) return;
+        observer.disconnect();
+        mark(document.documentElement);
+    });
+    observer.observe(document, { childList: true });
 })();)js";
+
+// The engine's canvas for a dark colour scheme.
+constexpr QRgb kDarkCanvas = 0x121212;
 
 } // namespace
 
@@ -35,12 +43,23 @@ void apply(QWebEnginePage *page, bool dark)
         scripts.remove(installed);
     QWebEngineScript colorScheme;
     colorScheme.setName(kScriptName);
-    colorScheme.setInjectionPoint(QWebEngineScript::DocumentReady);
+    // At document creation: by document ready the engine may already have painted the document light.
+    colorScheme.setInjectionPoint(QWebEngineScript::DocumentCreation);
     colorScheme.setWorldId(QWebEngineScript::ApplicationWorld);
     colorScheme.setRunsOnSubFrames(false);
     colorScheme.setSourceCode(script(dark));
     scripts.insert(colorScheme);
     page->runJavaScript(script(dark), QWebEngineScript::ApplicationWorld);
+}
+
+QColor background(const std::optional<TMTheme> &theme, bool dark)
+{
+    if (theme) {
+        const Colour &colour = theme->background;
+        return QColor::fromRgbF(
+            float(colour.red), float(colour.green), float(colour.blue), float(colour.alpha));
+    }
+    return dark ? QColor(kDarkCanvas) : QColor(Qt::white);
 }
 
 } // namespace Lectorin::PageColorScheme

@@ -82,6 +82,7 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
     if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(m_sections)))
         button->setPopupMode(QToolButton::InstantPopup);
 
+    m_findBar->setPageView(m_webView);
     m_stack->addWidget(m_emptyState);
     m_stack->addWidget(m_webView);
 

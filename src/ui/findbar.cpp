@@ -3,6 +3,7 @@
 
 #include "browser/browsermodel.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,6 +58,10 @@ FindBar::FindBar(BrowserModel *browser, QWidget *parent)
 
     setVisible(browser->isFindPresented());
     connect(browser, &BrowserModel::isFindPresentedChanged, this, [this](bool presented) {
+        // Hiding the focused field would pass the focus on as a Tab press, which the engine answers by
+        // focusing the page's first link and scrolling to the top.
+        if (!presented && m_pageView && isAncestorOf(QApplication::focusWidget()))
+            m_pageView->setFocus(Qt::OtherFocusReason);
         setVisible(presented);
         if (presented) {
             if (!m_keepsFocus) {
@@ -93,6 +98,15 @@ void FindBar::startFinding(const QString &text)
     m_keepsFocus = false;
 }
 
+void FindBar::setPageView(QWidget *view)
+{
+    m_pageView = view;
+    // Keys go to the engine's widget inside the view, which the view makes when a page first shows.
+    view->installEventFilter(this);
+    for (QWidget *child : view->findChildren<QWidget *>())
+        child->installEventFilter(this);
+}
+
 QString FindBar::matchText() const
 {
     return m_matches->text();
@@ -100,6 +114,21 @@ QString FindBar::matchText() const
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_pageView && event->type() == QEvent::ChildAdded) {
+        if (QObject *child = static_cast<QChildEvent *>(event)->child(); child->isWidgetType())
+            child->installEventFilter(this);
+        return QWidget::eventFilter(watched, event);
+    }
+    // Only the page itself: a context menu of the view takes its own Escape.
+    const bool inPage = m_pageView && (watched == m_pageView || watched == m_pageView->focusProxy());
+    if (inPage && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_browser
+            && m_browser->isFindPresented()) {
+            close();
+            return true;
+        }
+    }
     if (watched == m_field && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

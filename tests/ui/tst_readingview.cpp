@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "browser/browsermodel.h"
+#include "browser/quietpresenter.h"
+#include "browser/scriptcall.h"
+#include "ui/detailview.h"
+#include "ui/findbar.h"
+#include "ui/manwebview.h"
+#include "web/webfixtures.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Lectorin;
+using namespace Lectorin::WebFixtures;
+
+namespace {
+
+constexpr int kTimeout = 30000;
+
+// A long groff page: a synopsis of many options, screens of text, one "flame" far down, near a reference.
+QByteArray longManPage()
+{
+    QByteArray page = ".TH EMBER 1 2024-01-01 \"\" \"User Commands\"\n.SH NAME\nember \\- keep a fire\n"
+                      ".SH SYNOPSIS\n.SY ember-keeper\n";
+    for (const char *option : { "option_name", "bind_address", "fingerprint_hash", "allowed_providers" })
+        page += ".OP \\-o " + QByteArray(option) + "\n";
+    page += ".RI [ file ...]\n.YS\n.SH DESCRIPTION\n";
+    for (int paragraph = 0; paragraph < 60; ++paragraph) {
+        page += ".PP\nPlain words fill this paragraph so that the page runs on for many screens of text, "
+                "well past the height of any window.\n";
+        if (paragraph == 40)
+            page += "Here the flame burns; see\n.BR wick (5).\n";
+    }
+    return page;
+}
+
+// mdoc's synopsis as OpenSSH writes it: the hyphenated name again on each line, options in brackets.
+const QByteArray kAgentSynopsis = ".Sh SYNOPSIS\n.Nm wick-keeper-agent\n.Op Fl c | s\n.Op Fl Dd\n"
+                                  ".Op Fl a Ar bind_address\n.Op Fl E Ar fingerprint_hash\n"
+                                  ".Op Fl O Ar option\n.Op Fl P Ar allowed_providers\n.Op Fl t Ar life\n"
+                                  ".Nm\n.Op Fl a Ar bind_address\n.Ar command Op Ar arg ...\n"
+                                  ".Sh DESCRIPTION\nKeeps wicks.\n";
+
+} // namespace
+
+class ReadingViewTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void findClose_keepsScrollAndSelection_data();
+    void findClose_keepsScrollAndSelection();
+    void followingALink_closesFind();
+    void synopsis_namesWholeAndCellsTopAligned_data();
+    void synopsis_namesWholeAndCellsTopAligned();
+
+private:
+    bool showAndWait(const QString &id);
+    QVariant evaluateInPage(const QString &body);
+    int scrollY() { return evaluateInPage("return Math.round(window.scrollY);").toInt(); }
+    void openFindOn(const QString &text);
+
+    std::unique_ptr<FixtureCatalogue> m_catalogue;
+    QuietPresenter m_presenter;
+    std::unique_ptr<BrowserModel> m_browser;
+    std::unique_ptr<DetailView> m_view;
+};
+
+void ReadingViewTest::initTestCase()
+{
+    m_catalogue = std::make_unique<FixtureCatalogue>();
+    const QString man = m_catalogue->manRoot();
+    QVERIFY(writeFile(man + "/man1/ember.1", longManPage()));
+    QVERIFY(writeFile(man + "/man5/wick.5", mdocPage("wick", "5", ".Sh DESCRIPTION\nBurns.\n")));
+    QVERIFY(writeFile(man + "/man1/wick-keeper-agent.1", mdocPage("wick-keeper-agent", "1", kAgentSynopsis)));
+    QVERIFY(m_catalogue->loadAndWait());
+}
+
+void ReadingViewTest::init()
+{
+    m_browser = std::make_unique<BrowserModel>(m_catalogue->app.get(), &m_presenter);
+    m_view = std::make_unique<DetailView>(m_browser.get(), nullptr);
+    m_view->resize(760, 560);
+    m_view->show();
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+}
+
+void ReadingViewTest::cleanup()
+{
+    m_view.reset();
+    m_browser.reset();
+}
+
+bool ReadingViewTest::showAndWait(const QString &id)
+{
+    QSignalSpy inferred(m_browser.get(), &BrowserModel::linksInferred);
+    m_browser->show(id);
+    return inferred.wait(kTimeout) && m_browser->currentPageID() == id;
+}
+
+QVariant ReadingViewTest::evaluateInPage(const QString &body)
+{
+    return evaluate(m_browser->page(), ScriptCall::functionCall(body));
+}
+
+void ReadingViewTest::openFindOn(const QString &text)
+{
+    m_browser->setFindPresented(true);
+    QTRY_VERIFY(m_view->findBar()->field()->hasFocus());
+    QTest::keyClicks(m_view->findBar()->field(), text);
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->findBar()->matchText(), QStringLiteral("1 of 1"), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(scrollY() > 1000, kTimeout);
+}
+
+void ReadingViewTest::findClose_keepsScrollAndSelection_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Escape in the field") << "field";
+    QTest::newRow("close button") << "button";
+    QTest::newRow("Escape in the page") << "page";
+}
+
+void ReadingViewTest::findClose_keepsScrollAndSelection()
+{
+    QFETCH(QString, how);
+    QVERIFY(showAndWait("1/ember"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_view->webView()->focusProxy(), kTimeout);
+    openFindOn("flame");
+    const int before = scrollY();
+
+    QWidget *page = m_view->webView()->focusProxy();
+    if (how == u"field") {
+        QTest::keyClick(m_view->findBar()->field(), Qt::Key_Escape);
+    } else if (how == u"button") {
+        const QList<QToolButton *> buttons = m_view->findBar()->findChildren<QToolButton *>();
+        QVERIFY(!buttons.isEmpty());
+        QTest::mouseClick(buttons.last(), Qt::LeftButton);
+    } else {
+        page->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(page, Qt::Key_Escape);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!m_view->findBar()->isVisible(), kTimeout);
+    QVERIFY(!m_browser->isFindPresented());
+    // The page has the focus, not one of its links, and stays where the match is, the match selected.
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), page, kTimeout);
+    QCOMPARE(evaluateInPage("return document.activeElement === document.body;").toBool(), true);
+    QCOMPARE(evaluateInPage("return window.getSelection().toString();").toString(), QStringLiteral("flame"));
+    QCOMPARE(scrollY(), before);
+}
+
+void ReadingViewTest::followingALink_closesFind()
+{
+    QVERIFY(showAndWait("1/ember"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_view->webView()->focusProxy(), kTimeout);
+    openFindOn("flame");
+    const QVariantList box
+        = evaluateInPage("const r = document.querySelector('a.lectorin-inferred').getBoundingClientRect();"
+                         " return [r.left + r.width / 2, r.top + r.height / 2];")
+              .toList();
+    QCOMPARE(box.size(), 2);
+    QTest::mouseClick(m_view->webView()->focusProxy(), Qt::LeftButton, Qt::NoModifier,
+        QPoint(qRound(box.at(0).toDouble()), qRound(box.at(1).toDouble())));
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->currentPageID(), std::optional<QString>("5/wick"), kTimeout);
+    QVERIFY(!m_browser->isFindPresented());
+    QVERIFY(!m_view->findBar()->isVisible());
+}
+
+void ReadingViewTest::synopsis_namesWholeAndCellsTopAligned_data()
+{
+    QTest::addColumn<QString>("pageID");
+    QTest::newRow("man(7) .SY and .OP") << "1/ember";
+    QTest::newRow("mdoc .Nm and .Op") << "1/wick-keeper-agent";
+}
+
+void ReadingViewTest::synopsis_namesWholeAndCellsTopAligned()
+{
+    QFETCH(QString, pageID);
+    m_view->resize(460, 560);
+    QVERIFY(showAndWait(pageID));
+    // Per synopsis table: does a name or flag break, is the name cell narrower than its name, do the cells
+    // start on different lines, and did the arguments wrap at all (else the test proves nothing).
+    const QVariantMap layout = evaluateInPage(
+        "const tables = Array.from(document.querySelectorAll('table.Nm'));"
+        "const lines = (e) => e.getClientRects().length;"
+        "return {"
+        " tables: tables.length,"
+        " brokenNames: tables.filter((t) => Array.from(t.querySelectorAll('code.Nm, code.Fl, b'))"
+        "     .some((e) => lines(e) > 1)).length,"
+        " narrowNameCells: tables.filter((t) => { const c = t.querySelector('td'); "
+        "     return c.scrollWidth > c.clientWidth"
+        "         || c.getBoundingClientRect().width < c.querySelector('code.Nm').scrollWidth; }).length,"
+        " unalignedCells: tables.filter((t) => { const [n, a] = t.querySelectorAll('td');"
+        "     return Math.abs(n.getBoundingClientRect().top - a.getBoundingClientRect().top) > 0.5"
+        "         || getComputedStyle(n).verticalAlign !== 'top'; }).length,"
+        " wrapped: tables.some((t) => { const a = t.querySelectorAll('td')[1];"
+        "     return a.getBoundingClientRect().height"
+        "         > 2 * a.querySelector('code.Fl, b').getBoundingClientRect().height; }),"
+        "};")
+                                   .toMap();
+    QVERIFY2(layout.value("tables").toInt() > 0, qPrintable(pageID));
+    QVERIFY(layout.value("wrapped").toBool());
+    QCOMPARE(layout.value("brokenNames").toInt(), 0);
+    QCOMPARE(layout.value("narrowNameCells").toInt(), 0);
+    QCOMPARE(layout.value("unalignedCells").toInt(), 0);
+}
+
+LECTORIN_WEB_TEST_MAIN(ReadingViewTest)
+#include "tst_readingview.moc"
