@@ -35,7 +35,9 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("lectorin"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("lectorin")));
 
-    const QStringList references = QApplication::arguments().mid(1);
+    // Page files to preview go to a running instance as absolute paths: it has another working directory.
+    const QStringList references
+        = Lectorin::LectorinApp::withAbsolutePageFiles(QApplication::arguments().mid(1));
     Lectorin::SingleInstance instance;
     if (instance.forwardToRunningInstance(references))
         return 0;
