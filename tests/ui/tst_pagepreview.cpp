@@ -108,7 +108,8 @@ PagePreviewView *PagePreviewTest::openRendered(const QString &path, std::unique_
 
 void PagePreviewTest::close(PagePreviewView *preview)
 {
-    close(preview);
+    m_window->tabWidget()->removeTab(m_window->tabWidget()->indexOf(preview));
+    delete preview;
 }
 
 void PagePreviewTest::openByPath_showsFileInItsOwnTab()
