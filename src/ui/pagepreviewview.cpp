@@ -154,6 +154,12 @@ PagePreviewView::PagePreviewView(const QString &path, const ContentView::Service
     refresh();
 }
 
+PagePreviewView::~PagePreviewView()
+{
+    // The view shows the page; it goes first.
+    delete m_view;
+}
+
 QString PagePreviewView::title() const
 {
     return QFileInfo(m_path).fileName();

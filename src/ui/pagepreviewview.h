@@ -33,6 +33,7 @@ public:
     };
 
     PagePreviewView(const QString &path, const ContentView::Services &services, QWidget *parent = nullptr);
+    ~PagePreviewView() override;
 
     // The file's absolute path.
     const QString &path() const { return m_path; }
