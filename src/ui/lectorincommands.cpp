@@ -76,7 +76,7 @@ void LectorinCommands::buildMenus()
     add(file, tr("New Tab"), { keys("Ctrl+T") }, [this] { m_window->addTab(std::nullopt); });
     add(file, tr("Open Page File\u2026"), { keys("Ctrl+O") }, [this] {
         const QString path = QFileDialog::getOpenFileName(m_window, tr("Open Page File"), QString(),
-            tr("Manual page sources (*.[0-9] *.[0-9]* *.man *.mdoc *.gz);;All files (*)"));
+            tr("Manual page sources (*.[0-9]* *.man *.mdoc);;All files (*)"));
         if (!path.isEmpty())
             m_window->addPreviewTab(path);
     });

@@ -9,8 +9,8 @@
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QWebEnginePage>
 #include <QTimer>
+#include <QWebEnginePage>
 
 namespace Lectorin {
 namespace {
