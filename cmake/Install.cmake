@@ -11,4 +11,5 @@ install(FILES ${LECTORIN_RESOURCES_DIR}/icons/lectorin.svg
 # AppStream expects the file to carry the component's id.
 install(FILES ${LECTORIN_RESOURCES_DIR}/lectorin.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         RENAME org.lectorin.Lectorin.metainfo.xml)
-install(FILES ${LECTORIN_RESOURCES_DIR}/lectorin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${LECTORIN_RESOURCES_DIR}/lectorin.1 ${LECTORIN_RESOURCES_DIR}/lectorin-cli.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -32,6 +32,7 @@ int usage()
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
+               "       lectorin-cli lint FILE\n"
                "       lectorin-cli --version\n",
         stderr);
     return 2;
@@ -86,6 +87,7 @@ int main(int argc, char *argv[])
         { "index", pathOptions + QSet<QString> { QStringLiteral("index") }, Cli::index },
         { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
             Cli::search },
+        { "lint", {}, Cli::lint },
     };
     for (const Command &command : commands) {
         if (commandName != QLatin1String(command.name))

@@ -18,5 +18,7 @@ int links(const Arguments &arguments);
 // The full-text index: build or update it, and search it.
 int index(const Arguments &arguments);
 int search(const Arguments &arguments);
+// mandoc's checks of a page source.
+int lint(const Arguments &arguments);
 
 } // namespace Lectorin::Cli

@@ -97,8 +97,10 @@ int main(int argc, char *argv[])
     Lectorin::DesktopIcons::install();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("lectorin")));
 
+    // Page files to preview go to a running instance as absolute paths: it has another working directory.
+    const QStringList references = Lectorin::LectorinApp::withAbsolutePageFiles(request.references);
     Lectorin::SingleInstance instance;
-    if (instance.forwardToRunningInstance(request.references))
+    if (instance.forwardToRunningInstance(references))
         return 0;
     instance.listen();
 
@@ -113,7 +115,7 @@ int main(int argc, char *argv[])
     QObject::connect(
         &instance, &Lectorin::SingleInstance::activationRequested, &app, &Lectorin::LectorinApp::activate);
     app.openWindow(std::nullopt, std::nullopt);
-    if (!request.references.isEmpty())
-        app.openReferences(request.references);
+    if (!references.isEmpty())
+        app.openReferences(references);
     return application.exec();
 }

@@ -3,6 +3,7 @@
 
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
+#include "render/pagesource.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -141,6 +142,23 @@ QString withoutDoubledBreaks(QString html)
     }
 }
 
+// mandoc's HTML for the file at `path` as a document titled `title`.
+QFuture<RenderResult> formatFile(const QString &path, const QString &title, const QString &emptyTitle,
+    const std::optional<ManPagePalette> &palette, double fontScale, const RenderTools &tools)
+{
+    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(path), formatterDirectory(path),
+        tools.formatterTimeoutMilliseconds)
+        .then([title, emptyTitle, palette, fontScale](const ProcessRunner::RunResult &run) {
+            if (!run.started())
+                return RenderResult { QString(), run.startError };
+            const std::optional<QString> output = decodeStrictUtf8(run.output);
+            if (!output || output->isEmpty())
+                return RenderResult { emptyOutputHTML(emptyTitle), std::nullopt };
+            return RenderResult { documentHTML(title, withoutDoubledBreaks(*output), palette, fontScale),
+                std::nullopt };
+        });
+}
+
 } // namespace
 
 QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePalette> &palette,
@@ -152,19 +170,17 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
                 return RenderResult { std::move(document), std::nullopt };
             });
     }
-    const QString path = page.path();
-    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(path), formatterDirectory(path),
-        tools.formatterTimeoutMilliseconds)
-        .then([page, palette, fontScale](const ProcessRunner::RunResult &run) {
-            if (!run.started())
-                return RenderResult { QString(), run.startError };
-            const std::optional<QString> output = decodeStrictUtf8(run.output);
-            if (!output || output->isEmpty())
-                return RenderResult { emptyOutputHTML(page.displayName), std::nullopt };
-            const QString title = page.name % u'(' % page.section % u')';
-            return RenderResult { documentHTML(title, withoutDoubledBreaks(*output), palette, fontScale),
-                std::nullopt };
-        });
+    const QString title = page.name % u'(' % page.section % u')';
+    return formatFile(page.path(), title, page.displayName, palette, fontScale, tools);
+}
+
+QFuture<RenderResult> renderFile(const QString &path, const std::optional<ManPagePalette> &palette,
+    double fontScale, const RenderTools &tools)
+{
+    const QString title = QFileInfo(path).fileName();
+    if (const std::optional<QString> problem = PageSource::problem(path))
+        return QtFuture::makeReadyFuture(RenderResult { errorHTML(title, *problem), std::nullopt });
+    return formatFile(QFileInfo(path).absoluteFilePath(), title, title, palette, fontScale, tools);
 }
 
 QString documentHTML(

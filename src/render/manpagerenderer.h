@@ -46,6 +46,11 @@ struct RenderResult
 QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePalette> &palette,
     double fontScale, const RenderTools &tools = {});
 
+// A page source outside the catalogue, given by its path, as a document titled by its file name; a file that
+// cannot be shown (PageSource::problem) becomes an error page saying why.
+QFuture<RenderResult> renderFile(const QString &path, const std::optional<ManPagePalette> &palette,
+    double fontScale, const RenderTools &tools = {});
+
 QString documentHTML(const QString &title, const QString &body, const std::optional<ManPagePalette> &palette,
     double fontScale);
 QString errorHTML(const QString &title, const QString &message);

@@ -7,6 +7,7 @@
 #include "themes/manpagepalette.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
@@ -21,6 +22,25 @@ void answer(QWebEngineUrlRequestJob *job, const QString &document)
     body->setData(document.toUtf8());
     body->open(QIODevice::ReadOnly);
     job->reply(QByteArrayLiteral("text/html"), body);
+}
+
+std::optional<ManPagePalette> currentPalette()
+{
+    const std::optional<TMTheme> &theme = ColorSchemeStore::shared().theme();
+    return theme ? std::optional(ManPagePalette::fromTheme(*theme)) : std::nullopt;
+}
+
+// A previewed page source: no catalogue to wait for, rendered with the theme and zoom of every page.
+void answerPageFile(
+    QWebEngineUrlRequestJob *job, const QString &path, const AppModel *app, const RenderTools &tools)
+{
+    ManPageRenderer::renderFile(path, currentPalette(), app ? app->fontScale() : 1.0, tools)
+        .then(job, [job, path](const ManPageRenderer::RenderResult &result) {
+            answer(job,
+                result.succeeded()
+                    ? result.document
+                    : ManPageRenderer::renderingFailedHTML(QFileInfo(path).fileName(), *result.failure));
+        });
 }
 
 // One request from the catalogue wait to the answer. Lives as a child of its job, so a request the engine
@@ -70,11 +90,7 @@ private:
             finish(ManPageRenderer::notFoundHTML(m_reference.name));
             return;
         }
-        const std::optional<TMTheme> &theme = ColorSchemeStore::shared().theme();
-        const std::optional<ManPagePalette> palette
-            = theme ? std::optional(ManPagePalette::fromTheme(*theme)) : std::nullopt;
-        const double fontScale = app->fontScale();
-        ManPageRenderer::render(*page, palette, fontScale, m_tools)
+        ManPageRenderer::render(*page, currentPalette(), app->fontScale(), m_tools)
             .then(this, [this](const ManPageRenderer::RenderResult &result) {
                 finish(result.succeeded()
                         ? result.document
@@ -103,7 +119,7 @@ void registerManUrlScheme()
     // "x-lectorin-man://ls/". x-man-page is registered too, so that its links reach the navigation decider
     // like any other navigation instead of the engine's handling of unknown schemes, which needs a user
     // gesture and bypasses the decider.
-    for (const QString &name : { kManURLScheme, kManPageLinkScheme }) {
+    for (const QString &name : { kManURLScheme, kManPageLinkScheme, kPageFileScheme }) {
         if (QWebEngineUrlScheme::schemeByName(name.toLatin1()).name() == name.toLatin1())
             continue;
         QWebEngineUrlScheme scheme(name.toLatin1());
@@ -133,8 +149,8 @@ ManSchemeHandler *ManSchemeHandler::installOn(
     auto *handler = new ManSchemeHandler(std::move(box), tools, profile);
     // x-man-page gets the same handler: a scheme without one counts as unknown to the engine, whose links
     // then never reach the navigation decider. The decider refuses them, so the handler serves them only as a
-    // fallback.
-    for (const QByteArray &name : { scheme, kManPageLinkScheme.toLatin1() }) {
+    // fallback. Previews of page files come through the handler too, rendered like every page.
+    for (const QByteArray &name : { scheme, kManPageLinkScheme.toLatin1(), kPageFileScheme.toLatin1() }) {
         if (const QWebEngineUrlSchemeHandler *other = profile->urlSchemeHandler(name))
             profile->removeUrlSchemeHandler(const_cast<QWebEngineUrlSchemeHandler *>(other));
         profile->installUrlSchemeHandler(name, handler);
@@ -146,6 +162,10 @@ ManSchemeHandler *ManSchemeHandler::installOn(
 
 void ManSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
+    if (const std::optional<QString> path = pageFilePath(job->requestUrl())) {
+        answerPageFile(job, *path, m_resolver->app, m_tools);
+        return;
+    }
     const std::optional<PageReference> reference = parseManURL(job->requestUrl());
     if (job->requestUrl().isEmpty() || !reference) {
         answer(job,

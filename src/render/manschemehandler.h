@@ -16,7 +16,8 @@ namespace Lectorin {
 class AppModel;
 class ManNavigationTarget;
 
-// Registers "x-lectorin-man" and "x-man-page" with the web engine. Call before the QApplication is created.
+// Registers "x-lectorin-man", "x-man-page" and "x-lectorin-file" with the web engine. Call before the
+// QApplication is created.
 void registerManUrlScheme();
 
 // What one window's scheme handler and navigation decider reach, held weakly: either may be gone by the time

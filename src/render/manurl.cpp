@@ -3,6 +3,7 @@
 
 #include "catalogue/appmodel.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace Lectorin {
@@ -63,6 +64,20 @@ std::optional<PageReference> parseManURL(const QUrl &url)
     if (!host.isEmpty())
         return PageReference { host, std::nullopt };
     return std::nullopt;
+}
+
+QUrl pageFileURL(const QString &path)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setScheme(kPageFileScheme);
+    return url;
+}
+
+std::optional<QString> pageFilePath(const QUrl &url)
+{
+    if (url.scheme() != kPageFileScheme || !url.path().startsWith(u'/'))
+        return std::nullopt;
+    return url.path();
 }
 
 QUrl manErrorURL()

@@ -14,6 +14,8 @@ class AppModel;
 
 inline const QString kManURLScheme = QStringLiteral("x-lectorin-man");
 inline const QString kManPageLinkScheme = QStringLiteral("x-man-page");
+// A page source previewed from its file, outside the catalogue: "x-lectorin-file:///abs/path/tool.1".
+inline const QString kPageFileScheme = QStringLiteral("x-lectorin-file");
 
 // "x-lectorin-man://" + section + "/" + name, percent-encoded; nothing when the section cannot be a URL host.
 std::optional<QString> manURLString(const QString &name, const std::optional<QString> &section);
@@ -26,6 +28,11 @@ inline std::optional<QUrl> manURL(const ManPage &page)
 // The name and section a man page URL (or an x-man-page URL) names; nothing when it names no page. Reads URLs
 // as the web engine hands them over: a numeric section comes back from its dotted-quad host form ("0.0.0.1").
 std::optional<PageReference> parseManURL(const QUrl &url);
+
+// The preview URL of the page source at `path` (made absolute), and the path a preview URL names (nothing for
+// another URL).
+QUrl pageFileURL(const QString &path);
+std::optional<QString> pageFilePath(const QUrl &url);
 
 // Answers requests that carry no URL.
 QUrl manErrorURL();

@@ -17,10 +17,12 @@
 #include "skeppaui/updatecommands.h"
 #include "themes/colorschemestore.h"
 #include "ui/mainwindow.h"
+#include "ui/pagepreviewview.h"
 #include "ui/sidebarview.h"
 #include "ui/windowplacement.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QSettings>
 #include <QWebEnginePage>
@@ -178,20 +180,44 @@ std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
     return manURL(parsed->name, parsed->section);
 }
 
+std::optional<QString> LectorinApp::pageFileArgument(const QString &argument)
+{
+    const QUrl asURL(argument);
+    if (asURL.isLocalFile())
+        return QFileInfo(asURL.toLocalFile()).absoluteFilePath();
+    // Man page and other URLs are references, never files.
+    if (!asURL.scheme().isEmpty() || !argument.contains(u'/'))
+        return std::nullopt;
+    return QFileInfo(argument).absoluteFilePath();
+}
+
+QStringList LectorinApp::withAbsolutePageFiles(const QStringList &arguments)
+{
+    QStringList absolute;
+    for (const QString &argument : arguments)
+        absolute.append(pageFileArgument(argument).value_or(argument));
+    return absolute;
+}
+
 void LectorinApp::openReferences(const QStringList &references)
 {
     MainWindow *window = activeWindow();
     if (!window)
         window = openWindow(std::nullopt, std::nullopt);
-    // A page asked for at launch wins over the last session's page, which would otherwise replace it once the
-    // catalogue is ready.
-    if (!references.isEmpty())
-        m_model->setDidRestoreInitialPage(true);
+    bool reusedCurrentTab = false;
     for (const QString &reference : references) {
+        if (const std::optional<QString> path = pageFileArgument(reference)) {
+            window->addPreviewTab(*path);
+            continue;
+        }
+        // A page asked for at launch wins over the last session's page, which would otherwise replace it once
+        // the catalogue is ready.
+        m_model->setDidRestoreInitialPage(true);
         if (const std::optional<QUrl> url = referenceURL(reference)) {
             // Each further reference gets a tab of its own.
-            ContentView *tab
-                = reference == references.first() ? window->currentTab() : window->addTab(std::nullopt);
+            ContentView *tab = reusedCurrentTab || !window->currentTab() ? window->addTab(std::nullopt)
+                                                                         : window->currentTab();
+            reusedCurrentTab = true;
             tab->browser()->page()->load(*url);
         }
     }
@@ -219,6 +245,8 @@ void LectorinApp::applyDarkAppearance(bool dark)
     for (MainWindow *window : windows()) {
         for (ContentView *tab : window->tabs())
             tab->setDarkAppearance(dark);
+        for (PagePreviewView *preview : window->previewTabs())
+            preview->setDarkAppearance(dark);
     }
 }
 

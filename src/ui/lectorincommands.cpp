@@ -8,6 +8,7 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QWebEnginePage>
 
@@ -73,6 +74,12 @@ void LectorinCommands::buildMenus()
             actions->newWindow(m_window);
     });
     add(file, tr("New Tab"), { keys("Ctrl+T") }, [this] { m_window->addTab(std::nullopt); });
+    add(file, tr("Open Page File\u2026"), { keys("Ctrl+O") }, [this] {
+        const QString path = QFileDialog::getOpenFileName(m_window, tr("Open Page File"), QString(),
+            tr("Manual page sources (*.[0-9]* *.man *.mdoc);;All files (*)"));
+        if (!path.isEmpty())
+            m_window->addPreviewTab(path);
+    });
     file->addSeparator();
     m_exportMenu = file->addMenu(tr("Export"));
     for (const ExportFormat format : kExportFormats) {

@@ -3,6 +3,7 @@
 
 #include "browser/browsermodel.h"
 #include "ui/lectorincommands.h"
+#include "ui/pagepreviewview.h"
 #include "ui/sidebarview.h"
 #include "ui/windowplacement.h"
 
@@ -12,11 +13,23 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWebEnginePage>
 
 namespace Lectorin {
 namespace {
 
 constexpr int kSizeSaveDelayMilliseconds = 400;
+
+template<typename Tab>
+QList<Tab *> tabsOf(const QTabWidget *tabs)
+{
+    QList<Tab *> found;
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (auto *tab = qobject_cast<Tab *>(tabs->widget(i)))
+            found.append(tab);
+    }
+    return found;
+}
 
 } // namespace
 
@@ -82,6 +95,20 @@ ContentView *MainWindow::addTab(std::optional<QString> pageID)
     return tab;
 }
 
+PagePreviewView *MainWindow::addPreviewTab(const QString &path)
+{
+    auto *preview = new PagePreviewView(path, m_services, m_tabs);
+    const int index = m_tabs->addTab(preview, preview->title());
+    m_tabs->setTabToolTip(index, preview->path());
+    // A page its links name opens in a browsing tab: the preview shows only its file.
+    connect(preview, &PagePreviewView::manPageRequested, this, [this](const QUrl &url) {
+        ContentView *tab = addTab(std::nullopt);
+        tab->browser()->page()->load(url);
+    });
+    m_tabs->setCurrentIndex(index);
+    return preview;
+}
+
 ContentView *MainWindow::currentTab() const
 {
     return qobject_cast<ContentView *>(m_tabs->currentWidget());
@@ -89,10 +116,12 @@ ContentView *MainWindow::currentTab() const
 
 QList<ContentView *> MainWindow::tabs() const
 {
-    QList<ContentView *> all;
-    for (int i = 0; i < m_tabs->count(); ++i)
-        all.append(qobject_cast<ContentView *>(m_tabs->widget(i)));
-    return all;
+    return tabsOf<ContentView>(m_tabs);
+}
+
+QList<PagePreviewView *> MainWindow::previewTabs() const
+{
+    return tabsOf<PagePreviewView>(m_tabs);
 }
 
 void MainWindow::closeCurrentTab()
@@ -106,8 +135,12 @@ void MainWindow::closeCurrentTab()
 
 void MainWindow::updateTitle()
 {
-    const ContentView *tab = currentTab();
-    setWindowTitle(tab ? tab->title() : QStringLiteral("Lectorin"));
+    if (const ContentView *tab = currentTab())
+        setWindowTitle(tab->title());
+    else if (const auto *preview = qobject_cast<PagePreviewView *>(m_tabs->currentWidget()))
+        setWindowTitle(preview->title());
+    else
+        setWindowTitle(QStringLiteral("Lectorin"));
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

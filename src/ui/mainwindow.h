@@ -11,6 +11,7 @@ class QTimer;
 namespace Lectorin {
 
 class LectorinCommands;
+class PagePreviewView;
 
 // A top-level window: a tab widget of browsing tabs (the tab bar shows from two tabs) and the menus, which
 // act on the current tab.
@@ -22,8 +23,13 @@ public:
     MainWindow(const ContentView::Services &services, QWidget *parent = nullptr);
 
     ContentView *addTab(std::optional<QString> pageID);
+    // A tab that previews the page source at `path`; it is made current.
+    PagePreviewView *addPreviewTab(const QString &path);
+    // The current browsing tab; null while a preview tab is current.
     ContentView *currentTab() const;
+    // The browsing tabs, without the previews.
     QList<ContentView *> tabs() const;
+    QList<PagePreviewView *> previewTabs() const;
     QTabWidget *tabWidget() const { return m_tabs; }
     LectorinCommands *commands() const { return m_commands; }
     const ContentView::Services &services() const { return m_services; }

@@ -16,7 +16,8 @@ set(expected
     share/applications/lectorin.desktop
     share/icons/hicolor/scalable/apps/lectorin.svg
     share/metainfo/org.lectorin.Lectorin.metainfo.xml
-    share/man/man1/lectorin.1)
+    share/man/man1/lectorin.1
+    share/man/man1/lectorin-cli.1)
 if(EXPECT_GUI)
     list(APPEND expected bin/lectorin)
 endif()

@@ -27,6 +27,31 @@ T waitFor(const QFuture<T> &future)
     return future.isFinished() && future.resultCount() > 0 ? future.result() : T {};
 }
 
+// A man(7) page source as people write them, with exactly two things mandoc -T lint warns about: the .TH
+// line has no date (line 1) and a .PP follows a .SH (line 10).
+inline constexpr char kToolPageWithTwoWarnings[] = R"(.TH TOOL 1
+.SH NAME
+tool \- frobnicate the widgets
+.SH SYNOPSIS
+.B tool
+[\fB\-v\fR]
+.I file
+\&...
+.SH DESCRIPTION
+.PP
+.B tool
+reads each
+.I file
+and frobnicates it.
+.SS Options
+.TP
+.B \-v
+Be verbose.
+.SH SEE ALSO
+.BR ls (1),
+.BR grep (1)
+)";
+
 inline bool writeFile(const QString &path, const QByteArray &contents)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -4,7 +4,7 @@
 # that one check is turned off for these tests only, everything else of ASan, LSan and UBSan stays on.
 # CMake 3.25 cannot set properties of tests made in another folder, and CTest reads a folder's include files
 # before its tests, so the included script wraps add_test and sets the property as each test is added.
-set(lectorin_webengine_tests tst_webengine tst_browsermodel tst_helpview tst_windows)
+set(lectorin_webengine_tests tst_webengine tst_browsermodel tst_helpview tst_windows tst_pagepreview)
 set(lectorin_webengine_script ${CMAKE_CURRENT_BINARY_DIR}/sanitizers/webengine.cmake)
 file(WRITE ${lectorin_webengine_script}
      "# Wrapping add_test twice would make it call itself; the marker command guards against that.\n"
