@@ -198,7 +198,7 @@ bool ScannedPages::precedes(const Record &a, const Record &b) const
         // Equal keys: both names agree on their first kPrefixKeyLength weights, and a shorter name is as
         // long as the other. Module and command families share long prefixes, so the rest is compared as
         // one string of weights.
-        if (a.nameLength > AsciiCollation::kPrefixKeyLength) {
+        if (a.nameLength >= AsciiCollation::kPrefixKeyLength) {
             const char *weights = m_weights.constData() + AsciiCollation::kPrefixKeyLength;
             if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
                 return byName < 0;
