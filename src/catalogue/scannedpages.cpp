@@ -3,6 +3,7 @@
 
 #include "catalogue/asciicollation.h"
 #include "catalogue/collation.h"
+#include "catalogue/filenames.h"
 #include "catalogue/manindex.h"
 #include "catalogue/parallel.h"
 
@@ -76,6 +77,8 @@ void ScannedPages::addAscii(QByteArrayView fileName)
     appendRecord(offset, suffix);
 }
 
+// A name that is not UTF-8 is listed with U+FFFD in place of its stray bytes; its page keeps the file's own
+// bytes for its path.
 void ScannedPages::addDecoded(QByteArrayView fileName)
 {
     const QString decoded = QFile::decodeName(fileName.toByteArray());
@@ -87,6 +90,8 @@ void ScannedPages::addDecoded(QByteArrayView fileName)
     const qint32 suffix = suffixForText(decoded.sliced(parsed->name.size()));
     const qsizetype offset = m_names.size();
     m_names.append(parsed->name);
+    if (!FileNames::isUtf8(fileName))
+        m_undecodableFileNames.insert(quint32(offset), FileNames::decode(fileName));
     appendRecord(offset, suffix);
 }
 
@@ -111,6 +116,9 @@ void ScannedPages::absorb(ScannedPages &&other)
         return; // beyond any manual path; the record fields could not address the names
     m_names.append(other.m_names);
     m_allPrintableAscii = m_allPrintableAscii && other.m_allPrintableAscii;
+    for (auto file = other.m_undecodableFileNames.cbegin(); file != other.m_undecodableFileNames.cend();
+         ++file)
+        m_undecodableFileNames.insert(file.key() + quint32(nameBase), file.value());
     QList<qint32> suffixes;
     suffixes.reserve(other.m_suffixes.size());
     for (const Suffix &suffix : std::as_const(other.m_suffixes))
@@ -343,6 +351,11 @@ ManPage ScannedPages::pageOf(const Record &record) const
     PageLocation location = m_locations.isEmpty()
         ? PageLocation::named(m_folders.at(record.folder), m_suffixes.at(record.suffix).text)
         : m_locations.at(locationOf(record));
+    if (!m_undecodableFileNames.isEmpty()) {
+        if (const auto file = m_undecodableFileNames.constFind(record.nameOffset);
+            file != m_undecodableFileNames.cend())
+            location = PageLocation(m_folders.at(record.folder) + *file);
+    }
     return ManPage { name, m_sections.at(sectionOf(record)), std::move(location), std::move(name),
         std::move(lowered) };
 }

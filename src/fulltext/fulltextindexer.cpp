@@ -2,14 +2,15 @@
 #include "fulltext/fulltextindexer.h"
 
 #include "catalogue/appmodel.h"
+#include "catalogue/filenames.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/pagetext.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QSet>
 #include <QtConcurrent>
+
+#include <sys/stat.h>
 
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
@@ -57,12 +58,14 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
         if (page.isHelpPage())
             continue;
         const QString path = page.path();
-        const QFileInfo file(path);
-        if (!file.isFile())
+        struct stat file;
+        // By the file's own bytes: its name need not be UTF-8.
+        if (::stat(FileNames::encode(path).constData(), &file) != 0 || !S_ISREG(file.st_mode))
             continue;
         const QString id = page.id();
         liveIDs.insert(id);
-        const PageStamp stamp { path, file.size(), file.lastModified().toMSecsSinceEpoch() };
+        const PageStamp stamp { path, qint64(file.st_size),
+            qint64(file.st_mtim.tv_sec) * 1000 + file.st_mtim.tv_nsec / 1000000 };
         const auto found = stored.constFind(id);
         if (found == stored.cend())
             work.append({ page, stamp, true });
@@ -104,7 +107,8 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
             summary.cancelled = true;
             break;
         }
-        const std::optional<QString> text = PageText::renderBlocking(item.page, options.formatter);
+        const std::optional<QString> text
+            = PageText::renderBlocking(item.page, options.formatter, options.formatterLimits);
         if (!text) {
             // Without a formatter every page would be stored empty and never rendered again.
             summary.available = false;

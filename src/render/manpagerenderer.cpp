@@ -3,11 +3,13 @@
 
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
+#include "render/unrenderablepages.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QStringBuilder>
 #include <QStringDecoder>
+#include <QThread>
 
 namespace Lectorin::ManPageRenderer {
 namespace {
@@ -115,17 +117,34 @@ QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePal
                 return RenderResult { std::move(document), std::nullopt };
             });
     }
-    const QString path = page.path();
-    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(path), formatterDirectory(path),
-        tools.formatterTimeoutMilliseconds)
+    return runFormatter(page.path(), htmlFormatterArguments(page.path()), tools)
         .then([page, palette, fontScale](const ProcessRunner::RunResult &run) {
             if (!run.started())
                 return RenderResult { QString(), run.startError };
-            const std::optional<QString> output = decodeStrictUtf8(run.output);
+            const std::optional<QString> output
+                = formatterGaveUp(run.exitStatus) ? std::nullopt : decodeStrictUtf8(run.output);
             if (!output || output->isEmpty())
                 return RenderResult { emptyOutputHTML(page.displayName), std::nullopt };
             const QString title = page.name % u'(' % page.section % u')';
             return RenderResult { documentHTML(title, *output, palette, fontScale), std::nullopt };
+        });
+}
+
+QFuture<ProcessRunner::RunResult> runFormatter(
+    const QString &pagePath, const QStringList &arguments, const RenderTools &tools)
+{
+    UnrenderablePages *unrenderable
+        = tools.unrenderablePages ? tools.unrenderablePages : &UnrenderablePages::shared();
+    if (QThread::currentThread() == unrenderable->thread() && unrenderable->contains(pagePath))
+        return QtFuture::makeReadyFuture(ProcessRunner::RunResult {}); // as if stopped by a signal
+    // Taken before the run: a file that changes meanwhile gets its chance.
+    const std::optional<UnrenderablePages::FileState> state = UnrenderablePages::stateOf(pagePath);
+    return ProcessRunner::run(tools.formatter, arguments, formatterDirectory(pagePath),
+        tools.formatterTimeoutMilliseconds, tools.formatterLimits)
+        .then([unrenderable, pagePath, state](ProcessRunner::RunResult run) {
+            if (run.started() && formatterGaveUp(run.exitStatus) && state)
+                unrenderable->insert(pagePath, *state);
+            return run;
         });
 }
 
@@ -201,6 +220,12 @@ QString contentSecurityPolicy()
 QString formatterDirectory(const QString &pagePath)
 {
     return QFileInfo(QFileInfo(pagePath).absolutePath()).absolutePath();
+}
+
+bool formatterGaveUp(const std::optional<int> &exitStatus)
+{
+    constexpr int kOperatingSystemError = 6;
+    return !exitStatus || *exitStatus >= kOperatingSystemError;
 }
 
 QStringList htmlFormatterArguments(const QString &pagePath)
