@@ -105,7 +105,7 @@ void ScannedPages::appendRecord(qsizetype nameOffset, qint32 suffix)
     }
     m_names.append(QChar()); // each name ends like a QString of its own
     m_records.append(
-        { 0, quint32(nameOffset), quint32(m_records.size()), m_folder, quint32(suffix), quint16(length) });
+        { quint32(nameOffset), quint32(m_records.size()), m_folder, quint32(suffix), quint16(length) });
 }
 
 void ScannedPages::absorb(ScannedPages &&other)
@@ -201,16 +201,10 @@ bool ScannedPages::isSameIdentifier(const Record &a, const Record &b) const
 bool ScannedPages::precedes(const Record &a, const Record &b) const
 {
     if (m_nameKeys.isEmpty()) {
-        if (a.prefixKey != b.prefixKey)
-            return a.prefixKey < b.prefixKey;
-        // Equal keys: both names agree on their first kPrefixKeyLength weights, and a shorter name is as
-        // long as the other. Module and command families share long prefixes, so the rest is compared as
-        // one string of weights.
-        if (a.nameLength >= AsciiCollation::kPrefixKeyLength) {
-            const char *weights = m_weights.constData() + AsciiCollation::kPrefixKeyLength;
-            if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
-                return byName < 0;
-        }
+        // Weights are 1…95, so the byte order of the weight strings is the collation order of the names.
+        const char *weights = m_weights.constData();
+        if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
+            return byName < 0;
     } else if (const int byName = m_nameKeys.at(a.discovery).compare(m_nameKeys.at(b.discovery));
                byName != 0) {
         return byName < 0;
@@ -261,7 +255,6 @@ ScannedPages::Record *ScannedPages::sortStretch(Record *begin, Record *end)
             for (qsizetype i = 0; i < name.size(); ++i)
                 weights[record->nameOffset + i] = char(m_ascii->weight(name.at(i).unicode()));
             weights[record->nameOffset + name.size()] = '\0';
-            record->prefixKey = m_ascii->prefixKey(name);
         }
     }
     std::sort(begin, end, [this](const Record &a, const Record &b) { return precedes(a, b); });

@@ -39,7 +39,6 @@ public:
 private:
     struct Record
     {
-        quint64 prefixKey; // collation weights of the name's first characters, on the fast path
         quint32 nameOffset;
         quint32 discovery;
         quint32 folder;
