@@ -140,7 +140,8 @@ Result runBlocking(const QString &executable, const QStringList &arguments, cons
         result.startErrno = spawned;
         return result;
     }
-    // glibc's posix_spawn returns once the program is executing, before it has done any real work.
+    // glibc's posix_spawn returns once the program is executing, so the ceilings arrive after its first
+    // instructions: far too soon for it to have taken much memory, and processor time counts from the start.
     setLimit(pid, RLIMIT_AS, limits.addressSpaceBytes);
     setLimit(pid, RLIMIT_CPU, limits.processorSeconds);
     const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));

@@ -11,7 +11,9 @@
 // this costs a fraction of QProcess's fork, and it needs no event loop.
 namespace Lectorin::SpawnedProcess {
 
-// Ceilings for a child, so that no input can make it take the machine's memory or a processor for good.
+// Ceilings for a child, so that no input can make it take the machine's memory or a processor for good. A
+// spawned program gets them moments after it starts (posix_spawn has no hook before exec); a forked one
+// applies them itself before exec.
 struct ResourceLimits
 {
     qint64 addressSpaceBytes = -1; // -1: the parent's

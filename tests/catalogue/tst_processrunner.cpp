@@ -181,7 +181,10 @@ void ProcessRunnerTest::run_timeoutEndsEverythingTheProgramStarted()
 void ProcessRunnerTest::run_underLimits_reportsTheSignalThatEndedIt()
 {
     QTemporaryDir dir;
-    const QString limits = writeScript(dir, "limits", "ulimit -v\nulimit -t\n");
+    // The ceilings arrive within moments of the start, after the program's first instructions: the script
+    // waits for them rather than racing them, and would run into the time limit without them.
+    const QString limits
+        = writeScript(dir, "limits", "while [ \"$(ulimit -t)\" != 7 ]; do :; done\nulimit -v\nulimit -t\n");
     const ProcessRunner::ResourceLimits ceilings { qint64(256) << 20, 7 };
     const auto reported = ProcessRunner::runBlocking(limits, {}, QString(), 30000, ceilings);
     QCOMPARE(reported.output, QByteArray("262144\n7\n"));
