@@ -96,7 +96,7 @@ const QList<QByteArray> kFragments {
     ".Rs\n.%A author\n.%T title\n.Re\n.Rs\n",
     ".Oo\n.Op Oo Oc Oc Oc\n.Oc\n",
     // bytes and lines
-    QByteArray("nul \0 byte \x01\x02\x1b[31m escape\n", 31),
+    QByteArrayLiteral("nul \0 byte \x01\x02\x1b[31m escape\n"),
     "invalid \xff\xfe utf-8 \xc3 \xe2\x82 halves\n",
     QByteArray(5000, 'w') + "\n",
     "." + QByteArray(300, 'Z') + " macro name too long\n",
