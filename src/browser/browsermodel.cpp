@@ -359,19 +359,20 @@ void BrowserModel::updateNavigationState()
 
 ManPageExporter *BrowserModel::startExporter()
 {
-    clearActiveExporter();
-    m_activeExporter = new ManPageExporter(m_tools, m_page->profile(), this);
+    auto *exporter = new ManPageExporter(m_tools, m_page->profile(), this);
+    m_exporters.append(exporter);
     emit activeExporterChanged();
-    return m_activeExporter;
+    return exporter;
 }
 
-void BrowserModel::clearActiveExporter()
+void BrowserModel::endExporter(ManPageExporter *exporter)
 {
-    if (!m_activeExporter)
+    const ManPageExporter *active = activeExporter();
+    if (!m_exporters.removeOne(exporter))
         return;
-    m_activeExporter->deleteLater();
-    m_activeExporter = nullptr;
-    emit activeExporterChanged();
+    exporter->deleteLater();
+    if (activeExporter() != active)
+        emit activeExporterChanged();
 }
 
 void BrowserModel::printPage()
@@ -380,18 +381,16 @@ void BrowserModel::printPage()
     if (!page)
         return;
     ManPageExporter *exporter = startExporter();
-    QPointer<ManPageExporter> job(exporter);
-    exporter->loadPage(*page, [this, job](const std::optional<QString> &failure) {
+    exporter->loadPage(*page, [this, exporter](const std::optional<QString> &failure) {
         if (failure) {
-            if (job == m_activeExporter)
-                clearActiveExporter();
+            endExporter(exporter);
             m_presenter->showAlert(*failure, QString());
             return;
         }
         QPointer<BrowserModel> self(this);
-        m_presenter->print(job->page(), [self, job] {
-            if (self && job && job == self->m_activeExporter)
-                self->clearActiveExporter();
+        m_presenter->print(exporter->page(), [self, exporter] {
+            if (self)
+                self->endExporter(exporter);
         });
     });
 }
@@ -408,11 +407,18 @@ void BrowserModel::exportPage(ExportFormat format)
         = [this, filePath](const std::optional<QString> &failure) { finishExport(filePath, failure); };
     switch (format) {
     case ExportFormat::pdf:
-        startExporter()->exportPDF(*page, filePath, finished);
+    case ExportFormat::pdfSinglePage: {
+        ManPageExporter *exporter = startExporter();
+        const auto exported = [this, exporter, finished](const std::optional<QString> &failure) {
+            endExporter(exporter);
+            finished(failure);
+        };
+        if (format == ExportFormat::pdf)
+            exporter->exportPDF(*page, filePath, exported);
+        else
+            exporter->exportSinglePagePDF(*page, filePath, exported);
         return;
-    case ExportFormat::pdfSinglePage:
-        startExporter()->exportSinglePagePDF(*page, filePath, finished);
-        return;
+    }
     case ExportFormat::html:
     case ExportFormat::rtf:
     case ExportFormat::plainText:
@@ -427,7 +433,6 @@ void BrowserModel::exportPage(ExportFormat format)
 
 void BrowserModel::finishExport(const QString &filePath, const std::optional<QString> &failure)
 {
-    clearActiveExporter();
     if (failure)
         m_presenter->showAlert(*failure, QString());
     emit exportFinished(filePath, failure.value_or(QString()));

@@ -68,8 +68,11 @@ public:
     void requestFilterFocus();
     const std::optional<QString> &currentPageID() const { return m_currentPageID; }
     std::optional<ManPage> currentPage() const;
-    // The exporter of a running print or PDF export, else null.
-    ManPageExporter *activeExporter() const { return m_activeExporter.data(); }
+    // The exporter of the latest running print or PDF export, else null.
+    ManPageExporter *activeExporter() const
+    {
+        return m_exporters.isEmpty() ? nullptr : m_exporters.constLast();
+    }
     bool canGoBack() const;
     bool canGoForward() const;
 
@@ -131,7 +134,7 @@ private:
     void setPageSections(QList<PageSection> sections);
     ManPageExporter *startExporter();
     void finishExport(const QString &filePath, const std::optional<QString> &failure);
-    void clearActiveExporter();
+    void endExporter(ManPageExporter *exporter);
     void updateNavigationState();
 
     AppModel *m_app;
@@ -146,7 +149,8 @@ private:
     QList<PageSection> m_pageSections;
     int m_filterFocusToken = 0;
     std::optional<QString> m_currentPageID;
-    QPointer<ManPageExporter> m_activeExporter;
+    // Running prints and PDF exports, oldest first; each is its own job's until the job ends.
+    QList<ManPageExporter *> m_exporters;
     bool m_couldGoBack = false;
     bool m_couldGoForward = false;
 };

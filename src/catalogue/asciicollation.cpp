@@ -9,12 +9,6 @@
 #include <algorithm>
 
 namespace Lectorin {
-namespace {
-
-constexpr int kWeightBits = 7;
-
-} // namespace
-
 const AsciiCollation *AsciiCollation::forCurrentLocale()
 {
     // Built once per process; the collation locale does not change while it runs.
@@ -71,14 +65,6 @@ bool AsciiCollation::agreesWithCollator() const
             return false;
     }
     return true;
-}
-
-quint64 AsciiCollation::prefixKey(QStringView text) const
-{
-    quint64 key = 0;
-    for (qsizetype i = 0; i < kPrefixKeyLength; ++i)
-        key = key << kWeightBits | (i < text.size() ? weight(text.at(i).unicode()) : 0);
-    return key;
 }
 
 int AsciiCollation::compare(QStringView a, QStringView b) const

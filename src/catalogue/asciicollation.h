@@ -24,10 +24,6 @@ public:
 
     // Weight of a printable ASCII character: 1…95, equal for characters the collator calls equal.
     quint8 weight(char16_t c) const { return m_weights[c - 0x20]; }
-    static constexpr qsizetype kPrefixKeyLength = 9;
-    // The first kPrefixKeyLength weights packed so that integer order is collation order of those prefixes;
-    // missing characters count as weight 0.
-    quint64 prefixKey(QStringView text) const;
     int compare(QStringView a, QStringView b) const;
 
 private:

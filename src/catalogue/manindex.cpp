@@ -2,6 +2,7 @@
 #include "catalogue/manindex.h"
 
 #include "catalogue/directorylisting.h"
+#include "catalogue/filenames.h"
 #include "catalogue/parallel.h"
 #include "catalogue/scannedpages.h"
 
@@ -64,12 +65,12 @@ Catalogue scan(const QStringList &roots)
     QList<QByteArray> encodedFolders;
     QList<QString> folders;
     for (const QString &root : roots) {
-        const QByteArray encodedRoot = QFile::encodeName(root);
+        const QByteArray encodedRoot = FileNames::encode(root);
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
             if (!subdirectoryName.startsWith("man"))
                 return;
             encodedFolders.append(DirectoryListing::joined(encodedRoot, subdirectoryName));
-            folders.append(QFile::decodeName(encodedFolders.constLast()) + u'/');
+            folders.append(FileNames::decode(encodedFolders.constLast()) + u'/');
         });
     }
     // Listing is most of a scan, and folders can be listed side by side: each thread takes the next one.

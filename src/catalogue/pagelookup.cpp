@@ -2,6 +2,7 @@
 #include "catalogue/pagelookup.h"
 
 #include "catalogue/directorylisting.h"
+#include "catalogue/filenames.h"
 
 #include <QFile>
 
@@ -74,7 +75,7 @@ std::optional<ManPage> findDirectly(const QStringList &roots, const PageReferenc
     const QByteArray compressedName = plainName + ".gz";
 
     for (const QString &root : roots) {
-        const QByteArray encodedRoot = QFile::encodeName(root);
+        const QByteArray encodedRoot = FileNames::encode(root);
         std::optional<QByteArray> found;
         bool undecided = false;
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
@@ -104,7 +105,7 @@ std::optional<ManPage> findDirectly(const QStringList &roots, const PageReferenc
         if (undecided)
             return std::nullopt;
         if (found)
-            return ManPage { name, section, QFile::decodeName(*found), name, lowercasedPageName(name) };
+            return ManPage { name, section, FileNames::decode(*found), name, lowercasedPageName(name) };
     }
     return std::nullopt;
 }

@@ -12,33 +12,48 @@
 namespace Lectorin::ProcessRunner {
 
 RunResult runBlocking(const QString &executable, const QStringList &arguments,
-    const QString &currentDirectory, int timeoutMilliseconds)
+    const QString &currentDirectory, int timeoutMilliseconds, const ResourceLimits &limits)
 {
     // posix_spawn: from the program's large address space a fork would copy its page tables on every run.
     SpawnedProcess::Result run
-        = SpawnedProcess::runBlocking(executable, arguments, currentDirectory, timeoutMilliseconds);
+        = SpawnedProcess::runBlocking(executable, arguments, currentDirectory, timeoutMilliseconds, limits);
     switch (run.outcome) {
     case SpawnedProcess::Result::Outcome::finished:
-        return { std::move(run.output), std::nullopt };
+        return { std::move(run.output), std::nullopt, run.exitStatus };
     case SpawnedProcess::Result::Outcome::timedOut:
         return { QByteArray(),
             QCoreApplication::translate("Lectorin", "“%1” did not finish within %2 seconds.")
                 .arg(QFileInfo(executable).fileName())
-                .arg(timeoutMilliseconds / 1000.0) };
+                .arg(timeoutMilliseconds / 1000.0),
+            std::nullopt };
     case SpawnedProcess::Result::Outcome::notStarted:
         break;
     }
     return { QByteArray(),
         QCoreApplication::translate("Lectorin", "“%1” could not be started: %2")
-            .arg(QFileInfo(executable).fileName(), QString::fromLocal8Bit(std::strerror(run.startErrno))) };
+            .arg(QFileInfo(executable).fileName(), QString::fromLocal8Bit(std::strerror(run.startErrno))),
+        std::nullopt };
 }
 
 QFuture<RunResult> run(const QString &executable, const QStringList &arguments,
-    const QString &currentDirectory, int timeoutMilliseconds)
+    const QString &currentDirectory, int timeoutMilliseconds, const ResourceLimits &limits)
 {
-    return QtConcurrent::run([executable, arguments, currentDirectory, timeoutMilliseconds] {
-        return runBlocking(executable, arguments, currentDirectory, timeoutMilliseconds);
-    });
+    return QtConcurrent::run(
+        waitingPool(), [executable, arguments, currentDirectory, timeoutMilliseconds, limits] {
+            return ProcessRunner::runBlocking(
+                executable, arguments, currentDirectory, timeoutMilliseconds, limits);
+        });
+}
+
+QThreadPool *waitingPool()
+{
+    // Made on first use and kept for the process, like the global pool.
+    static QThreadPool *const pool = [] {
+        auto *waits = new QThreadPool;
+        waits->setMaxThreadCount(64);
+        return waits;
+    }();
+    return pool;
 }
 
 } // namespace Lectorin::ProcessRunner

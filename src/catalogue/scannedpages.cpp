@@ -3,6 +3,7 @@
 
 #include "catalogue/asciicollation.h"
 #include "catalogue/collation.h"
+#include "catalogue/filenames.h"
 #include "catalogue/manindex.h"
 #include "catalogue/parallel.h"
 
@@ -76,6 +77,8 @@ void ScannedPages::addAscii(QByteArrayView fileName)
     appendRecord(offset, suffix);
 }
 
+// A name that is not UTF-8 is listed with U+FFFD in place of its stray bytes; its page keeps the file's own
+// bytes for its path.
 void ScannedPages::addDecoded(QByteArrayView fileName)
 {
     const QString decoded = QFile::decodeName(fileName.toByteArray());
@@ -87,6 +90,8 @@ void ScannedPages::addDecoded(QByteArrayView fileName)
     const qint32 suffix = suffixForText(decoded.sliced(parsed->name.size()));
     const qsizetype offset = m_names.size();
     m_names.append(parsed->name);
+    if (!FileNames::isUtf8(fileName))
+        m_undecodableFileNames.insert(quint32(offset), FileNames::decode(fileName));
     appendRecord(offset, suffix);
 }
 
@@ -100,7 +105,7 @@ void ScannedPages::appendRecord(qsizetype nameOffset, qint32 suffix)
     }
     m_names.append(QChar()); // each name ends like a QString of its own
     m_records.append(
-        { 0, quint32(nameOffset), quint32(m_records.size()), m_folder, quint32(suffix), quint16(length) });
+        { quint32(nameOffset), quint32(m_records.size()), m_folder, quint32(suffix), quint16(length) });
 }
 
 void ScannedPages::absorb(ScannedPages &&other)
@@ -111,6 +116,9 @@ void ScannedPages::absorb(ScannedPages &&other)
         return; // beyond any manual path; the record fields could not address the names
     m_names.append(other.m_names);
     m_allPrintableAscii = m_allPrintableAscii && other.m_allPrintableAscii;
+    for (auto file = other.m_undecodableFileNames.cbegin(); file != other.m_undecodableFileNames.cend();
+         ++file)
+        m_undecodableFileNames.insert(file.key() + quint32(nameBase), file.value());
     QList<qint32> suffixes;
     suffixes.reserve(other.m_suffixes.size());
     for (const Suffix &suffix : std::as_const(other.m_suffixes))
@@ -193,16 +201,10 @@ bool ScannedPages::isSameIdentifier(const Record &a, const Record &b) const
 bool ScannedPages::precedes(const Record &a, const Record &b) const
 {
     if (m_nameKeys.isEmpty()) {
-        if (a.prefixKey != b.prefixKey)
-            return a.prefixKey < b.prefixKey;
-        // Equal keys: both names agree on their first kPrefixKeyLength weights, and a shorter name is as
-        // long as the other. Module and command families share long prefixes, so the rest is compared as
-        // one string of weights.
-        if (a.nameLength > AsciiCollation::kPrefixKeyLength) {
-            const char *weights = m_weights.constData() + AsciiCollation::kPrefixKeyLength;
-            if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
-                return byName < 0;
-        }
+        // Weights are 1…95, so the byte order of the weight strings is the collation order of the names.
+        const char *weights = m_weights.constData();
+        if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
+            return byName < 0;
     } else if (const int byName = m_nameKeys.at(a.discovery).compare(m_nameKeys.at(b.discovery));
                byName != 0) {
         return byName < 0;
@@ -253,7 +255,6 @@ ScannedPages::Record *ScannedPages::sortStretch(Record *begin, Record *end)
             for (qsizetype i = 0; i < name.size(); ++i)
                 weights[record->nameOffset + i] = char(m_ascii->weight(name.at(i).unicode()));
             weights[record->nameOffset + name.size()] = '\0';
-            record->prefixKey = m_ascii->prefixKey(name);
         }
     }
     std::sort(begin, end, [this](const Record &a, const Record &b) { return precedes(a, b); });
@@ -343,6 +344,11 @@ ManPage ScannedPages::pageOf(const Record &record) const
     PageLocation location = m_locations.isEmpty()
         ? PageLocation::named(m_folders.at(record.folder), m_suffixes.at(record.suffix).text)
         : m_locations.at(locationOf(record));
+    if (!m_undecodableFileNames.isEmpty()) {
+        if (const auto file = m_undecodableFileNames.constFind(record.nameOffset);
+            file != m_undecodableFileNames.cend())
+            location = PageLocation(m_folders.at(record.folder) + *file);
+    }
     return ManPage { name, m_sections.at(sectionOf(record)), std::move(location), std::move(name),
         std::move(lowered) };
 }

@@ -39,7 +39,6 @@ public:
 private:
     struct Record
     {
-        quint64 prefixKey; // collation weights of the name's first characters, on the fast path
         quint32 nameOffset;
         quint32 discovery;
         quint32 folder;
@@ -95,6 +94,9 @@ private:
     QList<QString> m_sections;
     QHash<QString, qint32> m_suffixIds;
     QHash<QString, qint32> m_sectionIds;
+    // By name offset: the whole file names, as FileNames::decode gives them, of the rare files whose names
+    // are not UTF-8.
+    QHash<quint32, QString> m_undecodableFileNames;
     // A folder's files mostly share a few suffixes, so the last ones seen are tried on the raw bytes first.
     struct RecentSuffix
     {

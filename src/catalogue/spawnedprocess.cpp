@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/spawnedprocess.h"
 
+#include "catalogue/filenames.h"
+
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -10,9 +11,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 extern char **environ;
@@ -20,46 +25,79 @@ extern char **environ;
 namespace Lectorin::SpawnedProcess {
 namespace {
 
-class FileActions
+// Owns one of posix_spawn's argument objects.
+template<typename T, int (*Init)(T *), int (*Destroy)(T *)>
+class SpawnArgument
 {
 public:
-    FileActions() { posix_spawn_file_actions_init(&m_actions); }
-    ~FileActions() { posix_spawn_file_actions_destroy(&m_actions); }
-    FileActions(const FileActions &) = delete;
-    FileActions &operator=(const FileActions &) = delete;
-    posix_spawn_file_actions_t *get() { return &m_actions; }
+    SpawnArgument() { Init(&m_value); }
+    ~SpawnArgument() { Destroy(&m_value); }
+    SpawnArgument(const SpawnArgument &) = delete;
+    SpawnArgument &operator=(const SpawnArgument &) = delete;
+    T *get() { return &m_value; }
 
 private:
-    posix_spawn_file_actions_t m_actions;
+    T m_value;
 };
+using FileActions = SpawnArgument<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
+    posix_spawn_file_actions_destroy>;
+using Attributes = SpawnArgument<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
-void closeRetrying(int descriptor)
+void closeIfOpen(int descriptor)
 {
     if (descriptor >= 0)
         ::close(descriptor);
 }
 
-void reap(pid_t pid)
+std::optional<int> reap(pid_t pid)
 {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return std::nullopt;
+    }
+    return WIFEXITED(status) ? std::optional(WEXITSTATUS(status)) : std::nullopt;
 }
 
-// Whether the process has ended, leaving it to be reaped.
-bool hasEnded(pid_t pid)
+void setLimit(pid_t pid, __rlimit_resource resource, qint64 value)
 {
-    siginfo_t info {};
-    while (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) < 0) {
-        if (errno != EINTR)
-            return true; // not our child any more: nothing to wait for
-    }
-    return info.si_pid == pid;
+    if (value < 0)
+        return;
+    const rlimit limit { rlim_t(value), rlim_t(value) };
+    ::prlimit(pid, resource, &limit, nullptr);
+}
+
+// Waits for the first of: output on `pipe`, the end of the process behind `pidfd`, the deadline.
+struct Readiness
+{
+    bool output = false;
+    bool ended = false;
+};
+Readiness waitForEvent(int pipe, int pidfd, const QDeadlineTimer &deadline)
+{
+    pollfd watched[2] = { { pipe, POLLIN, 0 }, { pidfd, POLLIN, 0 } };
+    const qint64 remaining = deadline.remainingTime();
+    const int timeout = remaining < 0 ? -1 : int(std::min<qint64>(remaining, INT_MAX));
+    const nfds_t count = pipe >= 0 ? 2 : 1;
+    pollfd *first = pipe >= 0 ? watched : watched + 1;
+    const int polled = ::poll(first, count, timeout);
+    if (polled < 0 && errno != EINTR)
+        return { false, true }; // nothing left to wait with: finish as if ended
+    if (polled <= 0)
+        return {};
+    return { pipe >= 0 && watched[0].revents != 0, watched[1].revents != 0 };
 }
 
 } // namespace
 
+void ResourceLimits::applyToThisProcess() const
+{
+    setLimit(0, RLIMIT_AS, addressSpaceBytes);
+    setLimit(0, RLIMIT_CPU, processorSeconds);
+}
+
 Result runBlocking(const QString &executable, const QStringList &arguments, const QString &directory,
-    int timeoutMilliseconds)
+    int timeoutMilliseconds, const ResourceLimits &limits)
 {
     Result result;
     int pipeEnds[2] = { -1, -1 };
@@ -73,29 +111,45 @@ Result runBlocking(const QString &executable, const QStringList &arguments, cons
     posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(actions.get(), pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const QByteArray directoryBytes = QFile::encodeName(directory);
+    const QByteArray directoryBytes = FileNames::encode(directory);
     if (!directory.isEmpty())
         posix_spawn_file_actions_addchdir_np(actions.get(), directoryBytes.constData());
+    // Its own group: whatever the program starts can be ended with it.
+    Attributes attributes;
+    posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(attributes.get(), 0);
 
     // A bare name is looked up on PATH, as a shell would.
     const QString found = executable.contains(u'/') ? executable : QStandardPaths::findExecutable(executable);
-    const QByteArray program = QFile::encodeName(found.isEmpty() ? executable : found);
+    const QByteArray program = FileNames::encode(found.isEmpty() ? executable : found);
     std::vector<QByteArray> storage;
     storage.reserve(arguments.size());
     std::vector<char *> argv { const_cast<char *>(program.constData()) };
     for (const QString &argument : arguments) {
-        storage.push_back(QFile::encodeName(argument));
+        storage.push_back(FileNames::encode(argument));
         argv.push_back(storage.back().data());
     }
     argv.push_back(nullptr);
 
     pid_t pid = -1;
     const int spawned
-        = ::posix_spawn(&pid, program.constData(), actions.get(), nullptr, argv.data(), environ);
-    closeRetrying(pipeEnds[1]);
+        = ::posix_spawn(&pid, program.constData(), actions.get(), attributes.get(), argv.data(), environ);
+    closeIfOpen(pipeEnds[1]);
     if (spawned != 0) {
-        closeRetrying(pipeEnds[0]);
+        closeIfOpen(pipeEnds[0]);
         result.startErrno = spawned;
+        return result;
+    }
+    // glibc's posix_spawn returns once the program is executing, so the ceilings arrive after its first
+    // instructions: far too soon for it to have taken much memory, and processor time counts from the start.
+    setLimit(pid, RLIMIT_AS, limits.addressSpaceBytes);
+    setLimit(pid, RLIMIT_CPU, limits.processorSeconds);
+    const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd < 0) {
+        result.startErrno = errno;
+        ::kill(-pid, SIGKILL);
+        closeIfOpen(pipeEnds[0]);
+        reap(pid);
         return result;
     }
 
@@ -103,55 +157,51 @@ Result runBlocking(const QString &executable, const QStringList &arguments, cons
     // Spelled out: in a conditional, Forever would turn into the number 0, a deadline already passed.
     const QDeadlineTimer deadline = timeoutMilliseconds < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
                                                             : QDeadlineTimer(qint64(timeoutMilliseconds));
-    // Between pipe events the program's end and the deadline are looked at every few milliseconds.
-    const auto nextWait = [&deadline] {
-        constexpr qint64 kCheckMilliseconds = 5;
-        const qint64 remaining = deadline.remainingTime();
-        return int(remaining < 0 ? kCheckMilliseconds : std::min(remaining, kCheckMilliseconds));
-    };
-    const auto giveUp = [&] {
-        // A hung program would hold its caller forever.
-        ::kill(pid, SIGKILL);
-        result.outcome = Result::Outcome::timedOut;
-    };
-    bool programEnded = false;
+    int output = pipeEnds[0];
     char buffer[65536];
     for (;;) {
-        pollfd ready { pipeEnds[0], POLLIN, 0 };
-        // Once the program has ended, only what is already in the pipe is read.
-        const int polled = ::poll(&ready, 1, programEnded ? 0 : nextWait());
-        if (polled < 0 && errno == EINTR)
-            continue;
-        if (polled < 0)
+        const Readiness ready = waitForEvent(output, pidfd, deadline);
+        if (ready.ended)
             break;
-        if (polled == 0) {
-            if (programEnded)
-                break; // what it left behind may hold the pipe open
-            if (hasEnded(pid))
-                programEnded = true;
-            else if (deadline.hasExpired()) {
-                giveUp();
-                break;
+        if (ready.output) {
+            const ssize_t got = ::read(output, buffer, sizeof buffer);
+            if (got > 0) {
+                result.output.append(buffer, got);
+                continue;
             }
+            if (got < 0 && errno == EINTR)
+                continue;
+            closeIfOpen(output); // the end of the output; the program may still run
+            output = -1;
             continue;
         }
-        const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        result.output.append(buffer, got);
-    }
-    // A program that closed its output may still run; the time limit holds for it too.
-    while (result.outcome == Result::Outcome::finished && !programEnded && !hasEnded(pid)) {
         if (deadline.hasExpired()) {
-            giveUp();
+            // A hung program would hold its caller forever, and what it started with it.
+            ::kill(-pid, SIGKILL);
+            result.outcome = Result::Outcome::timedOut;
             break;
         }
-        ::poll(nullptr, 0, nextWait());
     }
-    closeRetrying(pipeEnds[0]);
-    reap(pid);
+    // Once the program has ended, only what it wrote is read: at most a pipe's capacity, since it could not
+    // write more than that unread. What it left behind may hold the pipe open and go on writing.
+    if (output >= 0 && result.outcome == Result::Outcome::finished) {
+        ::fcntl(output, F_SETFL, O_NONBLOCK);
+        qsizetype left = std::max(::fcntl(output, F_GETPIPE_SZ), int(sizeof buffer));
+        while (left > 0) {
+            const ssize_t got = ::read(output, buffer, std::min<size_t>(sizeof buffer, size_t(left)));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            result.output.append(buffer, got);
+            left -= got;
+        }
+    }
+    closeIfOpen(output);
+    ::close(pidfd);
+    const std::optional<int> status = reap(pid);
+    if (result.outcome == Result::Outcome::finished)
+        result.exitStatus = status;
     return result;
 }
 

@@ -2,14 +2,15 @@
 #include "fulltext/fulltextindexer.h"
 
 #include "catalogue/appmodel.h"
+#include "catalogue/filenames.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/pagetext.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QSet>
 #include <QtConcurrent>
+
+#include <sys/stat.h>
 
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
@@ -31,10 +32,16 @@ void lowerCurrentThreadPriority()
 }
 
 // A folder's modification time in milliseconds, or -1 when it cannot be read.
+qint64 milliseconds(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+}
+
 qint64 modifiedTime(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
+    struct stat status;
+    // By the folder's own bytes: its name need not be UTF-8.
+    return ::stat(FileNames::encode(path).constData(), &status) == 0 ? milliseconds(status.st_mtim) : -1;
 }
 
 // The modification times of the folders a pass reads pages from, and of their parents (the manual roots,
@@ -97,11 +104,12 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
             ++summary.unchanged;
             continue;
         }
-        const QFileInfo file(path);
-        if (!file.isFile())
+        struct stat file;
+        // By the file's own bytes: its name need not be UTF-8.
+        if (::stat(FileNames::encode(path).constData(), &file) != 0 || !S_ISREG(file.st_mode))
             continue;
         liveIDs.insert(id);
-        const PageStamp stamp { path, file.size(), file.lastModified().toMSecsSinceEpoch() };
+        const PageStamp stamp { path, qint64(file.st_size), milliseconds(file.st_mtim) };
         if (found == stored.cend())
             work.append({ page, stamp, true });
         else if (*found != stamp)
@@ -142,7 +150,8 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
             summary.cancelled = true;
             break;
         }
-        const std::optional<QString> text = PageText::renderBlocking(item.page, options.formatter);
+        const std::optional<QString> text
+            = PageText::renderBlocking(item.page, options.formatter, options.formatterLimits);
         if (!text) {
             // Without a formatter every page would be stored empty and never rendered again.
             summary.available = false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalogue/manpage.h"
+#include "render/manpagerenderer.h"
 
 #include <QFuture>
 #include <QObject>
@@ -30,6 +31,7 @@ public:
         QString formatter = QStringLiteral("/usr/bin/mandoc");
         // Pages written per transaction; searches see them when it commits.
         int batchSize = 200;
+        SpawnedProcess::ResourceLimits formatterLimits = kFormatterLimits;
     };
     // The index in the user's cache folder and the system's mandoc.
     static Options defaultOptions();

@@ -21,18 +21,20 @@ QString withoutControlCharacters(QString text)
 
 } // namespace
 
-std::optional<QString> renderBlocking(const ManPage &page, const QString &formatter)
+std::optional<QString> renderBlocking(
+    const ManPage &page, const QString &formatter, const SpawnedProcess::ResourceLimits &limits)
 {
     const QString path = page.path();
     const SpawnedProcess::Result run
         = SpawnedProcess::runBlocking(formatter, ManPageRenderer::textFormatterArguments(path),
-            ManPageRenderer::formatterDirectory(path), kFormatterTimeoutMilliseconds);
+            ManPageRenderer::formatterDirectory(path), kFormatterTimeoutMilliseconds, limits);
     using Outcome = SpawnedProcess::Result::Outcome;
     // A page that cannot be started in its folder is not a missing formatter.
     if (run.outcome == Outcome::notStarted && !QFileInfo(formatter).isExecutable())
         return std::nullopt;
-    // A page whose formatter hangs stays empty until its file changes, rather than stopping every run there.
-    if (run.outcome != Outcome::finished)
+    // A page whose formatter hangs or hits its ceilings stays empty until its file changes, rather than
+    // costing every run that much.
+    if (run.outcome != Outcome::finished || ManPageRenderer::formatterGaveUp(run.exitStatus))
         return QString();
     // Unlike the export, a stray invalid byte only loses itself: the rest of the page stays searchable.
     return withoutControlCharacters(CommandHelp::removeBackspaces(QString::fromUtf8(run.output)));

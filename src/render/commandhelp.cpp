@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/commandhelp.h"
 
+#include "catalogue/processrunner.h"
 #include "render/commandhelpcache.h"
 #include "render/manpagerenderer.h"
 
@@ -77,7 +78,10 @@ QByteArray runHelpCommandBlocking(const QString &executablePath, const QString &
     process.setWorkingDirectory(workingDirectory.path());
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        kHelpLimits.applyToThisProcess();
+    });
     const QDeadlineTimer terminateDeadline(kTerminateAfterMilliseconds);
     const QDeadlineTimer killDeadline(kKillAfterMilliseconds);
     process.start(QIODevice::ReadOnly);
@@ -115,7 +119,8 @@ QByteArray runHelpCommandBlocking(const QString &executablePath, const QString &
 
 QFuture<QByteArray> runHelpCommand(const QString &executablePath, const QString &flag)
 {
-    return QtConcurrent::run([executablePath, flag] { return runHelpCommandBlocking(executablePath, flag); });
+    return QtConcurrent::run(ProcessRunner::waitingPool(),
+        [executablePath, flag] { return runHelpCommandBlocking(executablePath, flag); });
 }
 
 Output runHelpTries(const QString &executablePath)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalogue/manpage.h"
+#include "catalogue/spawnedprocess.h"
 #include "themes/manpagepalette.h"
 
 #include <QByteArray>
@@ -32,13 +33,15 @@ inline const QStringList kHelpTries { QStringLiteral("--help"), QStringLiteral("
 inline constexpr int kTerminateAfterMilliseconds = 3000;
 inline constexpr int kKillAfterMilliseconds = 4000;
 inline constexpr qsizetype kOutputLimit = 1048576;
+// Any command on the search path may be asked; none may take the machine's memory while it answers.
+inline constexpr SpawnedProcess::ResourceLimits kHelpLimits { qint64(1) << 30, 4 };
 
 // From `cache` (the shared cache when null), running the tries only for an executable not asked before.
 QFuture<Output> helpOutput(const QString &executablePath, CommandHelpCache *cache = nullptr);
 
 // One try: the executable with `flag` as its only argument, standard output and error merged, in an empty
-// temporary working directory and a process group of its own, stopped after the time limits and cut at the
-// output limit. Empty when it cannot start. Blocks the calling thread.
+// temporary working directory and a process group of its own under kHelpLimits, stopped after the time limits
+// and cut at the output limit. Empty when it cannot start. Blocks the calling thread.
 QByteArray runHelpCommandBlocking(const QString &executablePath, const QString &flag);
 QFuture<QByteArray> runHelpCommand(const QString &executablePath, const QString &flag);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/commandhelpcache.h"
 
+#include "catalogue/processrunner.h"
+
 #include <QCoreApplication>
 #include <QThread>
 #include <QtConcurrent>
@@ -51,7 +53,8 @@ void CommandHelpCache::lookUp(const QString &executablePath, const Waiter &waite
     entry.waiters.append(waiter);
     if (entry.waiters.size() > 1)
         return; // a run for this executable is already on its way
-    QtConcurrent::run([executablePath] {
+    // The tries wait for commands that may hang until their limits; the renders' threads stay free.
+    QtConcurrent::run(ProcessRunner::waitingPool(), [executablePath] {
         return CommandHelp::runHelpTries(executablePath);
     }).then(this, [this, executablePath](const CommandHelp::Output &output) {
         store(executablePath, output);

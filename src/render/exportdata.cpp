@@ -72,6 +72,8 @@ ExportResult plainTextFromTerminalOutput(const ProcessRunner::RunResult &run)
 {
     if (!run.started())
         return { QByteArray(), run.startError };
+    if (formatterGaveUp(run.exitStatus))
+        return ExportResult::failed(ExportError::renderFailed);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(run.output);
     if (decoder.hasError() || text.isEmpty())
@@ -120,9 +122,7 @@ QFuture<ExportResult> plainTextData(const ManPage &page, const RenderTools &tool
                 return ExportResult { output.text.toUtf8(), std::nullopt };
             });
     }
-    const QString path = page.path();
-    return ProcessRunner::run(tools.formatter, textFormatterArguments(path), formatterDirectory(path),
-        tools.formatterTimeoutMilliseconds)
+    return runFormatter(page.path(), textFormatterArguments(page.path()), tools)
         .then(plainTextFromTerminalOutput);
 }
 

@@ -4,11 +4,13 @@
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
 #include "render/pagesource.h"
+#include "render/unrenderablepages.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QStringBuilder>
 #include <QStringDecoder>
+#include <QThread>
 
 namespace Lectorin::ManPageRenderer {
 namespace {
@@ -146,12 +148,12 @@ QString withoutDoubledBreaks(QString html)
 QFuture<RenderResult> formatFile(const QString &path, const QString &title, const QString &emptyTitle,
     const std::optional<ManPagePalette> &palette, double fontScale, const RenderTools &tools)
 {
-    return ProcessRunner::run(tools.formatter, htmlFormatterArguments(path), formatterDirectory(path),
-        tools.formatterTimeoutMilliseconds)
+    return runFormatter(path, htmlFormatterArguments(path), tools)
         .then([title, emptyTitle, palette, fontScale](const ProcessRunner::RunResult &run) {
             if (!run.started())
                 return RenderResult { QString(), run.startError };
-            const std::optional<QString> output = decodeStrictUtf8(run.output);
+            const std::optional<QString> output
+                = formatterGaveUp(run.exitStatus) ? std::nullopt : decodeStrictUtf8(run.output);
             if (!output || output->isEmpty())
                 return RenderResult { emptyOutputHTML(emptyTitle), std::nullopt };
             return RenderResult { documentHTML(title, withoutDoubledBreaks(*output), palette, fontScale),
@@ -181,6 +183,24 @@ QFuture<RenderResult> renderFile(const QString &path, const std::optional<ManPag
     if (const std::optional<QString> problem = PageSource::problem(path))
         return QtFuture::makeReadyFuture(RenderResult { errorHTML(title, *problem), std::nullopt });
     return formatFile(QFileInfo(path).absoluteFilePath(), title, title, palette, fontScale, tools);
+}
+
+QFuture<ProcessRunner::RunResult> runFormatter(
+    const QString &pagePath, const QStringList &arguments, const RenderTools &tools)
+{
+    UnrenderablePages *unrenderable
+        = tools.unrenderablePages ? tools.unrenderablePages : &UnrenderablePages::shared();
+    if (QThread::currentThread() == unrenderable->thread() && unrenderable->contains(pagePath))
+        return QtFuture::makeReadyFuture(ProcessRunner::RunResult {}); // as if stopped by a signal
+    // Taken before the run: a file that changes meanwhile gets its chance.
+    const std::optional<UnrenderablePages::FileState> state = UnrenderablePages::stateOf(pagePath);
+    return ProcessRunner::run(tools.formatter, arguments, formatterDirectory(pagePath),
+        tools.formatterTimeoutMilliseconds, tools.formatterLimits)
+        .then([unrenderable, pagePath, state](ProcessRunner::RunResult run) {
+            if (run.started() && formatterGaveUp(run.exitStatus) && state)
+                unrenderable->insert(pagePath, *state);
+            return run;
+        });
 }
 
 QString documentHTML(
@@ -255,6 +275,12 @@ QString contentSecurityPolicy()
 QString formatterDirectory(const QString &pagePath)
 {
     return QFileInfo(QFileInfo(pagePath).absolutePath()).absolutePath();
+}
+
+bool formatterGaveUp(const std::optional<int> &exitStatus)
+{
+    constexpr int kOperatingSystemError = 6;
+    return !exitStatus || *exitStatus >= kOperatingSystemError;
 }
 
 QStringList htmlFormatterArguments(const QString &pagePath)

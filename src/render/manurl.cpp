@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrlQuery>
 
 namespace Lectorin {
 namespace {
@@ -34,17 +35,38 @@ QString trimmedSlashes(const QString &path)
     return path.mid(begin, end - begin);
 }
 
+const QString kSectionQueryItem = QStringLiteral("section");
+
+QString percentEncoded(const QString &text, const QByteArray &kept = QByteArray())
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, kept));
+}
+
+bool readsBackAs(const QString &text, const QString &name, const std::optional<QString> &section)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    return url.isValid() && parseManURL(url) == PageReference { name, section };
+}
+
 } // namespace
 
 std::optional<QString> manURLString(const QString &name, const std::optional<QString> &section)
 {
-    const QString host = section ? QString::fromLatin1(QUrl::toPercentEncoding(*section)) : QString();
-    const QString text = kManURLScheme + u"://" + host + u'/'
-        + QString::fromLatin1(QUrl::toPercentEncoding(name, QByteArrayLiteral("/:+@!$&'()*,;=")));
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || (section && url.host().isEmpty() != section->isEmpty()))
-        return std::nullopt;
-    return text;
+    const QString path = u'/' + percentEncoded(name, QByteArrayLiteral("/:+@!$&'()*,;="));
+    if (!section || section->isEmpty()) {
+        const QString text = kManURLScheme + u"://" + path;
+        return readsBackAs(text, name, std::nullopt) ? std::optional(text) : std::nullopt;
+    }
+    const QString hostForm = kManURLScheme + u"://" + percentEncoded(*section) + path;
+    if (readsBackAs(hostForm, name, section))
+        return hostForm;
+    // QUrl rewrites some sections as hosts ("010" and "0x1" become addresses, "3X11" loses its case, "3c++"
+    // is no host at all); those travel in the query, where they arrive as written.
+    const QString queryForm
+        = kManURLScheme + u"://" + path + u'?' + kSectionQueryItem + u'=' + percentEncoded(*section);
+    if (readsBackAs(queryForm, name, section))
+        return queryForm;
+    return std::nullopt;
 }
 
 std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &section)
@@ -57,7 +79,9 @@ std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &se
 
 std::optional<PageReference> parseManURL(const QUrl &url)
 {
-    const QString host = sectionFromHost(url.host(QUrl::FullyDecoded));
+    const QString querySection = QUrlQuery(url).queryItemValue(kSectionQueryItem, QUrl::FullyDecoded);
+    const QString host
+        = querySection.isEmpty() ? sectionFromHost(url.host(QUrl::FullyDecoded)) : querySection;
     const QString path = trimmedSlashes(url.path(QUrl::FullyDecoded));
     if (!path.isEmpty())
         return PageReference { path, host.isEmpty() ? std::nullopt : std::optional(host) };

@@ -17,7 +17,9 @@ inline const QString kManPageLinkScheme = QStringLiteral("x-man-page");
 // A page source previewed from its file, outside the catalogue: "x-lectorin-file:///abs/path/tool.1".
 inline const QString kPageFileScheme = QStringLiteral("x-lectorin-file");
 
-// "x-lectorin-man://" + section + "/" + name, percent-encoded; nothing when the section cannot be a URL host.
+// "x-lectorin-man://" + section + "/" + name, percent-encoded. A section QUrl would rewrite as a host goes in
+// the query instead ("x-lectorin-man:///name?section=010"), so every section comes back as written; nothing
+// when no form reads back as the page.
 std::optional<QString> manURLString(const QString &name, const std::optional<QString> &section);
 std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &section);
 inline std::optional<QUrl> manURL(const ManPage &page)
@@ -26,7 +28,8 @@ inline std::optional<QUrl> manURL(const ManPage &page)
 }
 
 // The name and section a man page URL (or an x-man-page URL) names; nothing when it names no page. Reads URLs
-// as the web engine hands them over: a numeric section comes back from its dotted-quad host form ("0.0.0.1").
+// as the web engine hands them over: a numeric section comes back from its dotted-quad host form ("0.0.0.1"),
+// and a "section" query item wins over the host.
 std::optional<PageReference> parseManURL(const QUrl &url);
 
 // The preview URL of the page source at `path` (made absolute), and the path a preview URL names (nothing for

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void initialPage_onlyFirstWindowRestores();
     void export_everyFormatAndFailure();
     void print_loadsOffscreenAndClearsExporter();
+    void exports_startedTogetherEachFinishWithTheirOwnFile();
 
 private:
     bool showAndWait(const QString &id);
@@ -346,6 +347,35 @@ void BrowserModelTest::print_loadsOffscreenAndClearsExporter()
     QTRY_COMPARE_WITH_TIMEOUT(m_presenter.prints, 1, kTimeout);
     QVERIFY(!m_model->activeExporter());
     QCOMPARE(exporter.count(), 2);
+}
+
+void BrowserModelTest::exports_startedTogetherEachFinishWithTheirOwnFile()
+{
+    QVERIFY(showAndWait("1/greet"));
+    QSignalSpy finished(m_model.get(), &BrowserModel::exportFinished);
+    const QStringList files { m_catalogue->dir.filePath("first.pdf"), m_catalogue->dir.filePath("second.pdf"),
+        m_catalogue->dir.filePath("third.html") };
+    m_presenter.exportPath = files.at(0);
+    m_model->exportPage(ExportFormat::pdf);
+    m_presenter.exportPath = files.at(1);
+    m_model->exportPage(ExportFormat::pdfSinglePage);
+    m_model->printPage();
+    m_presenter.exportPath = files.at(2);
+    m_model->exportPage(ExportFormat::html);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_presenter.prints, 1, kTimeout);
+    QStringList finishedFiles;
+    for (const QList<QVariant> &arguments : std::as_const(finished)) {
+        QCOMPARE(arguments.at(1).toString(), QString());
+        finishedFiles << arguments.at(0).toString();
+    }
+    finishedFiles.sort();
+    QCOMPARE(finishedFiles, files);
+    QCOMPARE(pdfInfo(files.at(0)).pages, 1);
+    QCOMPARE(pdfInfo(files.at(1)).pages, 1);
+    QVERIFY(QFileInfo(files.at(2)).size() > 0);
+    QVERIFY(m_presenter.alerts.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_model->activeExporter(), kTimeout);
 }
 
 LECTORIN_WEB_TEST_MAIN(BrowserModelTest)

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/filenames.h"
 #include "catalogue/manindex.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +50,7 @@ private Q_SLOTS:
     void scan_ordersAndKeepsPagesLikeTheGeneralSort();
     void scan_unreadableOrMissingRootsGiveEmptyCatalogue();
     void scanCommands_takesFirstExecutableOfEachName();
+    void fileNames_keepEveryByteAndReadUtf8AsUtf8();
 };
 
 void ManIndexTest::pageFileName_data()
@@ -311,6 +314,26 @@ void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()
     QCOMPARE(tool, (ManPage { "tool", "help", QString(b + "/tool"), "tool", "tool" }));
     QCOMPARE(pages.at(0).path(), a + "/brew");
     QCOMPARE(pages.at(2).lowercasedName, QStringLiteral("ls"));
+}
+
+void ManIndexTest::fileNames_keepEveryByteAndReadUtf8AsUtf8()
+{
+    for (const QByteArray &bytes : { QByteArray("caf\xc3\xa9.1"), QByteArray("caf\xe9.1"), QByteArray("\xc0\xaf"),
+             QByteArray("\xed\xa0\x80"), QByteArray("\xf4\x90\x80\x80"), QByteArray("\xe2\x82"),
+             QByteArray("\xf0\x9f\x98\x80\xff"), QByteArray() }) {
+        const QString decoded = FileNames::decode(bytes);
+        QCOMPARE(FileNames::encode(decoded), bytes);
+        QCOMPARE(FileNames::isUtf8(bytes), decoded == QString::fromUtf8(bytes));
+    }
+    QCOMPARE(FileNames::decode("caf\xc3\xa9"), QString::fromUtf8("caf\xc3\xa9"));
+    // Every byte string of a few bytes, drawn at random.
+    QRandomGenerator random(7);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray bytes(1 + random.bounded(6), Qt::Uninitialized);
+        for (char &byte : bytes)
+            byte = char(random.bounded(256));
+        QCOMPARE(FileNames::encode(FileNames::decode(bytes)), bytes);
+    }
 }
 
 QTEST_GUILESS_MAIN(ManIndexTest)

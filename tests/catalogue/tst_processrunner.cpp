@@ -64,6 +64,8 @@ private Q_SLOTS:
     void run_endsWithTheProgramNotWithWhatItLeftBehind();
     void run_usesWorkingDirectoryAndPassesArgumentsVerbatim();
     void run_deliversOnceAsynchronously();
+    void run_timeoutEndsEverythingTheProgramStarted();
+    void run_underLimits_reportsTheSignalThatEndedIt();
     void parsePathList_data();
     void parsePathList();
     void discovery_followsShellThenFallbacks();
@@ -149,6 +151,52 @@ void ProcessRunnerTest::run_deliversOnceAsynchronously()
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
     QCOMPARE(watcher.future().resultCount(), 1);
     QCOMPARE(watcher.result().output, QByteArray("done\n"));
+}
+
+// A login shell whose start-up files hang, with a child of its own, as discovery meets it.
+void ProcessRunnerTest::run_timeoutEndsEverythingTheProgramStarted()
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("child.pid");
+    const QString shell
+        = writeScript(dir, "shell", "sleep 300 &\necho $! > '" + pidFile.toUtf8() + "'\nsleep 300\n");
+    const auto result = ProcessRunner::runBlocking(shell, { "-l", "-c", "manpath" }, QString(), 1000);
+    QVERIFY(!result.started());
+    QVERIFY(result.startError->contains("did not finish"));
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray child = file.readAll().trimmed();
+    QVERIFY(!child.isEmpty());
+    // Gone, or a zombie nobody reaps in a container without an init process.
+    const auto isRunning = [&] {
+        QFile status(QString::fromLatin1("/proc/" + child + "/stat"));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray fields = status.readAll();
+        return !fields.mid(fields.lastIndexOf(')') + 2).startsWith('Z');
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(), 10000);
+}
+
+void ProcessRunnerTest::run_underLimits_reportsTheSignalThatEndedIt()
+{
+    QTemporaryDir dir;
+    // The ceilings arrive within moments of the start, after the program's first instructions: the script
+    // waits for them rather than racing them, and would run into the time limit without them.
+    const QString limits
+        = writeScript(dir, "limits", "while [ \"$(ulimit -t)\" != 7 ]; do :; done\nulimit -v\nulimit -t\n");
+    const ProcessRunner::ResourceLimits ceilings { qint64(256) << 20, 7 };
+    const auto reported = ProcessRunner::runBlocking(limits, {}, QString(), 30000, ceilings);
+    QCOMPARE(reported.output, QByteArray("262144\n7\n"));
+    QCOMPARE(reported.exitStatus, std::optional(0));
+
+    const QString spins = writeScript(dir, "spins", "echo start\nwhile :; do :; done\n");
+    const auto spun = ProcessRunner::runBlocking(spins, {}, QString(), 120000, { -1, 1 });
+    QVERIFY(spun.started());
+    QCOMPARE(spun.output, QByteArray("start\n"));
+    QCOMPARE(spun.exitStatus, std::nullopt);
+    const QString fails = writeScript(dir, "fails", "exit 6\n");
+    QCOMPARE(ProcessRunner::runBlocking(fails, {}).exitStatus, std::optional(6));
 }
 
 void ProcessRunnerTest::parsePathList_data()

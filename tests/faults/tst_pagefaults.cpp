@@ -8,6 +8,7 @@
 #include "render/commandhelpcache.h"
 #include "render/exportdata.h"
 #include "render/manpagerenderer.h"
+#include "render/unrenderablepages.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -45,6 +46,8 @@ private Q_SLOTS:
     void missingFormatter_failsRenderAndExports();
     void hungFormatter_isKilledAndReported();
     void floodingHelpCommand_isCutAndStillMakesAPage();
+    void boundlessPage_stopsAtTheLimitsAndIsNotFormattedAgain();
+    void fileNameNotUtf8_isListedAndRenders();
 
 private:
     QTemporaryDir m_dir;
@@ -170,6 +173,71 @@ void PageFaultsTest::floodingHelpCommand_isCutAndStillMakesAPage()
     QVERIFY(rendered.document.contains(u"Usage: flood &lt;x&gt;"));
     QVERIFY(!rendered.document.contains(u"<x>"));
     QVERIFY(rendered.document.size() < 4 * CommandHelp::kOutputLimit);
+}
+
+// An equation that defines a name through itself makes mandoc grow without end.
+void PageFaultsTest::boundlessPage_stopsAtTheLimitsAndIsNotFormattedAgain()
+{
+    const QString root = m_dir.filePath(QStringLiteral("boundless"));
+    const QString pagePath = root + u"/man1/grows.1";
+    QVERIFY(writeFile(pagePath,
+        ".TH GROWS 1\n.SH NAME\ngrows \\- without end\n.SH DESCRIPTION\n.EQ\ndefine inner \"content\"\n"
+        "define outer \"inner outer\"\nouter\n.EN\n"));
+    const QString formatter = m_dir.filePath(QStringLiteral("bin/counted-mandoc"));
+    const QString log = formatter + u".log";
+    QVERIFY(writeFile(formatter,
+        "#!/bin/sh\necho run >> '" + log.toUtf8() + "'\nexec /usr/bin/mandoc \"$@\"\n", kExecutable));
+    const auto runs = [&] { return readFile(log).count("run"); };
+    UnrenderablePages unrenderable;
+    RenderTools tools;
+    tools.formatter = formatter;
+    tools.unrenderablePages = &unrenderable;
+    // Smaller than the default ceilings so the test ends sooner; a run they do not end in time is hung.
+    tools.formatterLimits = { qint64(256) << 20, 10 };
+    tools.formatterTimeoutMilliseconds = 20000;
+    const ManPage page = ManIndex::scan({ root }).pages().constFirst();
+
+    const auto first = waitFor(ManPageRenderer::render(page, std::nullopt, 1.0, tools));
+    QVERIFY2(first.succeeded(), qPrintable(first.failure.value_or(QString())));
+    QVERIFY(first.document.contains(u"mandoc could not render this page."));
+    QCOMPARE(runs(), 1);
+    QTRY_VERIFY(unrenderable.contains(pagePath));
+    const auto again = waitFor(ManPageRenderer::render(page, std::nullopt, 1.0, tools));
+    QCOMPARE(again, first);
+    QCOMPARE(runs(), 1);
+    const auto text = waitFor(ManPageRenderer::plainTextData(page, tools));
+    QCOMPARE(text.failure, ManPageRenderer::description(ManPageRenderer::ExportError::renderFailed));
+
+    // Mended, the page is formatted again.
+    QVERIFY(writeFile(pagePath, kPageSource));
+    QVERIFY(!unrenderable.contains(pagePath));
+    const auto mended = waitFor(ManPageRenderer::render(page, std::nullopt, 1.0, tools));
+    QVERIFY(mended.document.contains(u"<code class=\"Nm\">tool</code>"));
+    QCOMPARE(runs(), 2);
+}
+
+void PageFaultsTest::fileNameNotUtf8_isListedAndRenders()
+{
+    const QString root = m_dir.filePath(QStringLiteral("latin1"));
+    QVERIFY(QDir().mkpath(root + u"/man1"));
+    const QByteArray fileName = QFile::encodeName(root) + "/man1/caf\xe9.1";
+    QFile file;
+    FILE *handle = std::fopen(fileName.constData(), "w");
+    QVERIFY(handle);
+    QVERIFY(file.open(handle, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    file.write(".TH CAFE 1\n.SH NAME\ncafe \\- serves coffee\n.SH DESCRIPTION\nBrews.\n");
+    file.close();
+
+    const QList<ManPage> pages = ManIndex::scan({ root }).pages();
+    QCOMPARE(pages.size(), 1);
+    const ManPage &page = pages.constFirst();
+    QCOMPARE(page.name, QStringLiteral("caf\uFFFD"));
+    QCOMPARE(page.id(), QStringLiteral("1/caf\uFFFD"));
+    const auto rendered = waitFor(ManPageRenderer::render(page, std::nullopt, 1.0));
+    QVERIFY2(rendered.document.contains(u"serves coffee"), qPrintable(rendered.document));
+    const auto text = waitFor(ManPageRenderer::plainTextData(page));
+    QVERIFY(text.succeeded());
+    QVERIFY(text.data.contains("Brews."));
 }
 
 QTEST_GUILESS_MAIN(PageFaultsTest)

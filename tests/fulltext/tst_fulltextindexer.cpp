@@ -59,6 +59,7 @@ private slots:
     void damagedIndex_isRebuiltAndRefilled();
     void cancelledRun_keepsWhatItWrote_laterRunResumes();
     void missingFormatter_storesNothing();
+    void boundlessPage_isIndexedEmptyOnceUntilItChanges();
     void destroyedIndexer_stopsAndKeepsRows();
     void updateDuringRun_runsAgainWithNewPages();
     void watchedModel_indexesAfterLoadAndRescan();
@@ -201,6 +202,27 @@ void FullTextIndexerTest::cancelledRun_keepsWhatItWrote_laterRunResumes()
     QCOMPARE(summary.indexed, 2);
     QCOMPARE(summary.unchanged, 2);
     QCOMPARE(rowCount(tree.indexPath()), 4);
+}
+
+// An equation that defines a name through itself makes mandoc grow without end; the ceilings stop it, and the
+// page is not formatted again while its file stays as it is.
+void FullTextIndexerTest::boundlessPage_isIndexedEmptyOnceUntilItChanges()
+{
+    ManualTree tree;
+    addPages(tree);
+    tree.add("grows", "1", "without end",
+        ".EQ\ndefine inner \"content\"\ndefine outer \"inner outer\"\nouter\n.EN");
+    FullTextIndexer::Options options { tree.indexPath(), loggingFormatter(tree) };
+    options.formatterLimits = { qint64(256) << 20, 10 }; // smaller than the default, so the test ends sooner
+    Summary summary = FullTextIndexer::updateBlocking(tree.pages(), options, {});
+    QCOMPARE(summary.indexed, 4);
+    QCOMPARE(renderedPaths(options.formatter).size(), 4);
+    QCOMPARE(idsFound(tree.indexPath(), "zebra"), QStringList { "1/alpha" });
+    QVERIFY(idsFound(tree.indexPath(), "content").isEmpty());
+
+    summary = FullTextIndexer::updateBlocking(tree.pages(), options, {});
+    QCOMPARE(summary.unchanged, 4);
+    QCOMPARE(renderedPaths(options.formatter), QStringList());
 }
 
 void FullTextIndexerTest::missingFormatter_storesNothing()

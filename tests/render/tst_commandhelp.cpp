@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/commandhelp.h"
 #include "render/commandhelpcache.h"
+#include "render/manpagerenderer.h"
 #include "renderfixtures.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <csignal>
 
@@ -54,6 +56,8 @@ private slots:
     void run_childHoldingOutput_doesNotHoldTheTry();
     void run_flood_isCutAtTheLimit();
     void run_missingExecutable_givesNothing();
+    void run_isHeldToMemoryAndProcessorLimits();
+    void hungHelpCommands_leavePageRendersFree();
 
 private:
     QString script(const QString &name, const QByteArray &body);
@@ -296,6 +300,39 @@ void CommandHelpTest::run_missingExecutable_givesNothing()
     CommandHelpCache cache;
     QCOMPARE(
         waitFor(CommandHelp::helpOutput(m_dir.filePath(u"bin/none"_qs), &cache)), CommandHelp::Output {});
+}
+
+void CommandHelpTest::run_isHeldToMemoryAndProcessorLimits()
+{
+    const QString tool = script("limited", "ulimit -v\nulimit -t\n");
+    QCOMPARE(CommandHelp::runHelpCommandBlocking(tool, "--help"),
+        QByteArray::number(CommandHelp::kHelpLimits.addressSpaceBytes / 1024) + '\n'
+            + QByteArray::number(CommandHelp::kHelpLimits.processorSeconds) + '\n');
+}
+
+// More commands that ignore SIGTERM than the global pool has threads, all asked at once, and then a page: the
+// page is formatted while they are still being waited for.
+void CommandHelpTest::hungHelpCommands_leavePageRendersFree()
+{
+    CommandHelpCache cache;
+    QList<QFuture<CommandHelp::Output>> helps;
+    for (int i = 0; i <= QThreadPool::globalInstance()->maxThreadCount(); ++i) {
+        const QString tool = script(
+            u"stubborn" + QString::number(i), "[ \"$1\" = --help ] || exit 0\ntrap '' TERM\nsleep 30\n");
+        helps.append(cache.helpOutput(tool));
+    }
+    const QString pagePath = m_dir.filePath("man/man1/hello.1");
+    QVERIFY(writeFile(pagePath, kManPage));
+    RenderTools tools;
+    tools.helpCache = &cache;
+    const auto rendered
+        = ManPageRenderer::render(manualPage(pagePath, "hello", "1"), std::nullopt, 1.0, tools);
+    QTRY_VERIFY_WITH_TIMEOUT(rendered.isFinished(), kStoppedTryBoundMilliseconds);
+    for (const QFuture<CommandHelp::Output> &help : std::as_const(helps))
+        QVERIFY(!help.isFinished());
+    QVERIFY(rendered.result().document.contains(u"say h"));
+    for (const QFuture<CommandHelp::Output> &help : std::as_const(helps))
+        QTRY_VERIFY_WITH_TIMEOUT(help.isFinished(), 4 * kStoppedTryBoundMilliseconds);
 }
 
 QTEST_GUILESS_MAIN(CommandHelpTest)

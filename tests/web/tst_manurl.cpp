@@ -52,6 +52,8 @@ private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void roundTrip_data();
     void roundTrip();
+    void roundTrip_everySectionComesBackAsWritten_data();
+    void roundTrip_everySectionComesBackAsWritten();
     void parse_data();
     void parse();
     void resolve_sectionThatLostItsCase();
@@ -80,10 +82,18 @@ void ManUrlTest::roundTrip_data()
                        << "n"
                        << "n"
                        << "x-lectorin-man://n/after";
-    QTest::newRow("3X11 arrives lower-cased") << "XDrawLine"
-                                              << "3X11"
-                                              << "3x11"
-                                              << "x-lectorin-man://3X11/XDrawLine";
+    QTest::newRow("3X11 keeps its case") << "XDrawLine"
+                                         << "3X11"
+                                         << "3X11"
+                                         << "x-lectorin-man:///XDrawLine?section=3X11";
+    QTest::newRow("octal-looking") << "foo"
+                                   << "010"
+                                   << "010"
+                                   << "x-lectorin-man:///foo?section=010";
+    QTest::newRow("not a host") << "string"
+                                << "3c++"
+                                << "3c++"
+                                << "x-lectorin-man:///string?section=3c%2B%2B";
     QTest::newRow("space") << "git log"
                            << "1"
                            << "1"
@@ -122,6 +132,34 @@ void ManUrlTest::roundTrip()
     QVERIFY(parsed);
     QCOMPARE(parsed->name, name);
     QCOMPARE(parsed->section.value_or(QString()), expectedSection);
+}
+
+void ManUrlTest::roundTrip_everySectionComesBackAsWritten_data()
+{
+    QTest::addColumn<QString>("section");
+    // The sections of the pages installed where this was written, then forms QUrl reads as numbers in other
+    // bases, capitals, characters no host may hold, and letters after digits.
+    for (const char *section : { "1", "1p", "1ssl", "2", "2type", "3", "3const", "3head", "3perl", "3pm",
+             "3readline", "3ssl", "3t", "3type", "4", "5", "5edit", "5ssl", "6", "7", "7edit", "7ssl", "8",
+             "9", "010", "08", "0x1", "0X1f", "00", "0", "4294967296", "1.2", "3c++", "3X11", "3x11", "n",
+             "l", "9fun", "3 x", "3#", "3?", "3%41", "3&x", "3@", "٣" })
+        QTest::newRow(section) << QString::fromUtf8(section);
+}
+
+// What the engine hands back is the URL's string form read again.
+void ManUrlTest::roundTrip_everySectionComesBackAsWritten()
+{
+    QFETCH(QString, section);
+    for (const QString &name : { QStringLiteral("ls"), QStringLiteral("a b/c?d") }) {
+        const std::optional<QUrl> url = manURL(name, section);
+        QVERIFY(url);
+        for (const QUrl &arrived : { QUrl(url->toString()), QUrl(url->toString(QUrl::FullyEncoded)) }) {
+            const std::optional<PageReference> parsed = parseManURL(arrived);
+            QVERIFY(parsed);
+            QCOMPARE(parsed->name, name);
+            QCOMPARE(parsed->section, std::optional(section));
+        }
+    }
 }
 
 void ManUrlTest::parse_data()

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void initTestCase();
     void handler_answersEveryRequestWithHTML_data();
     void handler_answersEveryRequestWithHTML();
+    void handler_everySectionReachesItsOwnPage();
     void handler_waitsForTheFirstLoad();
     void handler_renderFailureIsAPage();
     void hostilePage_runsNoScriptOfItsOwn();
@@ -132,6 +133,31 @@ void WebEngineTest::handler_answersEveryRequestWithHTML()
     QVERIFY(document.ok);
     QCOMPARE(document.title, title);
     QVERIFY2(document.text.contains(text), qPrintable(document.text));
+}
+
+// Sections that QUrl would read alike ("010" and "8", "0x1" and "1", "3X11" and "3x11") each open their own
+// page through the engine.
+void WebEngineTest::handler_everySectionReachesItsOwnPage()
+{
+    FixtureCatalogue catalogue;
+    const QStringList sections { "1", "8", "010", "0x1", "3c++", "3X11", "3x11", "n", "9fun", "3pm", "7ssl" };
+    for (const QString &section : sections) {
+        QVERIFY(writeFile(catalogue.manRoot() + "/man" + section.left(1) + "/same." + section,
+            mdocPage("same", section.toUtf8(), ".Sh DESCRIPTION\nIn section " + section.toUtf8() + ".\n")));
+    }
+    QVERIFY(catalogue.loadAndWait());
+    QWebEngineProfile profile;
+    ManSchemeHandler::installOn(&profile, catalogue.app.get());
+    QWebEnginePage page(&profile);
+    for (const QString &section : sections) {
+        const std::optional<QUrl> url = manURL(QStringLiteral("same"), section);
+        QVERIFY(url);
+        const LoadedDocument document = load(page, *url);
+        QVERIFY(document.ok);
+        QCOMPARE(document.title, u"same(" + section + u')');
+        QVERIFY2(document.text.contains(u"In section " + section + u'.'), qPrintable(document.text));
+        QCOMPARE(parseManURL(page.url())->section, std::optional(section));
+    }
 }
 
 void WebEngineTest::handler_waitsForTheFirstLoad()
