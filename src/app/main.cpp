@@ -9,6 +9,7 @@
 #include "platform/trace.h"
 #include "render/manschemehandler.h"
 #include "skeppa/appinfo.h"
+#include "skeppa/networkfeedtransport.h"
 #include "skeppa/updatechecker.h"
 #include "ui/lectorinapp.h"
 
@@ -17,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QOpenGLContext>
 #include <QSettings>
+#include <QSslCertificate>
 #include <QUrl>
 
 #include <cstdio>
@@ -72,6 +74,23 @@ void drawInSoftwareWithoutOpenGL()
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --disable-gpu");
 }
 
+// Points the update check at another feed server, to try a release feed before it is published:
+// LECTORIN_UPDATE_FEED names an https feed, LECTORIN_UPDATE_CA a PEM file of the authorities that sign its
+// server in addition to the system's. Without them, or with a feed that is not https, the project's feed.
+void configureUpdates(Skeppa::NetworkFeedTransport &transport)
+{
+    const Skeppa::AppInfo app = Skeppa::AppInfo::fromStrings(QStringLiteral(LECTORIN_APP_NAME),
+        QStringLiteral(LECTORIN_VERSION), QStringLiteral(LECTORIN_BUILD_NUMBER));
+    const QUrl feed(qEnvironmentVariable("LECTORIN_UPDATE_FEED"));
+    if (!feed.isValid() || feed.scheme() != u"https" || feed.host().isEmpty()) {
+        Skeppa::UpdateChecker::shared().configure(kFeedURL, app);
+        return;
+    }
+    if (const QString authorities = qEnvironmentVariable("LECTORIN_UPDATE_CA"); !authorities.isEmpty())
+        transport.setAdditionalCaCertificates(QSslCertificate::fromPath(authorities));
+    Skeppa::UpdateChecker::shared().configure(feed, app, nullptr, &transport, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -107,9 +126,8 @@ int main(int argc, char *argv[])
     QSettings settings;
     Lectorin::SystemAppearance appearance;
     appearance.apply(Lectorin::storedAppearance(settings));
-    Skeppa::UpdateChecker::shared().configure(kFeedURL,
-        Skeppa::AppInfo::fromStrings(QStringLiteral(LECTORIN_APP_NAME), QStringLiteral(LECTORIN_VERSION),
-            QStringLiteral(LECTORIN_BUILD_NUMBER)));
+    Skeppa::NetworkFeedTransport feedTransport;
+    configureUpdates(feedTransport);
 
     Lectorin::LectorinApp app(&settings, &appearance);
     QObject::connect(
