@@ -4,6 +4,7 @@
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
 #include "render/manurl.h"
+#include "ui/pageveil.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -35,6 +36,7 @@ ManWebView::ManWebView(BrowserModel *browser, QWidget *parent)
     , m_browser(browser)
 {
     setPage(browser->page());
+    new PageVeil(this);
 }
 
 QString ManWebView::systemManPageLink(const QString &name, const std::optional<QString> &section)

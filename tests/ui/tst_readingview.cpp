@@ -5,6 +5,7 @@
 #include "ui/detailview.h"
 #include "ui/findbar.h"
 #include "ui/manwebview.h"
+#include "ui/pageveil.h"
 #include "web/webfixtures.h"
 
 #include <QLineEdit>
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void findClose_keepsScrollAndSelection_data();
     void findClose_keepsScrollAndSelection();
     void followingALink_closesFind();
+    void pageSwitch_inDarkLook_isCoveredInThePageBackground();
     void synopsis_namesWholeAndCellsTopAligned_data();
     void synopsis_namesWholeAndCellsTopAligned();
 
@@ -168,6 +170,29 @@ void ReadingViewTest::followingALink_closesFind()
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->currentPageID(), std::optional<QString>("5/wick"), kTimeout);
     QVERIFY(!m_browser->isFindPresented());
     QVERIFY(!m_view->findBar()->isVisible());
+}
+
+void ReadingViewTest::pageSwitch_inDarkLook_isCoveredInThePageBackground()
+{
+    m_browser->setDarkAppearance(true);
+    QVERIFY(showAndWait("1/ember"));
+    auto *veil = m_view->webView()->findChild<PageVeil *>();
+    QVERIFY(veil);
+    QTRY_VERIFY_WITH_TIMEOUT(!veil->isVisible(), kTimeout);
+
+    // From the moment the next page is asked for until it has painted, the view shows the dark background.
+    QColor coverColour;
+    bool coveredAtStart = false;
+    connect(m_browser->page(), &QWebEnginePage::loadStarted, veil, [&] {
+        coveredAtStart = veil->isVisible() && veil->geometry() == m_view->webView()->rect();
+        coverColour = veil->grab().toImage().pixelColor(4, 4);
+    });
+    QVERIFY(showAndWait("5/wick"));
+    QVERIFY(coveredAtStart);
+    QCOMPARE(coverColour, m_browser->page()->backgroundColor());
+    QVERIFY(coverColour.lightnessF() < 0.2);
+    QTRY_VERIFY_WITH_TIMEOUT(!veil->isVisible(), kTimeout);
+    m_browser->setDarkAppearance(false);
 }
 
 void ReadingViewTest::synopsis_namesWholeAndCellsTopAligned_data()

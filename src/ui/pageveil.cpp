@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/pageveil.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace Lectorin {
+namespace {
+
+// The engine shows a loaded document within a frame or two of reporting it loaded; a few frames more cover a
+// busy machine. A load that never finishes lifts the veil after the longest wait below.
+constexpr int kPaintGraceMilliseconds = 80;
+constexpr int kLongestCoverMilliseconds = 5000;
+
+} // namespace
+
+PageVeil::PageVeil(QWebEngineView *view)
+    : QWidget(view)
+    , m_view(view)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+    m_lift.setSingleShot(true);
+    connect(&m_lift, &QTimer::timeout, this, &QWidget::hide);
+    view->installEventFilter(this);
+    connect(view->page(), &QWebEnginePage::loadStarted, this, &PageVeil::cover);
+    connect(
+        view->page(), &QWebEnginePage::loadFinished, this, [this] { m_lift.start(kPaintGraceMilliseconds); });
+}
+
+void PageVeil::cover()
+{
+    setGeometry(m_view->rect());
+    raise();
+    show();
+    update();
+    m_lift.start(kLongestCoverMilliseconds);
+}
+
+bool PageVeil::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::Resize)
+        setGeometry(m_view->rect());
+    // The engine adds its drawing surface as a child when a page first shows; the veil stays above it.
+    if (watched == m_view && event->type() == QEvent::ChildAdded && isVisible())
+        raise();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PageVeil::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_view->page()->backgroundColor());
+}
+
+} // namespace Lectorin

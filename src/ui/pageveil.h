@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class QWebEngineView;
+
+namespace Lectorin {
+
+// Covers a web view with its page's background colour from the start of each load until the loaded document
+// has had time to paint. Between two documents of the private scheme the engine shows a new, white surface
+// whatever background the page was given; in a dark look that is a white flash on every page switch.
+class PageVeil : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PageVeil(QWebEngineView *view);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void cover();
+
+    QWebEngineView *m_view;
+    QTimer m_lift;
+};
+
+} // namespace Lectorin
