@@ -2,6 +2,8 @@
 #include "catalogue/appearancesetting.h"
 #include "catalogue/appmodel.h"
 
+#include "cataloguetestfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -14,17 +16,9 @@
 #include <memory>
 
 using namespace Lectorin;
+using namespace Lectorin::CatalogueTestFiles;
 
 namespace {
-
-void touch(const QString &path, QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.close();
-    file.setPermissions(permissions);
-}
 
 constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
@@ -53,14 +47,6 @@ struct Fixture
         return std::make_unique<AppModel>(settings.get(), std::move(discovery));
     }
 };
-
-QStringList idsOf(const QList<ManPage> &pages)
-{
-    QStringList ids;
-    for (const ManPage &page : pages)
-        ids << page.id();
-    return ids;
-}
 
 } // namespace
 

@@ -2,6 +2,8 @@
 #include "catalogue/filenames.h"
 #include "catalogue/manindex.h"
 
+#include "cataloguetestfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 using namespace Lectorin;
+using namespace Lectorin::CatalogueTestFiles;
 
 namespace {
 
@@ -23,14 +26,6 @@ void writeFile(const QString &path, const QByteArray &content = "x", QFile::Perm
     file.close();
     if (permissions)
         file.setPermissions(permissions);
-}
-
-QStringList idsOf(const QList<ManPage> &pages)
-{
-    QStringList ids;
-    for (const ManPage &page : pages)
-        ids << page.id();
-    return ids;
 }
 
 constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
@@ -318,9 +313,9 @@ void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()
 
 void ManIndexTest::fileNames_keepEveryByteAndReadUtf8AsUtf8()
 {
-    for (const QByteArray &bytes : { QByteArray("caf\xc3\xa9.1"), QByteArray("caf\xe9.1"), QByteArray("\xc0\xaf"),
-             QByteArray("\xed\xa0\x80"), QByteArray("\xf4\x90\x80\x80"), QByteArray("\xe2\x82"),
-             QByteArray("\xf0\x9f\x98\x80\xff"), QByteArray() }) {
+    for (const QByteArray &bytes : { QByteArray("caf\xc3\xa9.1"), QByteArray("caf\xe9.1"),
+             QByteArray("\xc0\xaf"), QByteArray("\xed\xa0\x80"), QByteArray("\xf4\x90\x80\x80"),
+             QByteArray("\xe2\x82"), QByteArray("\xf0\x9f\x98\x80\xff"), QByteArray() }) {
         const QString decoded = FileNames::decode(bytes);
         QCOMPARE(FileNames::encode(decoded), bytes);
         QCOMPARE(FileNames::isUtf8(bytes), decoded == QString::fromUtf8(bytes));

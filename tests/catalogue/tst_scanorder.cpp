@@ -3,6 +3,8 @@
 #include "catalogue/directorylisting.h"
 #include "catalogue/manindex.h"
 
+#include "cataloguetestfiles.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <algorithm>
 
 using namespace Lectorin;
+using namespace Lectorin::CatalogueTestFiles;
 
 namespace {
 
@@ -99,14 +102,6 @@ QList<ManPage> expectedCatalogue(const QStringList &roots)
         }
     }
     return Catalogue(kept).pages(); // with the display names the catalogue gives
-}
-
-QStringList idsOf(const QList<ManPage> &pages)
-{
-    QStringList ids;
-    for (const ManPage &page : pages)
-        ids << page.id();
-    return ids;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/searchpathcache.h"
 
+#include "cataloguetestfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -14,15 +16,9 @@
 #include <memory>
 
 using namespace Lectorin;
+using namespace Lectorin::CatalogueTestFiles;
 
 namespace {
-
-void touch(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -67,14 +63,6 @@ struct Fixture
         return std::make_unique<AppModel>(settings.get(), std::move(discovery));
     }
 };
-
-QStringList idsOf(const QList<ManPage> &pages)
-{
-    QStringList ids;
-    for (const ManPage &page : pages)
-        ids << page.id();
-    return ids;
-}
 
 } // namespace
 
