@@ -288,6 +288,10 @@ QProcessEnvironment LaunchTest::programEnvironment(const QString &display) const
     environment.insert("QT_QPA_PLATFORM", "xcb");
     environment.remove("QTWEBENGINE_CHROMIUM_FLAGS");
     environment.insert("LECTORIN_TRACE", "1");
+    // Under the sanitizers: the X keyboard library duplicates a counted, unterminated string, which the strict
+    // string check takes for an overflow. Only these real X starts meet it.
+    if (environment.contains("ASAN_OPTIONS"))
+        environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":strict_string_checks=0");
     // A login shell that names an empty manual folder: the window comes up without the machine's pages.
     environment.insert("SHELL", m_dir.filePath("shell"));
     return environment;
