@@ -6,6 +6,7 @@
 #include "browser/manwebpage.h"
 #include "browser/scriptcall.h"
 #include "catalogue/appmodel.h"
+#include "catalogue/whenfinished.h"
 #include "render/manpageexporter.h"
 #include "render/manschemehandler.h"
 #include "render/manurl.h"
@@ -422,8 +423,9 @@ void BrowserModel::exportPage(ExportFormat format)
     case ExportFormat::html:
     case ExportFormat::rtf:
     case ExportFormat::plainText:
-        ManPageRenderer::exportData(*page, format, m_tools)
-            .then(this, [finished, filePath](const ManPageRenderer::ExportResult &result) {
+        // Never inside this call, even when the data is ready at once: callers connect after they ask.
+        Futures::whenFinished(ManPageRenderer::exportData(*page, format, m_tools), this,
+            [finished, filePath](const ManPageRenderer::ExportResult &result) {
                 finished(result.succeeded() ? ManPageRenderer::writeExportFile(filePath, result.data)
                                             : result.failure);
             });
