@@ -44,17 +44,21 @@ qint64 modifiedTime(const QString &path)
     return ::stat(FileNames::encode(path).constData(), &status) == 0 ? milliseconds(status.st_mtim) : -1;
 }
 
+QString folderOf(const QString &path)
+{
+    return path.left(path.lastIndexOf(u'/'));
+}
+
 // The modification times of the folders a pass reads pages from, and of their parents (the manual roots,
 // which change when a section folder appears), each read once and before the files in it.
 class FolderTimes
 {
 public:
-    qint64 of(const QString &pagePath)
+    qint64 of(const QString &folder)
     {
-        const QString folder = pagePath.left(pagePath.lastIndexOf(u'/'));
         if (const auto known = m_times.constFind(folder); known != m_times.cend())
             return *known;
-        const QString parent = folder.left(folder.lastIndexOf(u'/'));
+        const QString parent = folderOf(folder);
         if (!parent.isEmpty() && !m_times.contains(parent))
             m_times.insert(parent, modifiedTime(parent));
         return *m_times.insert(folder, modifiedTime(folder));
@@ -97,9 +101,10 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
         const QString id = page.id();
         const auto found = stored.constFind(id);
         // Nothing in a folder changed since the last complete pass: no need to look at each of its files.
-        const qint64 folderTime = folders.of(path);
+        const QString folder = folderOf(path);
+        const qint64 folderTime = folders.of(folder);
         if (found != stored.cend() && found->path == path && folderTime != -1
-            && storedFolders.value(path.left(path.lastIndexOf(u'/')), -1) == folderTime) {
+            && storedFolders.value(folder, -1) == folderTime) {
             liveIDs.insert(id);
             ++summary.unchanged;
             continue;
