@@ -10,6 +10,7 @@
 #include "render/pagefilewatcher.h"
 #include "render/pagesource.h"
 #include "themes/colorschemestore.h"
+#include "ui/pageveil.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -106,6 +107,7 @@ PagePreviewView::PagePreviewView(const QString &path, const ContentView::Service
         profile, m_path, [this](const QUrl &url) { Q_EMIT manPageRequested(url); }, this);
     m_view = new QWebEngineView;
     m_view->setPage(m_page);
+    new PageVeil(m_view);
     setDarkAppearance(services.isDarkAppearance && services.isDarkAppearance());
 
     auto *lintArea = new QWidget;
@@ -168,6 +170,8 @@ QString PagePreviewView::title() const
 void PagePreviewView::refresh()
 {
     checkLint();
+    // A re-render often follows a theme change: the view shows the new background until the first frame.
+    updatePageBackground();
     if (!m_hasRendered) {
         m_page->load(m_url);
         return;
@@ -229,7 +233,15 @@ void PagePreviewView::scrollToSourceLine(int line)
 
 void PagePreviewView::setDarkAppearance(bool dark)
 {
+    m_isDarkAppearance = dark;
     PageColorScheme::apply(m_page, dark);
+    updatePageBackground();
+}
+
+void PagePreviewView::updatePageBackground()
+{
+    m_page->setBackgroundColor(
+        PageColorScheme::background(ColorSchemeStore::shared().theme(), m_isDarkAppearance));
 }
 
 } // namespace Lectorin

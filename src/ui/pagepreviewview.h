@@ -58,6 +58,7 @@ Q_SIGNALS:
 
 private:
     void checkLint();
+    void updatePageBackground();
     void showLintResult(const QString &summary, const QList<QTreeWidgetItem *> &rows);
 
     QString m_path;
@@ -71,6 +72,7 @@ private:
     // Where to scroll once the load under way finishes.
     double m_restoreScrollY = 0;
     bool m_hasRendered = false;
+    bool m_isDarkAppearance = false;
     // Only the latest lint check fills the panel.
     quint64 m_lintGeneration = 0;
 };

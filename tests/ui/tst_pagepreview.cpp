@@ -8,6 +8,7 @@
 #include "ui/lectorinapp.h"
 #include "ui/mainwindow.h"
 #include "ui/pagepreviewview.h"
+#include "ui/pageveil.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -137,6 +138,20 @@ void PagePreviewTest::openByPath_showsFileInItsOwnTab()
     QCOMPARE(m_window->tabs().size(), browsingTabs);
     QVERIFY(!m_window->currentTab());
     QCOMPARE(m_app->model().history(), historyBefore);
+
+    // Like a browsing tab, a re-render in the dark look shows the dark background, never a white surface.
+    auto *veil = preview->webView()->findChild<PageVeil *>();
+    QVERIFY(veil);
+    preview->setDarkAppearance(true);
+    QVERIFY(preview->page()->backgroundColor().lightnessF() < 0.2);
+    bool coveredAtStart = false;
+    connect(preview->page(), &QWebEnginePage::loadStarted, veil, [&] { coveredAtStart = veil->isVisible(); });
+    preview->refresh();
+    QTRY_VERIFY_WITH_TIMEOUT(!rendered->isEmpty(), kRenderTimeoutMilliseconds);
+    QVERIFY(coveredAtStart);
+    QTRY_VERIFY_WITH_TIMEOUT(!veil->isVisible(), kRenderTimeoutMilliseconds);
+    preview->setDarkAppearance(false);
+    QCOMPARE(preview->page()->backgroundColor(), QColor(Qt::white));
     close(preview);
 }
 
