@@ -216,6 +216,51 @@ def memory_figures():
             f"process before the scan {values['rss-before-mb']} MB", "<= 30 MB")
 
 
+def tabs_figures():
+    """The processes' PSS with ten tabs against one tab, and what a shared renderer costs a tab whose neighbour
+    is busy."""
+    if not shutil.which("xvfb-run"):
+        return
+    pss = {}
+    for model, flags in (("shared", ""), ("per-tab", "--renderer-process-limit=100")):
+        result = subprocess.run(XVFB + [sys.executable, "bench/tabs_memory.py", f"{BUILD}/src/app/lectorin",
+                                        f"--flags={flags}"], capture_output=True, text=True)
+        for line in result.stdout.splitlines():
+            found = re.match(r"tabs (\d+) pss-mib (\d+) engine-processes (\d+)", line)
+            if found:
+                pss[(model, int(found.group(1)))] = (int(found.group(2)), int(found.group(3)))
+    if ("shared", 1) in pss and ("shared", 10) in pss:
+        (one, helpers_one), (ten, helpers_ten) = pss[("shared", 1)], pss[("shared", 10)]
+        row("PSS of all processes, 10 tabs (one shared renderer)",
+            f"{ten} MiB ({ten / one:.2f}x), {helpers_ten} engine processes",
+            f"1 tab {one} MiB, {helpers_one} engine processes", "<= 1.4x")
+    if ("per-tab", 1) in pss and ("per-tab", 10) in pss:
+        (one, _), (ten, helpers_ten) = pss[("per-tab", 1)], pss[("per-tab", 10)]
+        row("the same with a renderer per tab (the engine's default)",
+            f"{ten} MiB ({ten / one:.2f}x), {helpers_ten} engine processes", f"1 tab {one} MiB", "(not a goal)")
+    with tempfile.TemporaryDirectory() as folder:
+        documents = []
+        for name in ("ls", "bash"):
+            documents.append(f"{folder}/{name}.html")
+            with open(documents[-1], "wb") as out:
+                out.write(subprocess.run([CLI, "render", f"{name}(1)"], capture_output=True).stdout)
+        loads = {}
+        for model, flags in (("shared", []), ("per-tab", ["--separate"])):
+            result = subprocess.run(XVFB + [f"{BUILD}/bench/lectorin-renderer-sharing", *flags, "--runs",
+                                            str(max(3, RUNS // 2)), *documents], capture_output=True, text=True)
+            for line in result.stdout.splitlines():
+                found = re.match(r"(idle|beside|hung)\s+load-ms\s+(\S+)", line)
+                if found:
+                    loads[(model, found.group(1))] = found.group(2)
+    for case, what in (("idle", "the other tab idle"), ("beside", "the other tab loading bash(1)"),
+                       ("hung", "the other tab running a script that never ends")):
+        if ("shared", case) in loads and ("per-tab", case) in loads:
+            shared, alone = (loads[(model, case)] + " ms" if loads[(model, case)] != "never" else
+                             "not loaded within 5 s" for model in ("shared", "per-tab"))
+            row(f"a tab loads ls(1), {what}", f"{shared} (shared renderer)", f"{alone} with a renderer per tab",
+                "(not a goal: the price of sharing)")
+
+
 def main():
     roots = manual_path()
     print("| what | figure (median) | baseline, same run | goal |")
@@ -228,6 +273,7 @@ def main():
     filter_figures()
     search_figures()
     memory_figures()
+    tabs_figures()
     return 0
 
 

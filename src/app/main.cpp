@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lectorin: the desktop program.
+#include "app/engineflags.h"
 #include "app/launcharguments.h"
 #include "buildinfo.h"
 #include "catalogue/appearancesetting.h"
@@ -104,6 +105,7 @@ int main(int argc, char *argv[])
 
     Lectorin::Trace::mark(QStringLiteral("process started"));
     quietWebEngine();
+    Lectorin::EngineFlags::shareOneRenderer();
     Lectorin::registerManUrlScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/engineflags.h"
 #include "app/launcharguments.h"
 #include "platform/singleinstance.h"
 
@@ -70,6 +71,8 @@ class LaunchTest : public QObject
 private Q_SLOTS:
     void parse_data();
     void parse();
+    void engineFlags_data();
+    void engineFlags_oneRendererUnlessTheUserChoseAModel();
     void program_helpVersionAndUnknownOption();
     void socketPath_data();
     void socketPath();
@@ -128,6 +131,29 @@ void LaunchTest::parse()
     QCOMPARE(int(request.action), int(expected.action));
     QCOMPARE(request.references, expected.references);
     QCOMPARE(request.error, expected.error);
+}
+
+void LaunchTest::engineFlags_data()
+{
+    QTest::addColumn<QByteArray>("flags");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("none") << QByteArray() << QByteArray("--renderer-process-limit=1");
+    QTest::newRow("others kept") << QByteArray("--disable-gpu --log-level=3")
+                                 << QByteArray("--disable-gpu --log-level=3 --renderer-process-limit=1");
+    QTest::newRow("own limit") << QByteArray("--renderer-process-limit=4")
+                               << QByteArray("--renderer-process-limit=4");
+    QTest::newRow("process per site")
+        << QByteArray("--disable-gpu  --process-per-site") << QByteArray("--disable-gpu  --process-per-site");
+    QTest::newRow("single process") << QByteArray("--single-process") << QByteArray("--single-process");
+    QTest::newRow("a longer name is another switch") << QByteArray(
+        "--process-per-site-x") << QByteArray("--process-per-site-x --renderer-process-limit=1");
+}
+
+void LaunchTest::engineFlags_oneRendererUnlessTheUserChoseAModel()
+{
+    QFETCH(QByteArray, flags);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(EngineFlags::withSharedRenderer(flags), expected);
 }
 
 void LaunchTest::program_helpVersionAndUnknownOption()
@@ -288,8 +314,8 @@ QProcessEnvironment LaunchTest::programEnvironment(const QString &display) const
     environment.insert("QT_QPA_PLATFORM", "xcb");
     environment.remove("QTWEBENGINE_CHROMIUM_FLAGS");
     environment.insert("LECTORIN_TRACE", "1");
-    // Under the sanitizers: the X keyboard library duplicates a counted, unterminated string, which the strict
-    // string check takes for an overflow. Only these real X starts meet it.
+    // Under the sanitizers: the X keyboard library duplicates a counted, unterminated string, which the
+    // strict string check takes for an overflow. Only these real X starts meet it.
     if (environment.contains("ASAN_OPTIONS"))
         environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":strict_string_checks=0");
     // A login shell that names an empty manual folder: the window comes up without the machine's pages.
