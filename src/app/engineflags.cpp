@@ -16,8 +16,8 @@ bool choosesProcessModel(const QByteArray &flags)
 {
     const QList<QByteArray> words = flags.simplified().split(' ');
     return std::any_of(words.cbegin(), words.cend(), [](const QByteArray &word) {
-        const QByteArray name = word.left(word.indexOf('=')); // the whole word when it has no value
-        return kProcessModelSwitches.contains(name);
+        const qsizetype equals = word.indexOf('=');
+        return kProcessModelSwitches.contains(equals < 0 ? word : word.left(equals));
     });
 }
 

@@ -71,7 +71,7 @@ class LaunchTest : public QObject
 private Q_SLOTS:
     void parse_data();
     void parse();
-    void engineFlags_data();
+    void engineFlags_oneRendererUnlessTheUserChoseAModel_data();
     void engineFlags_oneRendererUnlessTheUserChoseAModel();
     void program_helpVersionAndUnknownOption();
     void socketPath_data();
@@ -133,7 +133,7 @@ void LaunchTest::parse()
     QCOMPARE(request.error, expected.error);
 }
 
-void LaunchTest::engineFlags_data()
+void LaunchTest::engineFlags_oneRendererUnlessTheUserChoseAModel_data()
 {
     QTest::addColumn<QByteArray>("flags");
     QTest::addColumn<QByteArray>("expected");
