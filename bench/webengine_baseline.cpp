@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The floor of Lectorin's start: a Qt WebEngine view showing an empty page in a window of the same size, with
-// the same trace marks (LECTORIN_TRACE=1).
+// the same trace marks (LECTORIN_TRACE=1). Given an HTML file, it shows that file instead: the bare engine's
+// load of a document at start.
+//   lectorin-webengine-baseline [FILE]
 #include "platform/trace.h"
 
 #include <QApplication>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -18,7 +21,11 @@ int main(int argc, char *argv[])
         if (ok)
             Lectorin::Trace::mark(QStringLiteral("page loaded"));
     });
-    view.setHtml(QString());
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        view.load(QUrl::fromLocalFile(arguments.at(1)));
+    else
+        view.setHtml(QString());
     view.show();
     Lectorin::Trace::mark(QStringLiteral("window shown"));
     return application.exec();

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A click in the sidebar of the real window, timed to the page's "page loaded", against the render of the
-// same page (resolve, mandoc, document) in the same process. Run under an X server (xvfb-run) or offscreen:
+// same page (resolve, mandoc, document) in the same process, and against a bare view loading the same
+// document from a file and from a scheme handler that answers at once. The program's engine flags apply. Run
+// under an X server (xvfb-run) or offscreen:
 //   lectorin-window-bench [--runs N] [REF…]      (default: ls(1) bash(1), 7 runs each)
+#include "app/engineflags.h"
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
 #include "platform/systemappearance.h"
@@ -25,7 +28,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QBuffer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 #include <QFile>
 #include <QUrl>
@@ -80,15 +88,40 @@ Rendered renderOnce(AppModel &model, const PageReference &reference)
     return { double(timer.nsecsElapsed()) / 1e6, watcher.result().document };
 }
 
-// The engine's own share: the same document loaded from a file into a bare view of the same size.
-std::optional<double> bareLoadMilliseconds(QWebEngineView &view, const QString &file)
+// The engine's share when a document comes through a scheme handler, as Lectorin's pages do: the handler
+// answers with the finished document at once.
+const QByteArray kDocumentScheme = QByteArrayLiteral("x-lectorin-bench");
+
+class DocumentSchemeHandler : public QWebEngineUrlSchemeHandler
+{
+public:
+    QByteArray document;
+
+    void requestStarted(QWebEngineUrlRequestJob *job) override
+    {
+        auto *body = new QBuffer(job);
+        body->setData(document);
+        body->open(QIODevice::ReadOnly);
+        job->reply(QByteArrayLiteral("text/html"), body);
+    }
+};
+
+void registerDocumentScheme()
+{
+    QWebEngineUrlScheme scheme(kDocumentScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+std::optional<double> loadMilliseconds(QWebEngineView &view, const QUrl &url)
 {
     bool loaded = false;
     const QMetaObject::Connection connection
         = QObject::connect(view.page(), &QWebEnginePage::loadFinished, [&](bool ok) { loaded = ok; });
     QElapsedTimer timer;
     timer.start();
-    view.load(QUrl::fromLocalFile(file));
+    view.load(url);
     const bool arrived = waitUntil([&] { return loaded; });
     const double elapsed = double(timer.nsecsElapsed()) / 1e6;
     QObject::disconnect(connection);
@@ -138,7 +171,9 @@ std::optional<double> clickMilliseconds(ContentView *tab, const ManPage &page)
 
 int main(int argc, char *argv[])
 {
+    EngineFlags::shareOneRenderer();
     registerManUrlScheme();
+    registerDocumentScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QStringList references = QApplication::arguments().mid(1);
@@ -173,11 +208,14 @@ int main(int argc, char *argv[])
         }
         pages.append(*page);
     }
+    DocumentSchemeHandler documents;
+    QWebEngineProfile::defaultProfile()->installUrlSchemeHandler(kDocumentScheme, &documents);
     QWebEngineView bareView;
     bareView.resize(660, 480);
     bareView.setHtml(QString());
     bareView.show();
-    QList<QList<double>> clicks(pages.size()), renders(pages.size()), bareLoads(pages.size());
+    QList<QList<double>> clicks(pages.size()), renders(pages.size()), bareLoads(pages.size()),
+        schemeLoads(pages.size());
     // Alternating pages, so that every click is a real navigation; the first round is not counted.
     for (int run = 0; run <= runs; ++run) {
         for (qsizetype i = 0; i < pages.size(); ++i) {
@@ -189,9 +227,13 @@ int main(int argc, char *argv[])
             if (!out.open(QIODevice::WriteOnly) || out.write(render.document.toUtf8()) < 0)
                 return 1;
             out.close();
-            const std::optional<double> bareLoad = bareLoadMilliseconds(bareView, file);
+            const std::optional<double> bareLoad = loadMilliseconds(bareView, QUrl::fromLocalFile(file));
             QTest::qWait(300);
-            if (!click || !bareLoad) {
+            documents.document = render.document.toUtf8();
+            const std::optional<double> schemeLoad = loadMilliseconds(
+                bareView, QUrl(QString::fromLatin1(kDocumentScheme) + u':' + pages.at(i).name));
+            QTest::qWait(300);
+            if (!click || !bareLoad || !schemeLoad) {
                 std::fprintf(stderr, "the click on %s did not load it\n", qPrintable(pages.at(i).id()));
                 return 1;
             }
@@ -199,6 +241,7 @@ int main(int argc, char *argv[])
                 clicks[i].append(*click);
                 renders[i].append(render.milliseconds);
                 bareLoads[i].append(*bareLoad);
+                schemeLoads[i].append(*schemeLoad);
             }
         }
     }
@@ -208,9 +251,9 @@ int main(int argc, char *argv[])
         const double bareLoad = median(bareLoads.at(i));
         std::printf(
             "%-10s click-to-loaded-ms %7.1f  render-ms %6.1f  difference %+7.1f  engine-load-ms %6.1f  "
-            "rest %+7.1f  (medians of %lld)\n",
+            "rest %+7.1f  scheme-load-ms %6.1f  (medians of %lld)\n",
             qPrintable(pages.at(i).qualifiedName()), click, render, click - render, bareLoad,
-            click - render - bareLoad, qlonglong(clicks.at(i).size()));
+            click - render - bareLoad, median(schemeLoads.at(i)), qlonglong(clicks.at(i).size()));
     }
     return 0;
 }

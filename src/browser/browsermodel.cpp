@@ -89,6 +89,16 @@ BrowserModel::BrowserModel(
             pageDidFinish();
     });
     connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserModel::updateNavigationState);
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_finishedBeforeCatalogue = false; });
+    // A page shown before the catalogue was ready gets its identifier, visit, selection and links now;
+    // queued, so that the sidebar's lists hold the new catalogue first.
+    connect(
+        m_app, &AppModel::indexStateChanged, this,
+        [this](AppModel::IndexState state) {
+            if (state == AppModel::IndexState::ready && std::exchange(m_finishedBeforeCatalogue, false))
+                pageDidFinish();
+        },
+        Qt::QueuedConnection);
 
     if (options.initialPageID) {
         m_app->setDidRestoreInitialPage(true);
@@ -155,10 +165,13 @@ void BrowserModel::show(const QString &pageID)
 {
     if (m_currentPageID == pageID)
         return;
-    const std::optional<ManPage> page = m_app->page(pageID);
-    if (!page)
-        return;
-    if (const std::optional<QUrl> url = manURL(*page)) {
+    if (const std::optional<ManPage> page = m_app->page(pageID))
+        load(*page);
+}
+
+void BrowserModel::load(const ManPage &page)
+{
+    if (const std::optional<QUrl> url = manURL(page)) {
         updatePageBackground();
         m_page->load(*url);
     }
@@ -220,10 +233,26 @@ void BrowserModel::restoreInitialPage()
 {
     if (m_app->didRestoreInitialPage())
         return;
-    m_app->setDidRestoreInitialPage(true);
+    const bool catalogueReady = m_app->indexState() == AppModel::IndexState::ready;
     const QStringList &history = m_app->history();
-    if (!history.isEmpty() && m_app->page(history.constFirst()))
-        show(history.constFirst());
+    std::optional<ManPage> page;
+    if (!history.isEmpty())
+        page = catalogueReady ? m_app->page(history.constFirst()) : pageBeforeCatalogue(history.constFirst());
+    // Before the catalogue, a page that its file names do not find is tried again once the catalogue is
+    // ready.
+    if (!page && !catalogueReady)
+        return;
+    m_app->setDidRestoreInitialPage(true);
+    if (page)
+        load(*page);
+}
+
+std::optional<ManPage> BrowserModel::pageBeforeCatalogue(const QString &pageID) const
+{
+    const qsizetype slash = pageID.indexOf(u'/');
+    if (slash <= 0)
+        return std::nullopt;
+    return m_app->pageBeforeCatalogue({ pageID.mid(slash + 1), pageID.left(slash) });
 }
 
 void BrowserModel::goBack()
@@ -298,7 +327,11 @@ void BrowserModel::pageDidFinish()
     const std::optional<ManPage> page = reference ? resolveManReference(*m_app, *reference) : std::nullopt;
     if (!page) {
         setCurrentPageID(std::nullopt);
-        setPageSections({});
+        m_finishedBeforeCatalogue = reference && m_app->indexState() != AppModel::IndexState::ready;
+        if (m_finishedBeforeCatalogue)
+            refreshSections();
+        else
+            setPageSections({});
         return;
     }
     const QString id = page->id();

@@ -84,7 +84,8 @@ public:
     void openInNewTab(const QString &name, const std::optional<QString> &section) override;
     void openPageInNewWindow(const QString &pageID);
     void openPageInNewTab(const QString &pageID);
-    // Shows the last visited page, in the first window of the process only.
+    // Shows the last visited page, in the first window of the process only. Before the catalogue is ready it
+    // shows the page when its file names find it, and otherwise does nothing, to be called again once ready.
     void restoreInitialPage();
 
     void goBack();
@@ -127,6 +128,8 @@ Q_SIGNALS:
     void exportFinished(const QString &filePath, const QString &failure);
 
 private:
+    void load(const ManPage &page);
+    std::optional<ManPage> pageBeforeCatalogue(const QString &pageID) const;
     void pageDidFinish();
     void refreshSections();
     void inferLinks(const ManPage &shown);
@@ -149,6 +152,8 @@ private:
     QList<PageSection> m_pageSections;
     int m_filterFocusToken = 0;
     std::optional<QString> m_currentPageID;
+    // The page on display loaded before the catalogue could name it.
+    bool m_finishedBeforeCatalogue = false;
     // Running prints and PDF exports, oldest first; each is its own job's until the job ends.
     QList<ManPageExporter *> m_exporters;
     bool m_couldGoBack = false;

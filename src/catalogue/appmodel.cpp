@@ -2,6 +2,7 @@
 #include "catalogue/appmodel.h"
 
 #include "catalogue/manindex.h"
+#include "catalogue/pagelookup.h"
 #include "catalogue/searchpaths.h"
 #include "catalogue/settingsvalues.h"
 #include "catalogue/whenfinished.h"
@@ -86,6 +87,7 @@ void AppModel::loadIndexIfNeeded()
             [this] { setIndexState(IndexState::ready); });
         return;
     }
+    setKnownManualDirectories(m_storedPaths->manualDirectories);
     loadIndex(fixedDirectories(m_storedPaths->manualDirectories),
         fixedDirectories(m_storedPaths->commandDirectories), [this] {
             setIndexState(IndexState::ready);
@@ -105,11 +107,16 @@ void AppModel::refreshIndex()
 void AppModel::loadIndex(
     DirectoriesSource manual, DirectoriesSource commands, std::function<void()> afterPublishing)
 {
+    QFuture<QStringList> discovered = QtConcurrent::run(&m_discoveryPool, std::move(manual));
+    // A page asked for at the start is looked up in these folders while they are scanned.
+    if (!m_knownManualDirectories) {
+        Futures::whenFinished(discovered, this,
+            [this](const QStringList &directories) { setKnownManualDirectories(directories); });
+    }
     const QFuture<ScannedCatalogue> scan
-        = QtConcurrent::run(&m_discoveryPool, std::move(manual))
-              .then(QThreadPool::globalInstance(), [](const QStringList &directories) {
-                  return ScannedCatalogue { directories, ManIndex::scan(directories) };
-              });
+        = discovered.then(QThreadPool::globalInstance(), [](const QStringList &directories) {
+              return ScannedCatalogue { directories, ManIndex::scan(directories) };
+          });
     Futures::whenFinished(scan, this,
         [this, commands = std::move(commands), afterPublishing = std::move(afterPublishing)](
             ScannedCatalogue scanned) {
@@ -188,6 +195,14 @@ void AppModel::rememberScannedPaths()
         m_storedPaths = m_scannedPaths;
 }
 
+void AppModel::setKnownManualDirectories(const QStringList &directories)
+{
+    if (m_knownManualDirectories)
+        return;
+    m_knownManualDirectories = directories;
+    Q_EMIT manualDirectoriesKnown();
+}
+
 void AppModel::setCatalogue(Catalogue catalogue)
 {
     const bool pagesDiffer = catalogue.pages() != m_catalogue.pages();
@@ -234,6 +249,13 @@ std::optional<ManPage> AppModel::resolvePage(const QString &name, const std::opt
     if (!found)
         return std::nullopt;
     return *found;
+}
+
+std::optional<ManPage> AppModel::pageBeforeCatalogue(const PageReference &reference) const
+{
+    if (!m_knownManualDirectories)
+        return std::nullopt;
+    return PageLookup::findDirectly(*m_knownManualDirectories, reference);
 }
 
 std::optional<ManPage> AppModel::page(const QString &id) const

@@ -80,6 +80,10 @@ public:
     void refreshIndex();
 
     std::optional<ManPage> resolvePage(const QString &name, const std::optional<QString> &section) const;
+    // While the first catalogue loads: the page a reference names, found by its file names in the manual
+    // folders once they are known (remembered from the last run, or discovered), as the catalogue will
+    // resolve it. Nothing when only the catalogue can tell, or before the folders are known.
+    std::optional<ManPage> pageBeforeCatalogue(const PageReference &reference) const;
     // The manual or help page of an identifier.
     std::optional<ManPage> page(const QString &id) const;
     // The pages of an exact name, preferred section first; empty when the name is unknown.
@@ -102,6 +106,8 @@ Q_SIGNALS:
     void indexLoaded();
     // After a command-path scan has published its help pages.
     void helpPagesLoaded();
+    // The first load's manual folders are known: pageBeforeCatalogue can answer from now on.
+    void manualDirectoriesKnown();
 
 private:
     using DirectoriesSource = std::function<QStringList()>;
@@ -114,6 +120,7 @@ private:
     void confirmCachedPaths();
     void adoptDiscoveredPaths(const SearchPathSet &discovered);
     void rememberScannedPaths();
+    void setKnownManualDirectories(const QStringList &directories);
     void setCatalogue(Catalogue catalogue);
     void setIndexState(IndexState state);
     void setRefreshingIndex(bool refreshing);
@@ -125,6 +132,7 @@ private:
     QThreadPool m_discoveryPool;
     // The folders behind the catalogue shown, and what the cache file holds.
     SearchPathSet m_scannedPaths;
+    std::optional<QStringList> m_knownManualDirectories;
     std::optional<SearchPathSet> m_storedPaths;
     int m_helpScanGeneration = 0;
     IndexState m_indexState = IndexState::loading;

@@ -68,6 +68,10 @@ public:
             resolveAndRender();
             return;
         }
+        // A page named at the start need not wait for the catalogue when its file names tell which it is.
+        if (renderBeforeCatalogue())
+            return;
+        connect(app, &AppModel::manualDirectoriesKnown, this, &ManRequest::renderBeforeCatalogue);
         connect(app, &AppModel::indexStateChanged, this, [this](AppModel::IndexState state) {
             if (state == AppModel::IndexState::ready)
                 resolveAndRender();
@@ -77,20 +81,43 @@ public:
     }
 
 private:
+    bool renderBeforeCatalogue()
+    {
+        const std::optional<ManPage> page
+            = m_resolver->app ? m_resolver->app->pageBeforeCatalogue(m_reference) : std::nullopt;
+        if (page)
+            render(*page);
+        return page.has_value();
+    }
+
     void resolveAndRender()
+    {
+        AppModel *app = m_resolver->app;
+        if (m_rendering)
+            return;
+        if (const std::optional<ManPage> page = app ? resolveManReference(*app, m_reference) : std::nullopt) {
+            render(*page);
+            return;
+        }
+        stopWaiting();
+        finish(ManPageRenderer::notFoundHTML(m_reference.name));
+    }
+
+    // The answer is on its way; later catalogue news and the wait's end change nothing.
+    void stopWaiting()
+    {
+        m_rendering = true;
+        if (AppModel *app = m_resolver->app)
+            disconnect(app, nullptr, this, nullptr);
+    }
+
+    void render(const ManPage &page)
     {
         if (m_rendering)
             return;
-        m_rendering = true;
-        AppModel *app = m_resolver->app;
-        if (app)
-            disconnect(app, nullptr, this, nullptr);
-        const std::optional<ManPage> page = app ? resolveManReference(*app, m_reference) : std::nullopt;
-        if (!page) {
-            finish(ManPageRenderer::notFoundHTML(m_reference.name));
-            return;
-        }
-        ManPageRenderer::render(*page, currentPalette(), app->fontScale(), m_tools)
+        stopWaiting();
+        ManPageRenderer::render(
+            page, currentPalette(), m_resolver->app ? m_resolver->app->fontScale() : 1.0, m_tools)
             .then(this, [this](const ManPageRenderer::RenderResult &result) {
                 finish(result.succeeded()
                         ? result.document

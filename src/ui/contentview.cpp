@@ -92,8 +92,13 @@ void ContentView::runStartWork()
         restore();
         return;
     }
-    connect(app, &AppModel::indexStateChanged, this, restore, Qt::SingleShotConnection);
+    // The last page shows as soon as its file names find it, from the next turn of the event loop, so that
+    // pages named on the command line, which the caller opens right after the window, take its place. It
+    // is tried again when the manual folders are known, and at the latest when the catalogue is ready.
     app->loadIndexIfNeeded();
+    QMetaObject::invokeMethod(this, restore, Qt::QueuedConnection);
+    connect(app, &AppModel::manualDirectoriesKnown, this, restore, Qt::SingleShotConnection);
+    connect(app, &AppModel::indexStateChanged, this, restore, Qt::SingleShotConnection);
 }
 
 void ContentView::openExternalURL(const QUrl &url)

@@ -109,8 +109,10 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
     if (Trace::enabled()) {
         connect(
             tab->browser()->page(), &QWebEnginePage::loadFinished, this, [browser = tab->browser()](bool ok) {
-                if (ok && browser->currentPageID())
-                    Trace::mark(QStringLiteral("page loaded ") + *browser->currentPageID());
+                // Before the catalogue is ready the page has no identifier yet; its URL names it.
+                if (ok)
+                    Trace::mark(QStringLiteral("page loaded ")
+                        + browser->currentPageID().value_or(browser->page()->url().toString()));
             });
     }
     if (inheritedFrame) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
+#include "catalogue/searchpathcache.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/fulltextindexer.h"
 #include "platform/systemappearance.h"
@@ -27,11 +28,14 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QWebEnginePage>
 
 using namespace Lectorin;
@@ -63,6 +67,7 @@ private Q_SLOTS:
     void initTestCase();
     void cascadeArithmetic();
     void launchReference_winsOverRestoredPage();
+    void firstPages_showBeforeTheCatalogue();
     void appearance_switchesPaletteAndStore();
     void sidebar_rowsHistoryAndKeyboard();
     void endToEnd_clickRowShowsPageAndMenusFollow();
@@ -112,6 +117,58 @@ void WindowsTest::launchReference_winsOverRestoredPage()
         tab->browser()->currentPageID(), std::optional(QStringLiteral("3/printf")), 15000);
     QTest::qWait(300);
     QCOMPARE(tab->browser()->currentPageID(), std::optional(QStringLiteral("3/printf")));
+    window->close();
+}
+
+void WindowsTest::firstPages_showBeforeTheCatalogue()
+{
+    // The remembered folders are known at once; the scan runs on the global pool, and while the test holds
+    // every thread of it the catalogue stays loading.
+    QVERIFY(SearchPathCache::write(
+        SearchPathCache::defaultPath(), { { m_dir.filePath("man") }, { m_dir.filePath("bin") } }));
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    QSemaphore held, released, finished;
+    for (int i = 0; i < threads; ++i) {
+        pool->start([&] {
+            held.release();
+            released.acquire();
+            finished.release();
+        });
+    }
+    const auto releasePool = qScopeGuard([&] {
+        released.release(threads);
+        finished.acquire(threads);
+    });
+    QVERIFY(held.tryAcquire(threads, 10000));
+
+    QSettings settings(m_dir.filePath("early.ini"), QSettings::IniFormat);
+    settings.setValue("history", QStringList({ "1/lsof" }));
+    LectorinApp app(&settings, m_appearance.get());
+    MainWindow *window = app.openWindow(std::nullopt, std::nullopt);
+    ContentView *tab = window->currentTab();
+    const auto shownURL = [tab] { return tab->browser()->page()->url().toString(); };
+
+    // The last session's page, then one named on the command line, each while the catalogue loads.
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("lsof(1)"), 15000);
+    QVERIFY(shownURL().endsWith("lsof"));
+    QCOMPARE(app.model().indexState(), AppModel::IndexState::loading);
+    app.openReferences({ "printf(3)" });
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("printf(3)"), 15000);
+    QCOMPARE(app.model().indexState(), AppModel::IndexState::loading);
+    QCOMPARE(tab->browser()->currentPageID(), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(!tab->browser()->pageSections().isEmpty(), 15000);
+
+    // The catalogue arrives: the page gets its identifier, the sidebar selects it and the history records it,
+    // without a second load.
+    QSignalSpy loads(tab->browser()->page(), &QWebEnginePage::loadFinished);
+    released.release(threads);
+    QTRY_COMPARE_WITH_TIMEOUT(app.model().indexState(), AppModel::IndexState::ready, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        tab->browser()->currentPageID(), std::optional(QStringLiteral("3/printf")), 15000);
+    QCOMPARE(tab->browser()->selection(), std::optional(SidebarItem::command("3/printf")));
+    QCOMPARE(app.model().history().value(0), QStringLiteral("3/printf"));
+    QCOMPARE(loads.size(), 0);
     window->close();
 }
 
