@@ -36,7 +36,21 @@ private:
 ManWebPage::ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider, QObject *parent)
     : QWebEnginePage(profile, parent)
     , m_decider(std::move(decider))
-{ }
+{
+    connect(
+        this, &QWebEnginePage::renderProcessTerminated, this, [this](RenderProcessTerminationStatus status) {
+            if (status == NormalTerminationStatus || url().isEmpty() || m_reloadedAfterRendererEnded)
+                return;
+            m_reloadedAfterRendererEnded = true;
+            // From the event loop: the engine is still tearing the old renderer down.
+            QMetaObject::invokeMethod(
+                this, [this] { triggerAction(Reload); }, Qt::QueuedConnection);
+        });
+    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok)
+            m_reloadedAfterRendererEnded = false;
+    });
+}
 
 bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {

@@ -9,7 +9,8 @@ namespace Lectorin {
 
 // A window's web page: every navigation goes through the window's navigation decider. A page the engine asks
 // for a new window or tab (Ctrl- and middle-click, window.open) is a short-lived stand-in whose first
-// navigation is handed to the decider as a request without a target frame, then refused.
+// navigation is handed to the decider as a request without a target frame, then refused. When the renderer
+// process ends abnormally (every tab shares one), the page loads what it showed again, once per load.
 class ManWebPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -32,6 +33,9 @@ protected:
 private:
     ManNavigationDecider m_decider;
     bool m_lastNavigationWasReload = false;
+    // Set by the reload after a renderer ended; cleared when a load succeeds, so a page that ends its
+    // renderer again is not reloaded in a loop.
+    bool m_reloadedAfterRendererEnded = false;
 };
 
 } // namespace Lectorin

@@ -10,6 +10,8 @@
 #include <QWebEngineHistory>
 #include <QWebEngineView>
 
+#include <csignal>
+
 using namespace Lectorin;
 using namespace Lectorin::WebFixtures;
 
@@ -67,6 +69,7 @@ private Q_SLOTS:
     void missingPage_alertWithoutNavigation();
     void zoomScrollAndSelectedText();
     void initialPage_onlyFirstWindowRestores();
+    void rendererEnded_pageLoadsAgainWithoutAVisit();
     void export_everyFormatAndFailure();
     void print_loadsOffscreenAndClearsExporter();
     void exports_startedTogetherEachFinishWithTheirOwnFile();
@@ -291,6 +294,20 @@ void BrowserModelTest::initialPage_onlyFirstWindowRestores()
     app.setDidRestoreInitialPage(false);
     m_model->restoreInitialPage();
     QTRY_COMPARE_WITH_TIMEOUT(m_model->currentPageID(), std::optional<QString>("1/ls"), kTimeout);
+}
+
+void BrowserModelTest::rendererEnded_pageLoadsAgainWithoutAVisit()
+{
+    QVERIFY(showAndWait("1/greet"));
+    const qint64 renderer = m_model->page()->renderProcessPid();
+    QVERIFY(renderer > 0);
+    QSignalSpy loads(m_model->page(), &QWebEnginePage::loadFinished);
+    QCOMPARE(::kill(pid_t(renderer), SIGKILL), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(loads.size(), 1, kTimeout);
+    QVERIFY(loads.first().first().toBool());
+    QVERIFY(m_model->page()->renderProcessPid() != renderer);
+    QCOMPARE(m_model->currentPageID(), std::optional<QString>("1/greet"));
+    QCOMPARE(m_catalogue->app->history(), QStringList { "1/greet" });
 }
 
 void BrowserModelTest::export_everyFormatAndFailure()
