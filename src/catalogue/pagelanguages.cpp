@@ -141,7 +141,7 @@ QString displayName(const QString &language)
 
 QString untranslatedDisplayName()
 {
-    return QLocale(QLocale::English).nativeLanguageName();
+    return QLocale::languageToString(QLocale::English);
 }
 
 } // namespace Lectorin::PageLanguages
