@@ -146,12 +146,16 @@ void DetailView::updateLanguage()
     if (!m_browser)
         return;
     const PageTranslation *translation = m_browser->translation();
-    m_language->setVisible(translation->canSwitch());
-    if (!translation->canSwitch())
+    m_language->setVisible(!translation->language().isEmpty());
+    m_language->setEnabled(translation->canSwitch());
+    if (translation->language().isEmpty())
         return;
     const QString translated = PageLanguages::displayName(translation->language());
     const QString untranslated = PageLanguages::untranslatedDisplayName();
-    if (translation->showsTranslation()) {
+    if (!translation->canSwitch()) {
+        m_language->setText(translated);
+        m_language->setToolTip(tr("This page in %1. It has no untranslated page.").arg(translated));
+    } else if (translation->showsTranslation()) {
         m_language->setText(translated);
         m_language->setToolTip(
             tr("This page in %1. Click to show the untranslated page (%2).").arg(translated, untranslated));

@@ -32,7 +32,8 @@ public:
     FindBar *findBar() const { return m_findBar; }
     QToolBar *toolBar() const { return m_toolBar; }
     QAction *sectionsAction() const { return m_sections; }
-    // Shown for a translated page: its language, and a click switches to the untranslated page and back.
+    // Shown for a translated page: its language, and a click switches to the untranslated page and back
+    // (disabled when the page has no untranslated copy).
     QAction *languageAction() const { return m_language; }
     bool showsEmptyState() const;
 

@@ -82,6 +82,8 @@ void ReadingViewTest::initTestCase()
     QVERIFY(writeFile(man + "/man7/glow.7", mdocPage("glow", "7", ".Sh DESCRIPTION\nGlows in the dark.\n")));
     QVERIFY(writeFile(
         man + "/de/man7/glow.7", mdocPage("glow", "7", ".Sh BESCHREIBUNG\nLeuchtet im Dunkeln.\n")));
+    QVERIFY(
+        writeFile(man + "/de/man7/spark.7", mdocPage("spark", "7", ".Sh BESCHREIBUNG\nNur auf Deutsch.\n")));
     QVERIFY(writeFile(man + "/man1/ember.1", longManPage()));
     QVERIFY(writeFile(man + "/man5/wick.5", mdocPage("wick", "5", ".Sh DESCRIPTION\nBurns.\n")));
     QVERIFY(writeFile(man + "/man1/wick-keeper-agent.1", mdocPage("wick-keeper-agent", "1", kAgentSynopsis)));
@@ -268,6 +270,12 @@ void ReadingViewTest::translatedPage_switchesToTheUntranslatedAndBack()
     QTRY_VERIFY_WITH_TIMEOUT(bodyText().contains(u"Leuchtet im Dunkeln"), kTimeout);
     QCOMPARE(language->text(), QStringLiteral("Deutsch"));
     QCOMPARE(m_catalogue->app->history(), history);
+
+    // A page that exists only translated names its language but has nothing to switch to.
+    QVERIFY(showAndWait("7/spark"));
+    QTRY_VERIFY_WITH_TIMEOUT(language->isVisible() && !language->isEnabled(), kTimeout);
+    QCOMPARE(language->text(), QStringLiteral("Deutsch"));
+    QVERIFY(bodyText().contains(u"Nur auf Deutsch"));
 
     QVERIFY(showAndWait("5/wick"));
     QTRY_VERIFY_WITH_TIMEOUT(!language->isVisible(), kTimeout);
