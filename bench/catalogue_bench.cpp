@@ -85,17 +85,22 @@ void walk(benchmark::State &state, const QList<QByteArray> &folders)
     }
 }
 
-void scan(benchmark::State &state, const QStringList &roots)
+void scan(benchmark::State &state, const QList<PageLanguages::ManualRoot> &roots)
 {
     for (auto _ : state) {
-        Catalogue catalogue = ManIndex::scan(roots);
+        Catalogue catalogue = ManIndex::scanWithTranslations(roots);
         benchmark::DoNotOptimize(catalogue.pages().size());
         // Freeing a catalogue is not part of a scan: the program frees the old one when the new one is shown.
         state.PauseTiming();
         catalogue = Catalogue();
         state.ResumeTiming();
     }
-    state.counters["pages"] = double(ManIndex::scan(roots).pages().size());
+    state.counters["pages"] = double(ManIndex::scanWithTranslations(roots).pages().size());
+}
+
+void scan(benchmark::State &state, const QStringList &roots)
+{
+    scan(state, PageLanguages::withTranslations(roots, {}));
 }
 
 void BM_BareDirectoryWalk(benchmark::State &state)
@@ -125,6 +130,15 @@ void BM_RealPathScan(benchmark::State &state)
     scan(state, realRoots());
 }
 BENCHMARK(BM_RealPathScan)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A German reader's scan: each root's de_DE.UTF-8, de_DE, de.UTF-8 and de folders before the root.
+void BM_RealPathScanGerman(benchmark::State &state)
+{
+    if (realRoots().isEmpty())
+        state.SkipWithError("LECTORIN_BENCH_MANPATH is not set");
+    scan(state, PageLanguages::withTranslations(realRoots(), { QStringLiteral("de_DE.UTF-8") }));
+}
+BENCHMARK(BM_RealPathScanGerman)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FilterKeystroke(benchmark::State &state, const char *filter)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lectorin-cli: the program's own code paths, scriptable.
 #include "app/clicommands.h"
+#include "app/climodel.h"
 
 #include "buildinfo.h"
 #include "render/manschemehandler.h"
@@ -23,10 +24,10 @@ struct Command
 
 int usage()
 {
-    std::fputs("usage: lectorin-cli scan [--ids] [--manpath A:B] [--path A:B]\n"
-               "       lectorin-cli resolve NAME [SECTION]\n"
-               "       lectorin-cli filter QUERY [--limit N]\n"
-               "       lectorin-cli render REF [--theme NAME] [--zoom F] [--timing]\n"
+    std::fputs("usage: lectorin-cli scan [--ids] [--manpath A:B] [--path A:B] [--lang LL[_CC]|none]\n"
+               "       lectorin-cli resolve NAME [SECTION] [--lang LL[_CC]|none]\n"
+               "       lectorin-cli filter QUERY [--limit N] [--lang LL[_CC]|none]\n"
+               "       lectorin-cli render REF [--theme NAME] [--zoom F] [--timing] [--lang LL[_CC]|none]\n"
                "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
                "       lectorin-cli links REF [REF…]\n"
                "       lectorin-cli theme FILE\n"
@@ -73,7 +74,8 @@ int main(int argc, char *argv[])
     }
 
     using namespace Lectorin;
-    const QSet<QString> pathOptions { QStringLiteral("manpath"), QStringLiteral("path") };
+    const QSet<QString> pathOptions { QStringLiteral("manpath"), QStringLiteral("path"),
+        QStringLiteral("lang") };
     const Command commands[] = {
         { "scan", pathOptions, Cli::scan },
         { "resolve", pathOptions, Cli::resolve },
@@ -93,7 +95,7 @@ int main(int argc, char *argv[])
         if (commandName != QLatin1String(command.name))
             continue;
         const std::optional<Cli::Arguments> arguments = Cli::parseArguments(words, command.valueOptions);
-        return arguments ? command.run(*arguments) : 2;
+        return arguments && Cli::checkLanguageOption(*arguments) ? command.run(*arguments) : 2;
     }
     return usage();
 }

@@ -30,11 +30,11 @@ void printLine(const QString &line)
 
 int scan(const Arguments &arguments)
 {
-    const QStringList manualDirectories
-        = directoriesFrom(arguments, QStringLiteral("manpath"), SearchPaths::manualDirectories);
+    const LoadedModel loaded(arguments);
+    const QList<PageLanguages::ManualRoot> roots = loaded.manualRoots();
     QElapsedTimer timer;
     timer.start();
-    const Catalogue catalogue = ManIndex::scan(manualDirectories);
+    const Catalogue catalogue = ManIndex::scanWithTranslations(roots);
     const double scanMilliseconds = timer.nsecsElapsed() / 1e6;
 
     const QStringList commandDirectories

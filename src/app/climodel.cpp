@@ -34,8 +34,16 @@ LoadedModel::LoadedModel(const Arguments &arguments)
     AppModel::Discovery discovery {
         [list = m_manualDirectories] { return list; },
         directories(arguments, QStringLiteral("path"), system.commandDirectories),
+        QString(),
+        languagesOption(arguments),
+        !arguments.option(QStringLiteral("lang")),
     };
     m_model = std::make_unique<AppModel>(&m_settings, std::move(discovery));
+}
+
+QList<PageLanguages::ManualRoot> LoadedModel::manualRoots() const
+{
+    return PageLanguages::withTranslations(m_manualDirectories, m_model->pageLanguages());
 }
 
 AppModel &LoadedModel::model()
@@ -48,6 +56,25 @@ AppModel &LoadedModel::model()
         loop.exec();
     }
     return *m_model;
+}
+
+bool checkLanguageOption(const Arguments &arguments)
+{
+    const std::optional<QString> language = arguments.option(QStringLiteral("lang"));
+    if (!language || *language == u"none" || PageLanguages::isLanguageName(*language))
+        return true;
+    printText(u"lectorin-cli: --lang needs a language such as de or pt_BR, or none, not \u201C" + *language
+            + u"\u201D\n",
+        stderr);
+    return false;
+}
+
+std::optional<QStringList> languagesOption(const Arguments &arguments)
+{
+    const std::optional<QString> language = arguments.option(QStringLiteral("lang"));
+    if (!language)
+        return std::nullopt;
+    return *language == u"none" ? QStringList() : QStringList { *language };
 }
 
 std::optional<PageReference> referenceFrom(const QString &text)

@@ -24,6 +24,8 @@ public:
     // What the settings hold (the zoom factor), without loading the catalogue.
     const AppModel &unloadedModel() const { return *m_model; }
     const QStringList &manualDirectories() const { return m_manualDirectories; }
+    // Those folders with the translation folders of the languages shown, translations first.
+    QList<PageLanguages::ManualRoot> manualRoots() const;
     // How long finding the manual folders took.
     double discoveryMilliseconds() const { return m_discoveryMilliseconds; }
 
@@ -34,6 +36,11 @@ private:
     std::unique_ptr<AppModel> m_model;
     bool m_loaded = false;
 };
+
+// The translations `--lang` asks for ("none": none); nothing when it is not given. Prints the reason and
+// returns false when its value is no language.
+bool checkLanguageOption(const Arguments &arguments);
+std::optional<QStringList> languagesOption(const Arguments &arguments);
 
 // "name", "name(section)", or a man page URL (x-lectorin-man or x-man-page) read as the web view reads it.
 std::optional<PageReference> referenceFrom(const QString &text);

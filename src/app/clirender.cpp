@@ -120,7 +120,7 @@ int render(const Arguments &arguments)
         }
     }
     // One page needs no catalogue when its file names answer; the scan is the fallback for everything else.
-    std::optional<ManPage> page = PageLookup::findDirectly(loaded.manualDirectories(), *reference);
+    std::optional<ManPage> page = PageLookup::findDirectly(loaded.manualRoots(), *reference);
     const bool foundDirectly = page.has_value();
     if (!page)
         page = resolveManReference(loaded.model(), *reference);

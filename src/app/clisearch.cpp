@@ -36,12 +36,13 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
 }
 
 // Whether the index can be searched as it stands: asked to, or nothing changed in the folders of the last
-// complete pass. Given search paths may differ from the ones indexed, so they always update.
+// complete pass. Given search paths or languages may differ from the ones indexed, so they always update.
 bool indexIsCurrent(const Arguments &arguments, const QString &indexPath)
 {
     if (arguments.hasFlag(QStringLiteral("no-update")))
         return true;
-    if (arguments.option(QStringLiteral("manpath")) || arguments.option(QStringLiteral("path")))
+    if (arguments.option(QStringLiteral("manpath")) || arguments.option(QStringLiteral("path"))
+        || arguments.option(QStringLiteral("lang")))
         return false;
     return FullTextIndexer::isCurrent(indexPath);
 }

@@ -4,6 +4,7 @@
 #include "browser/browserpresenter.h"
 #include "browser/inferredlinks.h"
 #include "browser/manwebpage.h"
+#include "browser/pagetranslation.h"
 #include "browser/scriptcall.h"
 #include "catalogue/appmodel.h"
 #include "catalogue/whenfinished.h"
@@ -79,6 +80,7 @@ BrowserModel::BrowserModel(
     m_resolver->app = app;
     m_page = new ManWebPage(profile, ManNavigationDecider(m_resolver), this);
     m_resolver->browser = this;
+    m_translation = new PageTranslation(this, app);
     setDarkAppearance(paletteLooksDark());
     connect(m_page, &ManWebPage::linkFollowed, this, [this] { setFindPresented(false); });
 

@@ -24,6 +24,7 @@ namespace Lectorin {
 class AppModel;
 class BrowserPresenter;
 class ManWebPage;
+class PageTranslation;
 struct ManResolverBox;
 
 struct BrowserOptions
@@ -55,6 +56,8 @@ public:
 
     AppModel *app() const { return m_app; }
     QWebEnginePage *page() const;
+    // The copy of a translated page on display, and its switch.
+    PageTranslation *translation() const { return m_translation; }
 
     const std::optional<SidebarItem> &selection() const { return m_selection; }
     void setSelection(const std::optional<SidebarItem> &selection);
@@ -145,6 +148,7 @@ private:
     RenderTools m_tools;
     std::shared_ptr<ManResolverBox> m_resolver;
     ManWebPage *m_page;
+    PageTranslation *m_translation;
     std::optional<SidebarItem> m_selection;
     QString m_filter;
     bool m_isFindPresented = false;

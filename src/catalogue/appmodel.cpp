@@ -18,10 +18,12 @@ namespace {
 
 const QString kHistoryKey = QStringLiteral("history");
 const QString kFontScaleKey = QStringLiteral("viewerFontScale");
+const QString kShowTranslatedPagesKey = QStringLiteral("showTranslatedPages");
 
 struct ScannedCatalogue
 {
     QStringList directories;
+    QStringList languages;
     Catalogue catalogue;
 };
 
@@ -53,6 +55,43 @@ AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
     const double storedScale = SettingsValues::number(m_settings->value(kFontScaleKey)).value_or(0);
     if (storedScale > 0)
         m_fontScale = std::clamp(storedScale, kMinFontScale, kMaxFontScale);
+    m_readerLanguages = m_discovery.languages.value_or(PageLanguages::fromEnvironment());
+    m_showsTranslatedPages
+        = SettingsValues::boolean(m_settings->value(kShowTranslatedPagesKey)).value_or(true);
+}
+
+QStringList AppModel::pageLanguages() const
+{
+    return m_showsTranslatedPages || !m_discovery.followsTranslationSetting ? m_readerLanguages
+                                                                            : QStringList();
+}
+
+QList<PageLanguages::ManualRoot> AppModel::manualRoots() const
+{
+    return PageLanguages::withTranslations(m_scannedPaths.manualDirectories, pageLanguages());
+}
+
+void AppModel::setShowsTranslatedPages(bool shows)
+{
+    if (shows == m_showsTranslatedPages)
+        return;
+    const QStringList languagesBefore = pageLanguages();
+    m_showsTranslatedPages = shows;
+    m_settings->setValue(kShowTranslatedPagesKey, shows);
+    Q_EMIT showsTranslatedPagesChanged(shows);
+    // A load that runs now checks the languages when it ends.
+    if (pageLanguages() != languagesBefore && m_indexState == IndexState::ready && !m_isRefreshingIndex)
+        rescanForLanguages();
+}
+
+void AppModel::rescanForLanguages()
+{
+    setRefreshingIndex(true);
+    const DirectoriesSource commands = m_scannedPaths.commandDirectories.isEmpty()
+        ? m_discovery.commandDirectories
+        : fixedDirectories(m_scannedPaths.commandDirectories);
+    loadIndex(
+        fixedDirectories(m_scannedPaths.manualDirectories), commands, [this] { setRefreshingIndex(false); });
 }
 
 void AppModel::setFontScale(double scale)
@@ -113,16 +152,19 @@ void AppModel::loadIndex(
         Futures::whenFinished(discovered, this,
             [this](const QStringList &directories) { setKnownManualDirectories(directories); });
     }
-    const QFuture<ScannedCatalogue> scan
-        = discovered.then(QThreadPool::globalInstance(), [](const QStringList &directories) {
-              return ScannedCatalogue { directories, ManIndex::scan(directories) };
-          });
+    const QFuture<ScannedCatalogue> scan = discovered.then(
+        QThreadPool::globalInstance(), [languages = pageLanguages()](const QStringList &directories) {
+            return ScannedCatalogue { directories, languages,
+                ManIndex::scanWithTranslations(PageLanguages::withTranslations(directories, languages)) };
+        });
     Futures::whenFinished(scan, this,
         [this, commands = std::move(commands), afterPublishing = std::move(afterPublishing)](
             ScannedCatalogue scanned) {
             m_scannedPaths.manualDirectories = scanned.directories;
             publishCatalogue(std::move(scanned.catalogue), commands);
             afterPublishing();
+            if (scanned.languages != pageLanguages() && !m_isRefreshingIndex)
+                rescanForLanguages();
         });
 }
 
@@ -211,6 +253,7 @@ void AppModel::setCatalogue(Catalogue catalogue)
         return;
     m_catalogue = std::move(catalogue);
     if (pagesDiffer) {
+        refreshUntranslatedCopies();
         m_pagesSearchIndex = SearchIndex(m_catalogue.pages());
         Q_EMIT pagesChanged();
     }
@@ -248,21 +291,70 @@ std::optional<ManPage> AppModel::resolvePage(const QString &name, const std::opt
         found = m_catalogue.preferredPage(name);
     if (!found)
         return std::nullopt;
-    return *found;
+    return shownCopy(*found);
 }
 
 std::optional<ManPage> AppModel::pageBeforeCatalogue(const PageReference &reference) const
 {
     if (!m_knownManualDirectories)
         return std::nullopt;
-    return PageLookup::findDirectly(*m_knownManualDirectories, reference);
+    // The translation folders first, as the scan takes them.
+    return PageLookup::findDirectly(
+        PageLanguages::withTranslations(*m_knownManualDirectories, pageLanguages()), reference);
 }
 
 std::optional<ManPage> AppModel::page(const QString &id) const
 {
     if (const ManPage *found = m_catalogue.page(id))
-        return *found;
+        return shownCopy(*found);
     return std::nullopt;
+}
+
+ManPage AppModel::shownCopy(const ManPage &page) const
+{
+    if (m_untranslatedCopies.isEmpty())
+        return page;
+    return m_untranslatedCopies.value(page.id(), page);
+}
+
+std::optional<ManPage> AppModel::untranslatedCopy(const QString &id) const
+{
+    const ManPage *translated = m_catalogue.page(id);
+    if (!translated || translated->location.language().isEmpty())
+        return std::nullopt;
+    std::optional<ManPage> copy = PageLookup::findDirectly(
+        m_scannedPaths.manualDirectories, PageReference { translated->name, translated->section });
+    if (copy)
+        copy->displayName = translated->displayName;
+    return copy;
+}
+
+void AppModel::setShowsUntranslatedCopy(const QString &id, bool shows)
+{
+    if (shows == showsUntranslatedCopy(id))
+        return;
+    if (!shows) {
+        m_untranslatedCopies.remove(id);
+    } else if (const std::optional<ManPage> copy = untranslatedCopy(id)) {
+        m_untranslatedCopies.insert(id, *copy);
+    } else {
+        return;
+    }
+    Q_EMIT shownCopyChanged(id);
+}
+
+// A new scan may move or drop a chosen copy, or make the catalogue's own page untranslated.
+void AppModel::refreshUntranslatedCopies()
+{
+    const QStringList chosen = m_untranslatedCopies.keys();
+    for (const QString &id : chosen) {
+        if (const std::optional<ManPage> copy = untranslatedCopy(id)) {
+            m_untranslatedCopies.insert(id, *copy);
+        } else {
+            m_untranslatedCopies.remove(id);
+            Q_EMIT shownCopyChanged(id);
+        }
+    }
 }
 
 void AppModel::recordVisit(const QString &id, bool promote)

@@ -3,6 +3,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/manpage.h"
+#include "catalogue/pagelanguages.h"
 #include "catalogue/searchindex.h"
 #include "catalogue/searchpathcache.h"
 
@@ -30,6 +31,8 @@ class AppModel : public QObject
     Q_PROPERTY(bool isRefreshingIndex READ isRefreshingIndex NOTIFY isRefreshingIndexChanged)
     Q_PROPERTY(bool didRestoreInitialPage READ didRestoreInitialPage WRITE setDidRestoreInitialPage NOTIFY
             didRestoreInitialPageChanged)
+    Q_PROPERTY(bool showsTranslatedPages READ showsTranslatedPages WRITE setShowsTranslatedPages NOTIFY
+            showsTranslatedPagesChanged)
 
 public:
     enum class IndexState
@@ -47,6 +50,11 @@ public:
         // Where the last discovered paths are kept between runs; the first load scans them at once and
         // discovers in the background. Empty: every load discovers first.
         QString cacheFile = {};
+        // The reader's languages in place of the locale's.
+        std::optional<QStringList> languages = {};
+        // Whether "Show translated pages when available" decides if the languages are shown; false shows
+        // them whatever the setting.
+        bool followsTranslationSetting = true;
     };
     static Discovery systemDiscovery();
 
@@ -70,9 +78,26 @@ public:
     bool isRefreshingIndex() const { return m_isRefreshingIndex; }
     bool indexLoadStarted() const { return m_indexLoadStarted; }
     bool didRestoreInitialPage() const { return m_didRestoreInitialPage; }
+    // The languages whose translations the reader's locale offers, most preferred first.
+    const QStringList &readerLanguages() const { return m_readerLanguages; }
+    bool showsTranslatedPages() const { return m_showsTranslatedPages; }
+    // The translations the catalogue shows in place of untranslated pages, most preferred first.
+    QStringList pageLanguages() const;
+    // The manual folders the catalogue is scanned from, translation folders first.
+    QList<PageLanguages::ManualRoot> manualRoots() const;
 
     void setFontScale(double scale);
     void setDidRestoreInitialPage(bool restored);
+    // Stored; the catalogue is scanned again with or without the translations.
+    void setShowsTranslatedPages(bool shows);
+
+    // The untranslated page of an identifier whose catalogue page is a translation, found by its file
+    // names; nothing when the page is untranslated or its untranslated file cannot be told.
+    std::optional<ManPage> untranslatedCopy(const QString &id) const;
+    // Whether an identifier shows its untranslated page in place of the catalogue's translation. The choice
+    // lasts the session and changes no history; page() and resolvePage() give the copy chosen.
+    bool showsUntranslatedCopy(const QString &id) const { return m_untranslatedCopies.contains(id); }
+    void setShowsUntranslatedCopy(const QString &id, bool shows);
 
     // The first call starts the first load; later calls do nothing.
     void loadIndexIfNeeded();
@@ -102,6 +127,9 @@ Q_SIGNALS:
     void fontScaleChanged(double scale);
     void isRefreshingIndexChanged(bool refreshing);
     void didRestoreInitialPageChanged(bool restored);
+    void showsTranslatedPagesChanged(bool shows);
+    // The copy an identifier shows changed: translated or untranslated.
+    void shownCopyChanged(const QString &id);
     // After a load has published its catalogue (the help pages follow later).
     void indexLoaded();
     // After a command-path scan has published its help pages.
@@ -125,6 +153,9 @@ private:
     void setIndexState(IndexState state);
     void setRefreshingIndex(bool refreshing);
     void setHistory(QStringList history);
+    void rescanForLanguages();
+    void refreshUntranslatedCopies();
+    ManPage shownCopy(const ManPage &page) const;
 
     QSettings *m_settings;
     Discovery m_discovery;
@@ -144,6 +175,10 @@ private:
     bool m_isRefreshingIndex = false;
     bool m_indexLoadStarted = false;
     bool m_didRestoreInitialPage = false;
+    QStringList m_readerLanguages;
+    bool m_showsTranslatedPages = true;
+    // By identifier: the untranslated pages shown in place of the catalogue's translations.
+    QHash<QString, ManPage> m_untranslatedCopies;
 };
 
 } // namespace Lectorin

@@ -62,20 +62,27 @@ std::optional<PageFileName> parsePageFileName(QStringView fileName)
 
 Catalogue scan(const QStringList &roots)
 {
+    return scanWithTranslations(PageLanguages::withTranslations(roots, {}));
+}
+
+Catalogue scanWithTranslations(const QList<PageLanguages::ManualRoot> &roots)
+{
     QList<QByteArray> encodedFolders;
     QList<QString> folders;
-    for (const QString &root : roots) {
-        const QByteArray encodedRoot = FileNames::encode(root);
+    QList<QString> languages;
+    for (const PageLanguages::ManualRoot &root : roots) {
+        const QByteArray encodedRoot = FileNames::encode(root.path);
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
             if (!subdirectoryName.startsWith("man"))
                 return;
             encodedFolders.append(DirectoryListing::joined(encodedRoot, subdirectoryName));
             folders.append(FileNames::decode(encodedFolders.constLast()) + u'/');
+            languages.append(root.language);
         });
     }
     // Listing is most of a scan, and folders can be listed side by side: each thread takes the next one.
-    ScannedPages first(folders);
-    ScannedPages second(folders);
+    ScannedPages first(folders, languages);
+    ScannedPages second(folders, languages);
     std::atomic<qsizetype> nextFolder = 0;
     const auto listFolders = [&](ScannedPages &scanned) {
         for (qsizetype folder = nextFolder++; folder < encodedFolders.size(); folder = nextFolder++) {

@@ -3,6 +3,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/manpage.h"
+#include "catalogue/pagelanguages.h"
 
 #include <QList>
 #include <QSet>
@@ -21,8 +22,11 @@ struct PageFileName
 };
 std::optional<PageFileName> parsePageFileName(QStringView fileName);
 
-// Reads the "man*" subdirectories of every root, in order; the first file found for an identifier wins.
-// Reads directory listings only. Never fails: unreadable folders are skipped.
+// Reads the "man*" subdirectories of every root, in order; the first file found for an identifier wins, so a
+// translation listed before its root shows in place of the untranslated page. Reads directory listings only.
+// Never fails: unreadable or missing folders are skipped.
+Catalogue scanWithTranslations(const QList<PageLanguages::ManualRoot> &roots);
+// The untranslated pages of `roots`.
 Catalogue scan(const QStringList &roots);
 
 // Help pages for the executables on `directories` whose names have no manual page, sorted by name.

@@ -22,14 +22,14 @@ class PageLocation
 public:
     PageLocation() = default;
     // A file given by its whole path.
-    PageLocation(QString path) // NOLINT: a whole path is a location
-        : m_data(new Data { {}, std::move(path), QString(), false })
+    PageLocation(QString path, QString language = QString()) // NOLINT: a whole path is a location
+        : m_data(new Data { {}, std::move(path), QString(), std::move(language), false })
     { }
-    // The file `folder` + the page's name + `suffix`.
-    static PageLocation named(QString folder, QString suffix)
+    // The file `folder` + the page's name + `suffix`, in the translation `language` (empty: untranslated).
+    static PageLocation named(QString folder, QString suffix, QString language = QString())
     {
         PageLocation location;
-        location.m_data = new Data { {}, std::move(folder), std::move(suffix), true };
+        location.m_data = new Data { {}, std::move(folder), std::move(suffix), std::move(language), true };
         return location;
     }
 
@@ -52,14 +52,17 @@ public:
         const Data empty;
         const Data &a = m_data ? *m_data : empty;
         const Data &b = other.m_data ? *other.m_data : empty;
-        return a.holdsName == b.holdsName && a.head == b.head && a.tail == b.tail;
+        return a.holdsName == b.holdsName && a.head == b.head && a.tail == b.tail && a.language == b.language;
     }
+    // The translation folder the file is in ("de", "pt_BR"); empty for an untranslated page.
+    QString language() const { return m_data ? m_data->language : QString(); }
 
 private:
     struct Data : QSharedData
     {
         QString head;
         QString tail;
+        QString language;
         bool holdsName = false;
     };
     QExplicitlySharedDataPointer<const Data> m_data;
@@ -84,7 +87,8 @@ struct ManPage
     {
         return name == other.name && section == other.section && displayName == other.displayName
             && lowercasedName == other.lowercasedName
-            && (location.isSameAs(other.location) || path() == other.path());
+            && (location.isSameAs(other.location)
+                || (path() == other.path() && location.language() == other.location.language()));
     }
 };
 

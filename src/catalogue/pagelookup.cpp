@@ -66,6 +66,12 @@ bool isSectionOfFileName(QStringView section)
 
 std::optional<ManPage> findDirectly(const QStringList &roots, const PageReference &reference)
 {
+    return findDirectly(PageLanguages::withTranslations(roots, {}), reference);
+}
+
+std::optional<ManPage> findDirectly(
+    const QList<PageLanguages::ManualRoot> &roots, const PageReference &reference)
+{
     const QString section = reference.section.value_or(QStringLiteral("1"));
     const QString &name = reference.name;
     if (name.isEmpty() || name.contains(u'/') || !isPlainAscii(name) || !isPlainAscii(section)
@@ -74,8 +80,8 @@ std::optional<ManPage> findDirectly(const QStringList &roots, const PageReferenc
     const QByteArray plainName = (name + u'.' + section).toLatin1();
     const QByteArray compressedName = plainName + ".gz";
 
-    for (const QString &root : roots) {
-        const QByteArray encodedRoot = FileNames::encode(root);
+    for (const PageLanguages::ManualRoot &root : roots) {
+        const QByteArray encodedRoot = FileNames::encode(root.path);
         std::optional<QByteArray> found;
         bool undecided = false;
         DirectoryListing::forEachEntry(encodedRoot, [&](QByteArrayView subdirectoryName) {
@@ -105,7 +111,8 @@ std::optional<ManPage> findDirectly(const QStringList &roots, const PageReferenc
         if (undecided)
             return std::nullopt;
         if (found)
-            return ManPage { name, section, FileNames::decode(*found), name, lowercasedPageName(name) };
+            return ManPage { name, section, PageLocation(FileNames::decode(*found), root.language), name,
+                lowercasedPageName(name) };
     }
     return std::nullopt;
 }

@@ -38,9 +38,10 @@ QStringView sectionOfSuffix(QStringView suffix)
 
 } // namespace
 
-ScannedPages::ScannedPages(QList<QString> folders)
+ScannedPages::ScannedPages(QList<QString> folders, QList<QString> languages)
     : m_ascii(AsciiCollation::forCurrentLocale())
     , m_folders(std::move(folders))
+    , m_languages(std::move(languages))
 { }
 
 void ScannedPages::enterFolder(qsizetype folder)
@@ -331,10 +332,16 @@ void ScannedPages::makeLocations()
         used[locationOf(record)] = true;
     for (qsizetype location = 0; location < used.size(); ++location) {
         if (used.at(location)) {
-            m_locations[location] = PageLocation::named(
-                m_folders.at(location / m_suffixes.size()), m_suffixes.at(location % m_suffixes.size()).text);
+            m_locations[location] = folderLocation(
+                quint32(location / m_suffixes.size()), m_suffixes.at(location % m_suffixes.size()).text);
         }
     }
+}
+
+PageLocation ScannedPages::folderLocation(quint32 folder, const QString &suffix) const
+{
+    return PageLocation::named(
+        m_folders.at(folder), suffix, folder < m_languages.size() ? m_languages.at(folder) : QString());
 }
 
 ManPage ScannedPages::pageOf(const Record &record) const
@@ -342,12 +349,12 @@ ManPage ScannedPages::pageOf(const Record &record) const
     QString name = nameOf(record).toString();
     QString lowered = lowercasedPageName(name);
     PageLocation location = m_locations.isEmpty()
-        ? PageLocation::named(m_folders.at(record.folder), m_suffixes.at(record.suffix).text)
+        ? folderLocation(record.folder, m_suffixes.at(record.suffix).text)
         : m_locations.at(locationOf(record));
     if (!m_undecodableFileNames.isEmpty()) {
         if (const auto file = m_undecodableFileNames.constFind(record.nameOffset);
             file != m_undecodableFileNames.cend())
-            location = PageLocation(m_folders.at(record.folder) + *file);
+            location = PageLocation(m_folders.at(record.folder) + *file, location.language());
     }
     return ManPage { name, m_sections.at(sectionOf(record)), std::move(location), std::move(name),
         std::move(lowered) };

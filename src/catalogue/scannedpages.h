@@ -22,8 +22,9 @@ class AsciiCollation;
 class ScannedPages
 {
 public:
-    // `folders` are all the folders of the scan in the order they are listed, each with its trailing '/'.
-    explicit ScannedPages(QList<QString> folders);
+    // `folders` are all the folders of the scan in the order they are listed, each with its trailing '/';
+    // `languages` gives the translation each holds, by position (none given: all untranslated).
+    explicit ScannedPages(QList<QString> folders, QList<QString> languages = {});
 
     // The folder, by position in `folders`, the following file names are in. Folders must be entered in
     // increasing order.
@@ -75,6 +76,7 @@ private:
     const Record *lastMerged(Stretch front, Stretch back) const;
     QList<ManPage> mergedPages(Stretch front, Stretch back, const Record *previous, qsizetype capacity) const;
     qsizetype locationOf(const Record &record) const;
+    PageLocation folderLocation(quint32 folder, const QString &suffix) const;
     void makeLocations();
     ManPage pageOf(const Record &record) const;
 
@@ -83,6 +85,7 @@ private:
     QString m_names;
     QList<Record> m_records;
     QList<QString> m_folders;
+    QList<QString> m_languages;
     quint32 m_folder = 0;
     // Made before sorting: a rank per section, and on the fast path the names' collation weights in a block
     // laid out like the names; otherwise a collation key per record.

@@ -3,17 +3,21 @@
 
 #include "settings/manpagelinkhandlersection.h"
 
+#include "catalogue/appmodel.h"
+#include "catalogue/pagelanguages.h"
 #include "catalogue/sidebarhistory.h"
 #include "skeppaui/updatesettingssection.h"
 #include "themes/colorschemestore.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QToolButton>
@@ -69,6 +73,8 @@ GeneralSettingsPane::GeneralSettingsPane(Dependencies dependencies, QWidget *par
     layout->setSpacing(6);
     layout->addWidget(makeAppearanceSection());
     layout->addWidget(makeHistorySection());
+    if (m_dependencies.app)
+        layout->addWidget(makeLanguageSection());
     m_linkHandlers = new ManPageLinkHandlerSection(m_dependencies.linkHandlers);
     layout->addWidget(m_linkHandlers);
     layout->addWidget(new SkeppaUI::UpdateSettingsSection(*m_dependencies.checker));
@@ -139,6 +145,30 @@ QWidget *GeneralSettingsPane::makeHistorySection()
     connect(m_stepUp, &QAbstractButton::clicked, this, [this] { stepHistory(kHistoryStep); });
     connect(m_stepDown, &QAbstractButton::clicked, this, [this] { stepHistory(-kHistoryStep); });
     showStoredHistory();
+    return section;
+}
+
+QWidget *GeneralSettingsPane::makeLanguageSection()
+{
+    AppModel *app = m_dependencies.app;
+    auto *section = new QGroupBox;
+    auto *column = new QVBoxLayout(section);
+    m_translatedPages = new QCheckBox(translated("Show translated pages when available"));
+    const QStringList languages = app->readerLanguages();
+    m_translatedPages->setEnabled(!languages.isEmpty());
+    m_translatedPages->setChecked(!languages.isEmpty() && app->showsTranslatedPages());
+    column->addWidget(m_translatedPages);
+    QStringList names;
+    for (const QString &language : languages)
+        names.append(PageLanguages::displayName(language));
+    names.removeDuplicates();
+    column->addWidget(secondaryLabel(languages.isEmpty()
+            ? translated("Your language setting offers no translations: every page shows untranslated.")
+            : translated(
+                "Pages translated into %1 show in place of the untranslated ones, as man shows them. "
+                "View \u25b8 Show Translated Page switches a single page.")
+                  .arg(QLocale().createSeparatedList(names))));
+    connect(m_translatedPages, &QCheckBox::toggled, app, &AppModel::setShowsTranslatedPages);
     return section;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QAbstractButton;
+class QCheckBox;
 class QButtonGroup;
 class QLineEdit;
 class QSettings;
@@ -19,6 +20,7 @@ class UpdateChecker;
 
 namespace Lectorin {
 
+class AppModel;
 class ColorSchemeStore;
 class ManPageLinkHandlerSection;
 
@@ -39,6 +41,7 @@ public:
         Skeppa::UpdateChecker *checker = nullptr; // not owned
         AppearanceApplier applyAppearance;
         ManPageLinkHandler::Backend linkHandlers = ManPageLinkHandler::Backend::desktop();
+        AppModel *app = nullptr; // not owned; null: no page language choice
     };
 
     static constexpr int kHistoryStep = 5;
@@ -50,6 +53,8 @@ public:
     QAbstractButton *historyStepUp() const { return m_stepUp; }
     QAbstractButton *historyStepDown() const { return m_stepDown; }
     ManPageLinkHandlerSection *linkHandlerSection() const { return m_linkHandlers; }
+    // Null without an application model.
+    QCheckBox *translatedPagesBox() const { return m_translatedPages; }
 
     // Clamps the stored "historyLimit" into its range, writing only when that changes it.
     void clampStoredHistoryLimit();
@@ -64,6 +69,7 @@ protected:
 private:
     QWidget *makeAppearanceSection();
     QWidget *makeHistorySection();
+    QWidget *makeLanguageSection();
     void chooseAppearance(AppearanceSetting setting);
     void submitHistoryField();
     void stepHistory(int delta);
@@ -76,6 +82,7 @@ private:
     QAbstractButton *m_stepUp = nullptr;
     QAbstractButton *m_stepDown = nullptr;
     ManPageLinkHandlerSection *m_linkHandlers = nullptr;
+    QCheckBox *m_translatedPages = nullptr;
 };
 
 } // namespace Lectorin

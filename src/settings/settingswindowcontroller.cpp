@@ -113,8 +113,9 @@ void SettingsWindowController::createWindow()
     }
     layout->addWidget(m_toolbar);
 
-    m_general = new GeneralSettingsPane({ m_dependencies.settings, m_dependencies.store,
-        m_dependencies.checker, m_dependencies.applyAppearance, m_dependencies.linkHandlers });
+    m_general
+        = new GeneralSettingsPane({ m_dependencies.settings, m_dependencies.store, m_dependencies.checker,
+            m_dependencies.applyAppearance, m_dependencies.linkHandlers, m_dependencies.app });
     connect(m_general, &GeneralSettingsPane::historyLimitChanged, this,
         &SettingsWindowController::historyLimitChanged);
     auto *generalScroller = new QScrollArea;

@@ -41,6 +41,8 @@ public:
         Skeppa::UpdateChecker *checker = nullptr;
         GeneralSettingsPane::AppearanceApplier applyAppearance;
         ManPageLinkHandler::Backend linkHandlers = ManPageLinkHandler::Backend::desktop();
+        // Null: the pane offers no page language choice.
+        AppModel *app = nullptr;
         ThemesSettingsView::FileChooser chooseThemeFile;
         ThemesSettingsView::AlertPresenter presentAlert;
     };

@@ -2,6 +2,8 @@
 #include "ui/detailview.h"
 
 #include "browser/browsermodel.h"
+#include "browser/pagetranslation.h"
+#include "catalogue/pagelanguages.h"
 #include "skeppaui/updatenotice.h"
 #include "ui/findbar.h"
 #include "ui/manwebview.h"
@@ -73,6 +75,10 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
     auto *spacer = new QWidget(m_toolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_toolBar->addWidget(spacer);
+    m_language = m_toolBar->addAction(QIcon::fromTheme(QStringLiteral("preferences-desktop-locale")),
+        QString(), browser->translation(), &PageTranslation::toggle);
+    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(m_language)))
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_sections
         = new QAction(themedIcon(this, QStringLiteral("view-list-symbolic"), QStyle::SP_FileDialogListView),
             tr("Sections"), this);
@@ -107,6 +113,8 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
     connect(page, &QWebEnginePage::urlChanged, this, &DetailView::updateContent);
     connect(browser, &BrowserModel::navigationStateChanged, this, &DetailView::updateNavigation);
     connect(browser, &BrowserModel::pageSectionsChanged, this, &DetailView::rebuildSections);
+    connect(browser->translation(), &PageTranslation::changed, this, &DetailView::updateLanguage);
+    updateLanguage();
     updateContent();
     updateNavigation();
     rebuildSections();
@@ -131,6 +139,31 @@ void DetailView::updateNavigation()
         return;
     m_back->setEnabled(m_browser->canGoBack());
     m_forward->setEnabled(m_browser->canGoForward());
+}
+
+void DetailView::updateLanguage()
+{
+    if (!m_browser)
+        return;
+    const PageTranslation *translation = m_browser->translation();
+    m_language->setVisible(!translation->language().isEmpty());
+    m_language->setEnabled(translation->canSwitch());
+    if (translation->language().isEmpty())
+        return;
+    const QString translated = PageLanguages::displayName(translation->language());
+    const QString untranslated = PageLanguages::untranslatedDisplayName();
+    if (!translation->canSwitch()) {
+        m_language->setText(translated);
+        m_language->setToolTip(tr("This page in %1. It has no untranslated page.").arg(translated));
+    } else if (translation->showsTranslation()) {
+        m_language->setText(translated);
+        m_language->setToolTip(
+            tr("This page in %1. Click to show the untranslated page (%2).").arg(translated, untranslated));
+    } else {
+        m_language->setText(untranslated);
+        m_language->setToolTip(
+            tr("The untranslated page (%1). Click to show it in %2.").arg(untranslated, translated));
+    }
 }
 
 void DetailView::rebuildSections()

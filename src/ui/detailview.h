@@ -32,18 +32,23 @@ public:
     FindBar *findBar() const { return m_findBar; }
     QToolBar *toolBar() const { return m_toolBar; }
     QAction *sectionsAction() const { return m_sections; }
+    // Shown for a translated page: its language, and a click switches to the untranslated page and back
+    // (disabled when the page has no untranslated copy).
+    QAction *languageAction() const { return m_language; }
     bool showsEmptyState() const;
 
 private:
     void updateContent();
     void updateNavigation();
     void rebuildSections();
+    void updateLanguage();
 
     QPointer<BrowserModel> m_browser;
     QToolBar *m_toolBar;
     QAction *m_back;
     QAction *m_forward;
     QAction *m_sections;
+    QAction *m_language;
     FindBar *m_findBar;
     QStackedWidget *m_stack;
     QWidget *m_emptyState;

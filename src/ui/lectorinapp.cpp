@@ -54,6 +54,7 @@ LectorinApp::LectorinApp(QSettings *settings, SystemAppearance *appearance, QObj
 
     SettingsWindowController::Dependencies dependencies;
     dependencies.settings = settings;
+    dependencies.app = m_model.get();
     dependencies.applyAppearance = [appearance](AppearanceSetting setting) { appearance->apply(setting); };
     m_settingsWindow = new SettingsWindowController(dependencies, this);
     connect(m_settingsWindow, &SettingsWindowController::historyLimitChanged, this, [this] {

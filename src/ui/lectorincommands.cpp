@@ -2,6 +2,7 @@
 #include "ui/lectorincommands.h"
 
 #include "browser/browsermodel.h"
+#include "browser/pagetranslation.h"
 #include "catalogue/appmodel.h"
 #include "render/exportdata.h"
 #include "ui/applicationactions.h"
@@ -115,6 +116,9 @@ void LectorinCommands::buildMenus()
         [app] { app->setFontScale(app->fontScale() * kZoomStep); });
     add(view, tr("Zoom Out"), { keys("Ctrl+-") }, [app] { app->setFontScale(app->fontScale() / kZoomStep); });
     view->addSeparator();
+    add(view, tr("Show Translated Page"), { keys("Ctrl+Shift+L") }, withBrowser([](BrowserModel *current) {
+        current->translation()->toggle();
+    }))->setCheckable(true);
     add(view, tr("Reload Page"), { keys("Ctrl+R"), keys("F5") },
         withBrowser([](BrowserModel *current) { current->reload(); }));
     add(view, tr("Update Man Page Index"), { keys("Ctrl+Shift+R") }, [app] { app->refreshIndex(); });
@@ -151,6 +155,8 @@ void LectorinCommands::followTab(ContentView *tab)
         m_browserConnections << connect(
             m_browser, &BrowserModel::currentPageIDChanged, this, &LectorinCommands::updateEnabling)
                              << connect(m_browser, &BrowserModel::navigationStateChanged, this,
+                                    &LectorinCommands::updateEnabling)
+                             << connect(m_browser->translation(), &PageTranslation::changed, this,
                                     &LectorinCommands::updateEnabling);
     }
     updateEnabling();
@@ -175,6 +181,10 @@ void LectorinCommands::updateEnabling()
     enable(tr("Filter Commands"), current != nullptr);
     enable(tr("Open Selected Man Page"), hasPage);
     enable(tr("Reload Page"), hasPage);
+    const PageTranslation *translation = current ? current->translation() : nullptr;
+    enable(tr("Show Translated Page"), translation && translation->canSwitch());
+    m_actions.value(tr("Show Translated Page"))
+        ->setChecked(translation && translation->canSwitch() && translation->showsTranslation());
     enable(tr("Back"), current && current->canGoBack());
     enable(tr("Forward"), current && current->canGoForward());
     if (app) {

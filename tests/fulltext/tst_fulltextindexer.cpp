@@ -63,6 +63,7 @@ private slots:
     void destroyedIndexer_stopsAndKeepsRows();
     void updateDuringRun_runsAgainWithNewPages();
     void watchedModel_indexesAfterLoadAndRescan();
+    void translationSetting_reindexesTheCopiesShown();
 
 private:
     QString loggingFormatter(ManualTree &tree) const
@@ -302,6 +303,34 @@ void FullTextIndexerTest::watchedModel_indexesAfterLoadAndRescan()
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, kTimeout);
     QCOMPARE(finished.last().first().value<Summary>().removed, 1);
     QVERIFY(idsFound(tree.indexPath(), "zebra").isEmpty());
+}
+
+// The index holds the copy of each page the catalogue shows, and follows the setting when it changes.
+void FullTextIndexerTest::translationSetting_reindexesTheCopiesShown()
+{
+    ManualTree tree;
+    addPages(tree);
+    QVERIFY(writeFile(tree.root() + "/de/man1/alpha.1",
+        mdocPage("alpha", "1", "erster Buchstabe", "Das Werkzeug druckt Zebrastreifen.")));
+    QSettings settings(tree.root() + "/settings.ini", QSettings::IniFormat);
+    const QString root = tree.root();
+    AppModel model(&settings,
+        { [root] { return QStringList { root }; }, [] { return QStringList(); }, QString(),
+            QStringList { "de" } });
+    FullTextIndexer indexer({ tree.indexPath() });
+    QSignalSpy finished(&indexer, &FullTextIndexer::finished);
+    indexer.watch(&model);
+    model.loadIndexIfNeeded();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTimeout);
+    QCOMPARE(idsFound(tree.indexPath(), "Zebrastreifen"), QStringList { "1/alpha" });
+    QVERIFY(idsFound(tree.indexPath(), "zebra").isEmpty());
+
+    model.setShowsTranslatedPages(false);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, kTimeout);
+    QCOMPARE(finished.last().first().value<Summary>().updated, 1);
+    QCOMPARE(idsFound(tree.indexPath(), "zebra"), QStringList { "1/alpha" });
+    QVERIFY(idsFound(tree.indexPath(), "Zebrastreifen").isEmpty());
+    QCOMPARE(rowCount(tree.indexPath()), 3);
 }
 
 QTEST_GUILESS_MAIN(FullTextIndexerTest)

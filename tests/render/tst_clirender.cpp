@@ -29,9 +29,12 @@ private Q_SLOTS:
     void initTestCase();
     void rendersFoundAndScannedReferencesWithTiming();
     void emptyPageTitleNamesTheSectionWhenTheNameHasSeveral();
+    void translatedPage_followsTheLocaleAndLang();
 
 private:
-    CliResult render(const QStringList &arguments) const;
+    CliResult run(const QString &command, const QStringList &arguments,
+        const QProcessEnvironment &base = QProcessEnvironment::systemEnvironment()) const;
+    CliResult render(const QStringList &arguments) const { return run(QStringLiteral("render"), arguments); }
 
     QTemporaryDir m_dir;
 };
@@ -45,17 +48,24 @@ void CliRenderTest::initTestCase()
     // mandoc prints nothing for a folder where a page file should be.
     for (const char *unreadable : { "man1/blank.1", "man5/blank.5", "man1/solo.1" })
         QVERIFY(QDir().mkpath(man + u'/' + QLatin1String(unreadable)));
+    QVERIFY(writeFile(man + "/man5/motd.5", ".TH MOTD 5\n.SH NAME\nmotd \\- message of the day\n"));
+    QVERIFY(
+        writeFile(man + "/de/man5/motd.5", ".TH MOTD 5\n.SH BEZEICHNUNG\nmotd \\- Nachricht des Tages\n"));
+    QVERIFY(gzipFile(man + "/de/man5/motd.5"));
+    QVERIFY(writeFile(
+        man + "/de_AT/man5/motd.5", ".TH MOTD 5\n.SH BEZEICHNUNG\nmotd \\- Nachricht f\\(:ur heute\n"));
 }
 
-CliResult CliRenderTest::render(const QStringList &arguments) const
+CliResult CliRenderTest::run(
+    const QString &command, const QStringList &arguments, const QProcessEnvironment &base) const
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = base;
     // The user's own settings (a theme, a zoom) must not colour the documents.
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(LECTORIN_CLI),
-        QStringList { QStringLiteral("render") } + arguments
+        QStringList { command } + arguments
             + QStringList { QStringLiteral("--manpath"), m_dir.filePath("man"), QStringLiteral("--path"),
                 m_dir.filePath("bin") });
     if (!process.waitForFinished(60000))
@@ -95,6 +105,37 @@ void CliRenderTest::emptyPageTitleNamesTheSectionWhenTheNameHasSeveral()
     QVERIFY(shared.out.contains(u"mandoc could not render this page."));
     const CliResult alone = render({ QStringLiteral("solo(1)") });
     QVERIFY2(alone.out.contains(u"<title>solo</title>"), qPrintable(alone.out));
+}
+
+void CliRenderTest::translatedPage_followsTheLocaleAndLang()
+{
+    QProcessEnvironment german = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+        german.remove(QLatin1String(variable));
+    german.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+    QProcessEnvironment plain = german;
+    plain.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    const QString motd = QStringLiteral("motd(5)");
+    for (const auto &[environment, arguments, text] : {
+             std::tuple { german, QStringList {}, "Nachricht des Tages" },
+             std::tuple { german, QStringList { "--lang", "none" }, "message of the day" },
+             std::tuple { german, QStringList { "--lang", "de_AT" }, "Nachricht f&#x00FC;r heute" },
+             std::tuple { plain, QStringList {}, "message of the day" },
+             std::tuple { plain, QStringList { "--lang", "de" }, "Nachricht des Tages" },
+         }) {
+        const CliResult result = run(QStringLiteral("render"), QStringList { motd } + arguments, environment);
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.out.contains(QString::fromUtf8(text)), qPrintable(arguments.join(u' ') + result.out));
+    }
+    // One row for the page, whichever copy; the scan and the lookup agree.
+    const CliResult scanned = run(QStringLiteral("scan"), { "--ids" }, german);
+    QCOMPARE(scanned.out.count(u"5/motd\n"), 1);
+    QCOMPARE(
+        run(QStringLiteral("resolve"), { "motd", "--lang", "de" }, plain).out, QStringLiteral("5/motd\n"));
+
+    const CliResult refused = run(QStringLiteral("render"), { motd, "--lang", "../../etc" }, german);
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.contains(u"--lang needs a language"), qPrintable(refused.err));
 }
 
 QTEST_GUILESS_MAIN(CliRenderTest)

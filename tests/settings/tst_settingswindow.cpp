@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settingsfixture.h"
 
+#include "catalogue/appmodel.h"
 #include "settings/generalsettingspane.h"
 #include "settings/settingswindowcontroller.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -32,9 +34,10 @@ private Q_SLOTS:
     void historyStepper_movesByFiveWithinRange();
     void leavingThePage_clampsTheStoredLimit();
     void appearance_appliesThenReloadsTheStore();
+    void translatedPages_boxFollowsTheLocaleAndStoresItsKey();
 
 private:
-    std::unique_ptr<SettingsWindowController> makeController();
+    std::unique_ptr<SettingsWindowController> makeController(AppModel *app = nullptr);
     QAction *tabAction(SettingsWindowController &controller, const QString &identifier);
 
     std::unique_ptr<SettingsFixture> m_fixture;
@@ -54,9 +57,10 @@ void SettingsWindowTest::cleanup()
     m_fixture.reset();
 }
 
-std::unique_ptr<SettingsWindowController> SettingsWindowTest::makeController()
+std::unique_ptr<SettingsWindowController> SettingsWindowTest::makeController(AppModel *app)
 {
     SettingsWindowController::Dependencies dependencies;
+    dependencies.app = app;
     dependencies.settings = m_fixture->settings.get();
     dependencies.library = m_fixture->library.get();
     dependencies.store = m_fixture->store.get();
@@ -234,6 +238,37 @@ void SettingsWindowTest::appearance_appliesThenReloadsTheStore()
     QCOMPARE(m_applied, (QList { AppearanceSetting::dark, AppearanceSetting::system }));
     QCOMPARE(generations.size(), 2);
     QCOMPARE(m_generationsWhenApplied, (QList<qint64> { 0, 1 }));
+}
+
+void SettingsWindowTest::translatedPages_boxFollowsTheLocaleAndStoresItsKey()
+{
+    const auto model = [this](QStringList languages) {
+        return std::make_unique<AppModel>(m_fixture->settings.get(),
+            AppModel::Discovery { [] { return QStringList(); }, [] { return QStringList(); }, QString(),
+                std::move(languages) });
+    };
+    const auto german = model({ "de_DE.UTF-8" });
+    auto controller = makeController(german.get());
+    controller->showSettings();
+    QCheckBox *box = controller->generalPane()->translatedPagesBox();
+    QVERIFY(box && box->isEnabled() && box->isChecked());
+    QCOMPARE(box->text(), QStringLiteral("Show translated pages when available"));
+
+    box->click();
+    QVERIFY(!german->showsTranslatedPages());
+    QCOMPARE(m_fixture->settings->value(QStringLiteral("showTranslatedPages")).toBool(), false);
+    box->click();
+    QVERIFY(german->showsTranslatedPages());
+
+    // A locale with no translations has nothing to switch.
+    const auto plain = model({});
+    auto plainController = makeController(plain.get());
+    plainController->showSettings();
+    QVERIFY(!plainController->generalPane()->translatedPagesBox()->isEnabled());
+    QVERIFY(!plainController->generalPane()->translatedPagesBox()->isChecked());
+    auto withoutModel = makeController();
+    withoutModel->showSettings();
+    QVERIFY(!withoutModel->generalPane()->translatedPagesBox());
 }
 
 QTEST_MAIN(SettingsWindowTest)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/browsermodel.h"
 #include "browser/quietpresenter.h"
+#include "browser/pagetranslation.h"
 #include "browser/scriptcall.h"
 #include "ui/detailview.h"
 #include "ui/findbar.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 using namespace Lectorin;
@@ -59,6 +61,7 @@ private Q_SLOTS:
     void pageSwitch_inDarkLook_isCoveredInThePageBackground();
     void synopsis_namesWholeAndCellsTopAligned_data();
     void synopsis_namesWholeAndCellsTopAligned();
+    void translatedPage_switchesToTheUntranslatedAndBack();
 
 private:
     bool showAndWait(const QString &id);
@@ -74,8 +77,13 @@ private:
 
 void ReadingViewTest::initTestCase()
 {
-    m_catalogue = std::make_unique<FixtureCatalogue>();
+    m_catalogue = std::make_unique<FixtureCatalogue>(QStringList { "de_DE.UTF-8" });
     const QString man = m_catalogue->manRoot();
+    QVERIFY(writeFile(man + "/man7/glow.7", mdocPage("glow", "7", ".Sh DESCRIPTION\nGlows in the dark.\n")));
+    QVERIFY(writeFile(
+        man + "/de/man7/glow.7", mdocPage("glow", "7", ".Sh BESCHREIBUNG\nLeuchtet im Dunkeln.\n")));
+    QVERIFY(
+        writeFile(man + "/de/man7/spark.7", mdocPage("spark", "7", ".Sh BESCHREIBUNG\nNur auf Deutsch.\n")));
     QVERIFY(writeFile(man + "/man1/ember.1", longManPage()));
     QVERIFY(writeFile(man + "/man5/wick.5", mdocPage("wick", "5", ".Sh DESCRIPTION\nBurns.\n")));
     QVERIFY(writeFile(man + "/man1/wick-keeper-agent.1", mdocPage("wick-keeper-agent", "1", kAgentSynopsis)));
@@ -232,6 +240,45 @@ void ReadingViewTest::synopsis_namesWholeAndCellsTopAligned()
     QCOMPARE(layout.value("brokenNames").toInt(), 0);
     QCOMPARE(layout.value("narrowNameCells").toInt(), 0);
     QCOMPARE(layout.value("unalignedCells").toInt(), 0);
+}
+
+// The toolbar names the language of a translated page and switches to the untranslated page and back, as a
+// reload: no visit, no back step.
+void ReadingViewTest::translatedPage_switchesToTheUntranslatedAndBack()
+{
+    const auto bodyText = [this] { return evaluateInPage("return document.body.innerText;").toString(); };
+    QVERIFY(showAndWait("7/glow"));
+    QAction *language = m_view->languageAction();
+    QTRY_VERIFY_WITH_TIMEOUT(language->isVisible(), kTimeout);
+    QCOMPARE(language->text(), QStringLiteral("Deutsch"));
+    QVERIFY(bodyText().contains(u"Leuchtet im Dunkeln"));
+    const QStringList history = m_catalogue->app->history();
+    const bool couldGoBack = m_browser->canGoBack();
+
+    auto *button = qobject_cast<QToolButton *>(m_view->toolBar()->widgetForAction(language));
+    QVERIFY(button && button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(bodyText().contains(u"Glows in the dark"), kTimeout);
+    QCOMPARE(language->text(), QStringLiteral("English"));
+    QVERIFY(!m_browser->translation()->showsTranslation());
+    // Exports and links take the copy on display.
+    QCOMPARE(m_browser->currentPage()->path(), m_catalogue->manRoot() + "/man7/glow.7");
+    QCOMPARE(m_catalogue->app->history(), history);
+    QCOMPARE(m_browser->canGoBack(), couldGoBack);
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(bodyText().contains(u"Leuchtet im Dunkeln"), kTimeout);
+    QCOMPARE(language->text(), QStringLiteral("Deutsch"));
+    QCOMPARE(m_catalogue->app->history(), history);
+
+    // A page that exists only translated names its language but has nothing to switch to.
+    QVERIFY(showAndWait("7/spark"));
+    QTRY_VERIFY_WITH_TIMEOUT(language->isVisible() && !language->isEnabled(), kTimeout);
+    QCOMPARE(language->text(), QStringLiteral("Deutsch"));
+    QVERIFY(bodyText().contains(u"Nur auf Deutsch"));
+
+    QVERIFY(showAndWait("5/wick"));
+    QTRY_VERIFY_WITH_TIMEOUT(!language->isVisible(), kTimeout);
 }
 
 LECTORIN_WEB_TEST_MAIN(ReadingViewTest)

@@ -51,7 +51,8 @@ struct FixtureCatalogue
     std::shared_ptr<std::atomic<bool>> holdLoad = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<AppModel> app;
 
-    FixtureCatalogue()
+    // `languages` stand for the reader's locale; none given, the test process's locale decides.
+    explicit FixtureCatalogue(std::optional<QStringList> languages = std::nullopt)
     {
         settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
         const QString man = dir.filePath("man");
@@ -74,6 +75,8 @@ struct FixtureCatalogue
                 return QStringList { man };
             },
             [] { return QStringList(); },
+            QString(),
+            std::move(languages),
         };
         app = std::make_unique<AppModel>(settings.get(), std::move(discovery));
     }
