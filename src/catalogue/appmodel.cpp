@@ -299,8 +299,9 @@ std::optional<ManPage> AppModel::pageBeforeCatalogue(const PageReference &refere
     if (!m_knownManualDirectories)
         return std::nullopt;
     // The translation folders first, as the scan takes them.
-    return PageLookup::findDirectly(
+    const std::optional<ManPage> found = PageLookup::findDirectly(
         PageLanguages::withTranslations(*m_knownManualDirectories, pageLanguages()), reference);
+    return found ? std::optional(shownCopy(*found)) : std::nullopt;
 }
 
 std::optional<ManPage> AppModel::page(const QString &id) const
