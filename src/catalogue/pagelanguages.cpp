@@ -66,8 +66,11 @@ QStringList fromEnvironment(const QProcessEnvironment &environment)
     entries.append(locale);
     QStringList languages;
     for (const QString &entry : std::as_const(entries)) {
-        if (isUntranslated(parsed(entry)))
+        const QString language = parsed(entry).language;
+        if (language == u"C" || language == u"POSIX" || language == u"en")
             break;
+        if (!isLanguageName(entry))
+            continue; // a stray entry must not end the list
         if (!languages.contains(entry))
             languages.append(entry);
     }

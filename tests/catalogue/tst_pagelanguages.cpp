@@ -88,6 +88,9 @@ void PageLanguagesTest::readerLanguages_data()
     QTest::newRow("POSIX") << environment({ { "LANG", "POSIX" } }) << QStringList();
     QTest::newRow("nothing set") << environment({ { "LANGUAGE", "de" } }) << QStringList();
     QTest::newRow("English locale") << environment({ { "LANG", "en_GB.UTF-8" } }) << QStringList();
+    QTest::newRow("stray entries skipped")
+        << environment({ { "LANGUAGE", ".UTF-8:../etc:fr" }, { "LANG", "de_DE.UTF-8" } })
+        << QStringList { "fr", "de_DE.UTF-8" };
     QTest::newRow("English ends the list")
         << environment({ { "LANGUAGE", "fr:en:de" }, { "LANG", "de_DE.UTF-8" } }) << QStringList { "fr" };
 }
