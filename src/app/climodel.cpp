@@ -77,6 +77,15 @@ std::optional<QStringList> languagesOption(const Arguments &arguments)
     return *language == u"none" ? QStringList() : QStringList { *language };
 }
 
+QStringList pageLanguages(const Arguments &arguments)
+{
+    QSettings settings(QStringLiteral("Lectorin"), QStringLiteral("Lectorin"));
+    AppModel::Discovery discovery;
+    discovery.languages = languagesOption(arguments);
+    discovery.followsTranslationSetting = !discovery.languages;
+    return AppModel(&settings, std::move(discovery)).pageLanguages();
+}
+
 std::optional<PageReference> referenceFrom(const QString &text)
 {
     for (const QString &scheme : { kManURLScheme, kManPageLinkScheme }) {

@@ -41,6 +41,8 @@ private:
 // returns false when its value is no language.
 bool checkLanguageOption(const Arguments &arguments);
 std::optional<QStringList> languagesOption(const Arguments &arguments);
+// The translations shown: `--lang`'s, else the locale's unless the setting turns them off. Finds no folders.
+QStringList pageLanguages(const Arguments &arguments);
 
 // "name", "name(section)", or a man page URL (x-lectorin-man or x-man-page) read as the web view reads it.
 std::optional<PageReference> referenceFrom(const QString &text);

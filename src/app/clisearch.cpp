@@ -25,6 +25,7 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
     LoadedModel loaded(arguments);
     FullTextIndexer::Options options = indexOptions(arguments);
     options.indexPath = indexPath;
+    options.languages = loaded.model().pageLanguages();
     const FullTextIndexer::Summary summary
         = FullTextIndexer::updateBlocking(loaded.model().pages(), options, {});
     if (!summary.available) {
@@ -35,16 +36,16 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
     return summary;
 }
 
-// Whether the index can be searched as it stands: asked to, or nothing changed in the folders of the last
-// complete pass. Given search paths or languages may differ from the ones indexed, so they always update.
+// Whether the index can be searched as it stands: asked to, or the last complete pass showed the same
+// translations and nothing changed in its folders. Given search paths may differ from the ones indexed, so
+// they always update.
 bool indexIsCurrent(const Arguments &arguments, const QString &indexPath)
 {
     if (arguments.hasFlag(QStringLiteral("no-update")))
         return true;
-    if (arguments.option(QStringLiteral("manpath")) || arguments.option(QStringLiteral("path"))
-        || arguments.option(QStringLiteral("lang")))
+    if (arguments.option(QStringLiteral("manpath")) || arguments.option(QStringLiteral("path")))
         return false;
-    return FullTextIndexer::isCurrent(indexPath);
+    return FullTextIndexer::isCurrent(indexPath, pageLanguages(arguments));
 }
 
 } // namespace

@@ -11,7 +11,18 @@ namespace Lectorin {
 bool FullTextIndex::ensureFolderTable()
 {
     return execute("CREATE TABLE IF NOT EXISTS folders (path TEXT PRIMARY KEY, modified INTEGER NOT NULL)"
-                   " WITHOUT ROWID");
+                   " WITHOUT ROWID")
+        && execute(
+            "CREATE TABLE IF NOT EXISTS passes (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID");
+}
+
+QString FullTextIndex::pageLanguages()
+{
+    // As with the folders: a table not there yet, or no row, is a pass without translations.
+    SqliteStatement statement(m_connection, "SELECT value FROM passes WHERE key = 'languages'");
+    if (!statement.isPrepared() || statement.step() != SQLITE_ROW)
+        return QString();
+    return statement.text(0);
 }
 
 QHash<QString, qint64> FullTextIndex::folderStamps()
@@ -27,11 +38,15 @@ QHash<QString, qint64> FullTextIndex::folderStamps()
     return result;
 }
 
-bool FullTextIndex::replaceFolderStamps(const QHash<QString, qint64> &stamps)
+bool FullTextIndex::replaceFolderStamps(const QHash<QString, qint64> &stamps, const QString &languages)
 {
     if (!beginBatch())
         return false;
     bool written = execute("DELETE FROM folders");
+    SqliteStatement recordLanguages(
+        m_connection, "INSERT OR REPLACE INTO passes (key, value) VALUES ('languages', ?1)");
+    recordLanguages.bind(1, languages);
+    written = written && check(recordLanguages.runOnce());
     SqliteStatement insert(m_connection, "INSERT INTO folders (path, modified) VALUES (?1, ?2)");
     for (auto stamp = stamps.cbegin(); written && stamp != stamps.cend(); ++stamp) {
         insert.bind(1, stamp.key());

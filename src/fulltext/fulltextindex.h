@@ -90,7 +90,9 @@ public:
     // by path; empty when no pass has recorded them. A folder's time changes when a file in it is added,
     // removed or replaced, which is how packages install pages.
     QHash<QString, qint64> folderStamps();
-    bool replaceFolderStamps(const QHash<QString, qint64> &stamps);
+    // The translations the catalogue of the last complete pass showed, joined by ':'; empty for none.
+    QString pageLanguages();
+    bool replaceFolderStamps(const QHash<QString, qint64> &stamps, const QString &languages);
 
     // Pages matching an expression of FullTextQuery, those whose NAME line matches first, each group by bm25;
     // at most `limit` rows.

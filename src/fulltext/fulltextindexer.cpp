@@ -182,7 +182,7 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
     }
     commit();
     if (!summary.cancelled && summary.available && !index.isDamaged())
-        index.replaceFolderStamps(folders.all());
+        index.replaceFolderStamps(folders.all(), options.languages.join(u':'));
     // Many small segments slow every query down; merged once, they stay merged until the next big run.
     if (!summary.cancelled && summary.indexed + summary.updated >= kOptimizeAfterPages) {
         index.optimize();
@@ -199,10 +199,10 @@ FullTextIndexer::Options FullTextIndexer::defaultOptions()
     return { FullTextIndex::defaultPath() };
 }
 
-bool FullTextIndexer::isCurrent(const QString &indexPath)
+bool FullTextIndexer::isCurrent(const QString &indexPath, const QStringList &languages)
 {
     const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
-    if (!index)
+    if (!index || index->pageLanguages() != languages.join(u':'))
         return false;
     const QHash<QString, qint64> folders = index->folderStamps();
     if (folders.isEmpty())
@@ -252,9 +252,13 @@ FullTextIndexer::~FullTextIndexer()
 
 void FullTextIndexer::watch(AppModel *model)
 {
-    connect(model, &AppModel::indexLoaded, this, [this, model] { update(model->pages()); });
-    if (model->indexState() == AppModel::IndexState::ready)
+    const auto updateFromModel = [this, model] {
+        m_options.languages = model->pageLanguages();
         update(model->pages());
+    };
+    connect(model, &AppModel::indexLoaded, this, updateFromModel);
+    if (model->indexState() == AppModel::IndexState::ready)
+        updateFromModel();
 }
 
 void FullTextIndexer::update(const QList<ManPage> &pages)

@@ -32,6 +32,8 @@ public:
         // Pages written per transaction; searches see them when it commits.
         int batchSize = 200;
         SpawnedProcess::ResourceLimits formatterLimits = kFormatterLimits;
+        // The translations the pages were scanned with, recorded with a complete pass.
+        QStringList languages = {};
     };
     // The index in the user's cache folder and the system's mandoc.
     static Options defaultOptions();
@@ -64,10 +66,10 @@ public:
     static Summary updateBlocking(
         const QList<ManPage> &pages, const Options &options, const Reporter &reporter);
 
-    // Whether no folder the index's last complete pass read from has changed since, so the index needs no
-    // update. Cheap: one file status a folder. A page rewritten in place, leaving its folder alone, is
-    // missed.
-    static bool isCurrent(const QString &indexPath);
+    // Whether no folder the index's last complete pass read from has changed since, and that pass showed the
+    // translations of `languages`, so the index needs no update. Cheap: one file status a folder. A page
+    // rewritten in place, leaving its folder alone, is missed.
+    static bool isCurrent(const QString &indexPath, const QStringList &languages);
 
     explicit FullTextIndexer(Options options = defaultOptions(), QObject *parent = nullptr);
     // Stops the run between two pages and waits for it.

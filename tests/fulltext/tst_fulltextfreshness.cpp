@@ -59,9 +59,9 @@ void FullTextFreshnessTest::folderTimes_tellWhetherTheIndexIsCurrent()
     tree.add("alpha", "1", "first tool", "Prints zebra words.");
     tree.add("beta", "8", "second tool", "Prints walrus words.");
     const FullTextIndexer::Options options { tree.indexPath() };
-    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath())); // no index yet
+    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath(), {})); // no index yet
     QCOMPARE(FullTextIndexer::updateBlocking(tree.pages(), options, {}).indexed, 2);
-    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath()));
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
 
     // A package replaces a page: a new file renamed over the old one changes its folder.
     const QString replacement = tree.root() + "/man1/.alpha.new";
@@ -69,26 +69,35 @@ void FullTextFreshnessTest::folderTimes_tellWhetherTheIndexIsCurrent()
     QFile::remove(tree.pathOf("alpha", "1"));
     QVERIFY(QFile::rename(replacement, tree.pathOf("alpha", "1")));
     ageFolder(tree.root() + "/man1", 1);
-    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath()));
+    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath(), {}));
     FullTextIndexer::Summary summary = FullTextIndexer::updateBlocking(tree.pages(), options, {});
     QCOMPARE(summary.updated, 1);
     QCOMPARE(summary.unchanged, 1);
     QCOMPARE(FullTextSearch::searchBlocking(tree.indexPath(), "quokka").size(), 1);
-    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath()));
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
 
     // A new section folder changes its root.
     tree.add("gamma", "5", "third file", "Holds narwhal words.");
     ageFolder(tree.root(), 2);
-    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath()));
+    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath(), {}));
     summary = FullTextIndexer::updateBlocking(tree.pages(), options, {});
     QCOMPARE(summary.indexed, 1);
     QCOMPARE(summary.unchanged, 2);
-    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath()));
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
+
+    // A pass over another language's pages is no answer for this one, and back.
+    FullTextIndexer::Options german = options;
+    german.languages = { "de_DE.UTF-8" };
+    FullTextIndexer::updateBlocking(tree.pages(), german, {});
+    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath(), {}));
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), { "de_DE.UTF-8" }));
+    FullTextIndexer::updateBlocking(tree.pages(), options, {});
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
 
     // A folder that went away is a change too.
     QVERIFY(QDir(tree.root() + "/man8").removeRecursively());
-    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath()));
-    QVERIFY(!FullTextIndexer::isCurrent(tree.root() + "/missing.sqlite"));
+    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath(), {}));
+    QVERIFY(!FullTextIndexer::isCurrent(tree.root() + "/missing.sqlite", {}));
 }
 
 void FullTextFreshnessTest::otherNamesOfOneFile_areOneResult_andStarIsAPrefix()

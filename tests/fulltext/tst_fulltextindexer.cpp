@@ -324,6 +324,7 @@ void FullTextIndexerTest::translationSetting_reindexesTheCopiesShown()
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTimeout);
     QCOMPARE(idsFound(tree.indexPath(), "Zebrastreifen"), QStringList { "1/alpha" });
     QVERIFY(idsFound(tree.indexPath(), "zebra").isEmpty());
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), { "de" }));
 
     model.setShowsTranslatedPages(false);
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, kTimeout);
@@ -331,6 +332,8 @@ void FullTextIndexerTest::translationSetting_reindexesTheCopiesShown()
     QCOMPARE(idsFound(tree.indexPath(), "zebra"), QStringList { "1/alpha" });
     QVERIFY(idsFound(tree.indexPath(), "Zebrastreifen").isEmpty());
     QCOMPARE(rowCount(tree.indexPath()), 3);
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
+    QVERIFY(!FullTextIndexer::isCurrent(tree.indexPath(), { "de" }));
 }
 
 QTEST_GUILESS_MAIN(FullTextIndexerTest)
