@@ -7,6 +7,8 @@
 //   hung       the load while a script in the first view never ends (stopped after --timeout ms)
 // Each figure is the median of --runs alternating runs (7 by default); the hung case runs once, last.
 //   lectorin-renderer-sharing [--separate] [--runs N] [--timeout MS] SMALL.html LARGE.html
+#include "engineload.h"
+
 #include "app/engineflags.h"
 
 #include <QApplication>
@@ -24,22 +26,6 @@
 #include <optional>
 
 namespace {
-
-// Runs the event loop until `view` finishes its next load, or `timeoutMilliseconds`; the milliseconds it
-// took.
-std::optional<double> timedLoad(QWebEngineView &view, const QUrl &url, int timeoutMilliseconds)
-{
-    bool loaded = false;
-    const QMetaObject::Connection connection
-        = QObject::connect(view.page(), &QWebEnginePage::loadFinished, [&](bool ok) { loaded = ok; });
-    QElapsedTimer timer;
-    timer.start();
-    view.load(url);
-    while (!loaded && timer.elapsed() < timeoutMilliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QObject::disconnect(connection);
-    return loaded ? std::optional(double(timer.nsecsElapsed()) / 1e6) : std::nullopt;
-}
 
 std::optional<double> median(QList<double> values)
 {
@@ -97,7 +83,7 @@ int main(int argc, char *argv[])
     window.resize(1320, 600);
     window.show();
     // Both views hold a page before anything is timed, so that their renderers exist.
-    if (!timedLoad(busy, small, 30000) || !timedLoad(measured, large, 30000)) {
+    if (!EngineLoad::timedLoad(busy, small, 30000) || !EngineLoad::timedLoad(measured, large, 30000)) {
         std::fputs("the pages did not load\n", stderr);
         return 1;
     }
@@ -107,20 +93,20 @@ int main(int argc, char *argv[])
 
     QList<double> idle, beside;
     for (int run = 0; run < runs; ++run) {
-        if (const std::optional<double> load = timedLoad(measured, small, timeout))
+        if (const std::optional<double> load = EngineLoad::timedLoad(measured, small, timeout))
             idle.append(*load);
-        timedLoad(measured, large, 30000);
+        EngineLoad::timedLoad(measured, large, 30000);
         busy.load(large);
-        if (const std::optional<double> load = timedLoad(measured, small, timeout))
+        if (const std::optional<double> load = EngineLoad::timedLoad(measured, small, timeout))
             beside.append(*load);
-        timedLoad(busy, small, 30000);
-        timedLoad(measured, large, 30000);
+        EngineLoad::timedLoad(busy, small, 30000);
+        EngineLoad::timedLoad(measured, large, 30000);
     }
     report("idle", median(idle), timeout);
     report("beside", median(beside), timeout);
 
     busy.page()->runJavaScript(QStringLiteral("for (;;) {}"));
-    report("hung", timedLoad(measured, small, timeout), timeout);
+    report("hung", EngineLoad::timedLoad(measured, small, timeout), timeout);
     std::fflush(stdout);
     // The hung renderer cannot be stopped from here; leave without waiting for the engine's shutdown.
     std::_Exit(0);

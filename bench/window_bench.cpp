@@ -4,6 +4,8 @@
 // document from a file and from a scheme handler that answers at once. The program's engine flags apply. Run
 // under an X server (xvfb-run) or offscreen:
 //   lectorin-window-bench [--runs N] [REF…]      (default: ls(1) bash(1), 7 runs each)
+#include "engineload.h"
+
 #include "app/engineflags.h"
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
@@ -42,6 +44,8 @@
 #include <cstdio>
 
 using namespace Lectorin;
+using EngineLoad::timedLoad;
+using EngineLoad::waitUntil;
 
 namespace {
 
@@ -52,19 +56,6 @@ double median(QList<double> values)
 }
 
 // Runs the event loop until `done` holds or the time is up.
-template<typename Predicate>
-bool waitUntil(Predicate done, int timeoutMilliseconds = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMilliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 struct Rendered
 {
     double milliseconds;
@@ -112,20 +103,6 @@ void registerDocumentScheme()
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
     QWebEngineUrlScheme::registerScheme(scheme);
-}
-
-std::optional<double> loadMilliseconds(QWebEngineView &view, const QUrl &url)
-{
-    bool loaded = false;
-    const QMetaObject::Connection connection
-        = QObject::connect(view.page(), &QWebEnginePage::loadFinished, [&](bool ok) { loaded = ok; });
-    QElapsedTimer timer;
-    timer.start();
-    view.load(url);
-    const bool arrived = waitUntil([&] { return loaded; });
-    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
-    QObject::disconnect(connection);
-    return arrived ? std::optional(elapsed) : std::nullopt;
 }
 
 // Types the page's name into the filter, clicks its row and waits for the page to load.
@@ -227,11 +204,11 @@ int main(int argc, char *argv[])
             if (!out.open(QIODevice::WriteOnly) || out.write(render.document.toUtf8()) < 0)
                 return 1;
             out.close();
-            const std::optional<double> bareLoad = loadMilliseconds(bareView, QUrl::fromLocalFile(file));
+            const std::optional<double> bareLoad = timedLoad(bareView, QUrl::fromLocalFile(file));
             QTest::qWait(300);
             documents.document = render.document.toUtf8();
-            const std::optional<double> schemeLoad = loadMilliseconds(
-                bareView, QUrl(QString::fromLatin1(kDocumentScheme) + u':' + pages.at(i).name));
+            const std::optional<double> schemeLoad
+                = timedLoad(bareView, QUrl(QString::fromLatin1(kDocumentScheme) + u':' + pages.at(i).name));
             QTest::qWait(300);
             if (!click || !bareLoad || !schemeLoad) {
                 std::fprintf(stderr, "the click on %s did not load it\n", qPrintable(pages.at(i).id()));
