@@ -66,11 +66,6 @@ QStringList AppModel::pageLanguages() const
                                                                             : QStringList();
 }
 
-QList<PageLanguages::ManualRoot> AppModel::manualRoots() const
-{
-    return PageLanguages::withTranslations(m_scannedPaths.manualDirectories, pageLanguages());
-}
-
 void AppModel::setShowsTranslatedPages(bool shows)
 {
     if (shows == m_showsTranslatedPages)

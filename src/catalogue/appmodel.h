@@ -83,8 +83,6 @@ public:
     bool showsTranslatedPages() const { return m_showsTranslatedPages; }
     // The translations the catalogue shows in place of untranslated pages, most preferred first.
     QStringList pageLanguages() const;
-    // The manual folders the catalogue is scanned from, translation folders first.
-    QList<PageLanguages::ManualRoot> manualRoots() const;
 
     void setFontScale(double scale);
     void setDidRestoreInitialPage(bool restored);
