@@ -21,6 +21,15 @@ std::function<QStringList()> directories(
     return discover;
 }
 
+// No folders yet; `--lang` fixes the languages and sets the setting aside.
+AppModel::Discovery languageDiscovery(const Arguments &arguments)
+{
+    AppModel::Discovery discovery;
+    discovery.languages = languagesOption(arguments);
+    discovery.followsTranslationSetting = !discovery.languages;
+    return discovery;
+}
+
 } // namespace
 
 LoadedModel::LoadedModel(const Arguments &arguments)
@@ -31,13 +40,9 @@ LoadedModel::LoadedModel(const Arguments &arguments)
     timer.start();
     m_manualDirectories = directories(arguments, QStringLiteral("manpath"), system.manualDirectories)();
     m_discoveryMilliseconds = double(timer.nsecsElapsed()) / 1e6;
-    AppModel::Discovery discovery {
-        [list = m_manualDirectories] { return list; },
-        directories(arguments, QStringLiteral("path"), system.commandDirectories),
-        QString(),
-        languagesOption(arguments),
-        !arguments.option(QStringLiteral("lang")),
-    };
+    AppModel::Discovery discovery = languageDiscovery(arguments);
+    discovery.manualDirectories = [list = m_manualDirectories] { return list; };
+    discovery.commandDirectories = directories(arguments, QStringLiteral("path"), system.commandDirectories);
     m_model = std::make_unique<AppModel>(&m_settings, std::move(discovery));
 }
 
@@ -80,10 +85,7 @@ std::optional<QStringList> languagesOption(const Arguments &arguments)
 QStringList pageLanguages(const Arguments &arguments)
 {
     QSettings settings(QStringLiteral("Lectorin"), QStringLiteral("Lectorin"));
-    AppModel::Discovery discovery;
-    discovery.languages = languagesOption(arguments);
-    discovery.followsTranslationSetting = !discovery.languages;
-    return AppModel(&settings, std::move(discovery)).pageLanguages();
+    return AppModel(&settings, languageDiscovery(arguments)).pageLanguages();
 }
 
 std::optional<PageReference> referenceFrom(const QString &text)

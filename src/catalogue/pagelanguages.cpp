@@ -37,10 +37,14 @@ LocaleName parsed(QStringView locale)
     return name;
 }
 
+bool isCLocale(QStringView language)
+{
+    return language == u"C" || language == u"POSIX";
+}
+
 bool isUntranslated(const LocaleName &name)
 {
-    return name.language.isEmpty() || name.language == u"C" || name.language == u"POSIX"
-        || name.language == u"en";
+    return name.language.isEmpty() || isCLocale(name.language) || name.language == u"en";
 }
 
 // A name that could only make a path outside its root, or no folder at all, is never a language.
@@ -60,14 +64,14 @@ QStringList fromEnvironment(const QProcessEnvironment &environment)
             break;
     }
     const QString localeLanguage = parsed(locale).language;
-    if (localeLanguage.isEmpty() || localeLanguage == u"C" || localeLanguage == u"POSIX")
+    if (localeLanguage.isEmpty() || isCLocale(localeLanguage))
         return {};
     QStringList entries = environment.value(QStringLiteral("LANGUAGE")).split(u':', Qt::SkipEmptyParts);
     entries.append(locale);
     QStringList languages;
     for (const QString &entry : std::as_const(entries)) {
-        const QString language = parsed(entry).language;
-        if (language == u"C" || language == u"POSIX" || language == u"en")
+        const LocaleName name = parsed(entry);
+        if (!name.language.isEmpty() && isUntranslated(name))
             break;
         if (!isLanguageName(entry))
             continue; // a stray entry must not end the list
