@@ -251,10 +251,8 @@ void BrowserModel::restoreInitialPage()
 
 std::optional<ManPage> BrowserModel::pageBeforeCatalogue(const QString &pageID) const
 {
-    const qsizetype slash = pageID.indexOf(u'/');
-    if (slash <= 0)
-        return std::nullopt;
-    return m_app->pageBeforeCatalogue({ pageID.mid(slash + 1), pageID.left(slash) });
+    const std::optional<PageReference> reference = referenceOfID(pageID);
+    return reference ? m_app->pageBeforeCatalogue(*reference) : std::nullopt;
 }
 
 void BrowserModel::goBack()

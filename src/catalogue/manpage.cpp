@@ -96,4 +96,12 @@ std::optional<PageReference> parseReference(QStringView text)
     return PageReference { trimmed.toString(), std::nullopt };
 }
 
+std::optional<PageReference> referenceOfID(QStringView id)
+{
+    const qsizetype slash = id.indexOf(u'/');
+    if (slash <= 0)
+        return std::nullopt;
+    return PageReference { id.sliced(slash + 1).toString(), id.first(slash).toString() };
+}
+
 } // namespace Lectorin

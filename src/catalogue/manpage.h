@@ -125,6 +125,8 @@ struct PageReference
 };
 
 std::optional<PageReference> parseReference(QStringView text);
+// The reference of an identifier "section/name" (ManPage::id()); nothing without a section.
+std::optional<PageReference> referenceOfID(QStringView id);
 
 // Counts user-perceived characters; ASCII text is counted without the boundary finder.
 qsizetype graphemeCount(QStringView text);

@@ -124,6 +124,10 @@ void ManPageTest::identity_andDisplayForms()
     QCOMPARE(brew.id(), QStringLiteral("help/brew"));
     QCOMPARE(brew.qualifiedName(), QStringLiteral("brew"));
     QVERIFY(brew.isHelpPage());
+    QCOMPARE(referenceOfID(ls.id()), (PageReference { "ls", QStringLiteral("1") }));
+    QCOMPARE(referenceOfID(u"1/git log/x"), (PageReference { "git log/x", QStringLiteral("1") }));
+    QVERIFY(!referenceOfID(u"/ls"));
+    QVERIFY(!referenceOfID(u"ls"));
 
     ManPage other = ls;
     QCOMPARE(other, ls);
