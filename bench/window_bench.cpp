@@ -11,7 +11,7 @@
 #include "catalogue/appmodel.h"
 #include "platform/systemappearance.h"
 #include "render/manpagerenderer.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 #include "render/manurl.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"

@@ -4,7 +4,7 @@
 #include "app/climodel.h"
 
 #include "buildinfo.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 #include "app/climodel.h"
 #include "catalogue/pagelookup.h"
 #include "render/exportdata.h"
-#include "render/manpageexporter.h"
+#include "web/manpageexporter.h"
 #include "render/manpagerenderer.h"
 #include "render/manurl.h"
 #include "themes/colorschemestore.h"

@@ -8,7 +8,7 @@
 #include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 #include "skeppa/appinfo.h"
 #include "skeppa/networkfeedtransport.h"
 #include "skeppa/updatechecker.h"

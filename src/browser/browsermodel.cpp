@@ -2,18 +2,19 @@
 #include "browser/browsermodel.h"
 
 #include "browser/browserpresenter.h"
-#include "browser/inferredlinks.h"
 #include "browser/manwebpage.h"
+#include "browser/missingpagealert.h"
+#include "browser/pageafterload.h"
+#include "browser/pageexports.h"
 #include "browser/pagetranslation.h"
 #include "browser/scriptcall.h"
 #include "catalogue/appmodel.h"
-#include "catalogue/whenfinished.h"
-#include "render/manpageexporter.h"
-#include "render/manschemehandler.h"
 #include "render/manurl.h"
-#include "render/pagecolorscheme.h"
 #include "themes/colorschemestore.h"
+#include "web/manschemehandler.h"
+#include "web/pagecolorscheme.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QWebEngineHistory>
@@ -22,43 +23,10 @@
 namespace Lectorin {
 namespace {
 
-const QString kOutlineScript = QStringLiteral(
-    "return Array.from(document.querySelectorAll(\"h1.Sh[id], h2.Sh[id], h2.Ss[id], h3.Ss[id]\"), (e) => ({\n"
-    "    id: e.id,\n"
-    "    title: e.textContent.replace(/\\s+/g, \" \").trim(),\n"
-    "    level: e.classList.contains(\"Sh\") ? 1 : 2,\n"
-    "}));");
 const QString kSelectionScript = QStringLiteral("return window.getSelection().toString();");
 const QString kFontSizeScript = QStringLiteral("document.documentElement.style.fontSize = size;");
 const QString kScrollScript
     = QStringLiteral("document.getElementById(id)?.scrollIntoView({ block: \"start\" });");
-
-bool isIntegral(const QVariant &value)
-{
-    bool isNumber = false;
-    const double number = value.toDouble(&isNumber);
-    return isNumber && value.typeId() != QMetaType::QString && value.typeId() != QMetaType::Bool
-        && number == double(qint64(number));
-}
-
-QList<PageSection> sectionsFrom(const QVariant &result)
-{
-    if (result.typeId() != QMetaType::QVariantList)
-        return {};
-    QList<PageSection> sections;
-    for (const QVariant &entry : result.toList()) {
-        if (entry.typeId() != QMetaType::QVariantMap)
-            return {};
-        const QVariantMap fields = entry.toMap();
-        const QVariant id = fields.value(QStringLiteral("id"));
-        const QVariant title = fields.value(QStringLiteral("title"));
-        if (id.typeId() != QMetaType::QString || title.typeId() != QMetaType::QString)
-            continue;
-        const QVariant level = fields.value(QStringLiteral("level"));
-        sections.append({ id.toString(), title.toString(), isIntegral(level) ? int(level.toDouble()) : 1 });
-    }
-    return sections;
-}
 
 bool paletteLooksDark()
 {
@@ -69,38 +37,27 @@ bool paletteLooksDark()
 
 BrowserModel::BrowserModel(
     AppModel *app, BrowserPresenter *presenter, BrowserOptions options, QObject *parent)
-    : ManNavigationTarget(parent)
+    : QObject(parent)
     , m_app(app)
     , m_presenter(presenter)
     , m_tools(options.tools)
-    , m_resolver(std::make_shared<ManResolverBox>())
 {
     QWebEngineProfile *profile = options.profile ? options.profile : QWebEngineProfile::defaultProfile();
     ManSchemeHandler::installOn(profile, app, m_tools);
-    m_resolver->app = app;
-    m_page = new ManWebPage(profile, ManNavigationDecider(m_resolver), this);
-    m_resolver->browser = this;
+    m_page = new ManWebPage(profile, app, this);
+    connect(m_page, &ManWebPage::navigationDecided, this, &BrowserModel::follow);
+    connect(m_page, &ManWebPage::linkFollowed, this, [this] { setFindPresented(false); });
+    connect(m_page, &QWebEnginePage::loadFinished, this, &BrowserModel::updateNavigationState);
+    connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserModel::updateNavigationState);
+
+    m_afterLoad = new PageAfterLoad(m_page, app, this);
+    connect(m_afterLoad, &PageAfterLoad::pageIdentified, this, &BrowserModel::pageIdentified);
+    connect(m_afterLoad, &PageAfterLoad::pageUnidentified, this, [this] { setCurrentPageID(std::nullopt); });
+    connect(m_afterLoad, &PageAfterLoad::outlineChanged, this, &BrowserModel::pageSectionsChanged);
+    connect(m_afterLoad, &PageAfterLoad::linksInferred, this, &BrowserModel::linksInferred);
+    m_exports = new PageExports(presenter, m_tools, profile, this);
     m_translation = new PageTranslation(this, app);
     setDarkAppearance(paletteLooksDark());
-    connect(m_page, &ManWebPage::linkFollowed, this, [this] { setFindPresented(false); });
-
-    // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        updateNavigationState();
-        if (ok)
-            pageDidFinish();
-    });
-    connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserModel::updateNavigationState);
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_finishedBeforeCatalogue = false; });
-    // A page shown before the catalogue was ready gets its identifier, visit, selection and links now;
-    // queued, so that the sidebar's lists hold the new catalogue first.
-    connect(
-        m_app, &AppModel::indexStateChanged, this,
-        [this](AppModel::IndexState state) {
-            if (state == AppModel::IndexState::ready && std::exchange(m_finishedBeforeCatalogue, false))
-                pageDidFinish();
-        },
-        Qt::QueuedConnection);
 
     if (options.initialPageID) {
         m_app->setDidRestoreInitialPage(true);
@@ -108,15 +65,14 @@ BrowserModel::BrowserModel(
     }
 }
 
-BrowserModel::~BrowserModel()
-{
-    // The decider may still be asked while the page goes down.
-    m_resolver->browser = nullptr;
-}
-
 QWebEnginePage *BrowserModel::page() const
 {
     return m_page;
+}
+
+const QList<PageSection> &BrowserModel::pageSections() const
+{
+    return m_afterLoad->outline();
 }
 
 void BrowserModel::setSelection(const std::optional<SidebarItem> &selection)
@@ -187,22 +143,9 @@ void BrowserModel::open(const QString &name, const std::optional<QString> &secti
         showMissingPage(name, section);
 }
 
-QString BrowserModel::missingPageMessage(const QString &name, const std::optional<QString> &section)
-{
-    const QString reference = section ? name + u'(' + *section + u')' : name;
-    return u"No manual entry for \u201C" + reference + u"\u201D";
-}
-
-QString BrowserModel::missingPageInformativeText()
-{
-    return QStringLiteral(
-        "The reference points to a page that isn\u2019t installed on this system. Some sections "
-        "(2 and 3, for example) come in separate packages that may not be installed.");
-}
-
 void BrowserModel::showMissingPage(const QString &name, const std::optional<QString> &section)
 {
-    m_presenter->showAlert(missingPageMessage(name, section), missingPageInformativeText());
+    m_presenter->showAlert(MissingPageAlert::message(name, section), MissingPageAlert::informativeText());
 }
 
 void BrowserModel::openInNewWindow(const QString &name, const std::optional<QString> &section)
@@ -321,66 +264,12 @@ void BrowserModel::updatePageBackground()
         PageColorScheme::background(ColorSchemeStore::shared().theme(), m_isDarkAppearance));
 }
 
-void BrowserModel::pageDidFinish()
-{
-    const std::optional<PageReference> reference = parseManURL(m_page->url());
-    const std::optional<ManPage> page = reference ? resolveManReference(*m_app, *reference) : std::nullopt;
-    if (!page) {
-        setCurrentPageID(std::nullopt);
-        m_finishedBeforeCatalogue = reference && m_app->indexState() != AppModel::IndexState::ready;
-        if (m_finishedBeforeCatalogue)
-            refreshSections();
-        else
-            setPageSections({});
-        return;
-    }
-    const QString id = page->id();
-    setCurrentPageID(id);
-    // Reloads (Reload Page, and those after a theme, zoom or appearance change) leave the history alone.
-    if (!m_page->lastNavigationWasReload())
-        m_app->recordVisit(id, m_selection != SidebarItem::history(id));
-    if (!m_selection || m_selection->pageID != id)
-        setSelection(SidebarItem::command(id));
-    refreshSections();
-    inferLinks(*page);
-}
-
-void BrowserModel::refreshSections()
-{
-    ScriptCall::call(m_page, kOutlineScript, {}, this,
-        [this](const QVariant &result) { setPageSections(sectionsFrom(result)); });
-}
-
-void BrowserModel::inferLinks(const ManPage &shown)
-{
-    // Web addresses first, so that a reference inside one ("…/ls(1)") stays part of its address.
-    ScriptCall::call(m_page, InferredLinks::webLinkScript(), {}, this);
-    ScriptCall::call(m_page, InferredLinks::collectScript(), {}, this, [this, shown](const QVariant &result) {
-        const InferredLinks::Links links = InferredLinks::confirm(result, shown, *m_app);
-        if (links.isEmpty()) {
-            emit linksInferred();
-            return;
-        }
-        ScriptCall::call(m_page, InferredLinks::linkScript(),
-            { { QStringLiteral("patterns"), links.patterns }, { QStringLiteral("marked"), links.marked } },
-            this, [this](const QVariant &) { emit linksInferred(); });
-    });
-}
-
 void BrowserModel::setCurrentPageID(const std::optional<QString> &id)
 {
     if (id == m_currentPageID)
         return;
     m_currentPageID = id;
     emit currentPageIDChanged();
-}
-
-void BrowserModel::setPageSections(QList<PageSection> sections)
-{
-    if (sections == m_pageSections)
-        return;
-    m_pageSections = std::move(sections);
-    emit pageSectionsChanged();
 }
 
 void BrowserModel::updateNavigationState()
@@ -391,86 +280,54 @@ void BrowserModel::updateNavigationState()
         emit navigationStateChanged();
 }
 
-ManPageExporter *BrowserModel::startExporter()
+void BrowserModel::follow(const NavigationDecision &decision)
 {
-    auto *exporter = new ManPageExporter(m_tools, m_page->profile(), this);
-    m_exporters.append(exporter);
-    emit activeExporterChanged();
-    return exporter;
+    using FollowUp = NavigationDecision::FollowUp;
+    if (decision.followUp == FollowUp::openExternally) {
+        QDesktopServices::openUrl(decision.externalURL);
+        return;
+    }
+    if (!decision.reference)
+        return;
+    const auto &[name, section] = *decision.reference;
+    switch (decision.followUp) {
+    case FollowUp::openInPlace:
+        open(name, section);
+        return;
+    case FollowUp::openInNewWindow:
+        openInNewWindow(name, section);
+        return;
+    case FollowUp::openInNewTab:
+        openInNewTab(name, section);
+        return;
+    case FollowUp::missingPage:
+        showMissingPage(name, section);
+        return;
+    case FollowUp::none:
+    case FollowUp::openExternally:
+        return;
+    }
 }
 
-void BrowserModel::endExporter(ManPageExporter *exporter)
+void BrowserModel::pageIdentified(const QString &id, bool isVisit)
 {
-    const ManPageExporter *active = activeExporter();
-    if (!m_exporters.removeOne(exporter))
-        return;
-    exporter->deleteLater();
-    if (activeExporter() != active)
-        emit activeExporterChanged();
+    setCurrentPageID(id);
+    if (isVisit)
+        m_app->recordVisit(id, m_selection != SidebarItem::history(id));
+    if (!m_selection || m_selection->pageID != id)
+        setSelection(SidebarItem::command(id));
 }
 
 void BrowserModel::printPage()
 {
-    const std::optional<ManPage> page = currentPage();
-    if (!page)
-        return;
-    ManPageExporter *exporter = startExporter();
-    exporter->loadPage(*page, [this, exporter](const std::optional<QString> &failure) {
-        if (failure) {
-            endExporter(exporter);
-            m_presenter->showAlert(*failure, QString());
-            return;
-        }
-        QPointer<BrowserModel> self(this);
-        m_presenter->print(exporter->page(), [self, exporter] {
-            if (self)
-                self->endExporter(exporter);
-        });
-    });
+    if (const std::optional<ManPage> page = currentPage())
+        m_exports->print(*page);
 }
 
 void BrowserModel::exportPage(ExportFormat format)
 {
-    const std::optional<ManPage> page = currentPage();
-    if (!page)
-        return;
-    const QString filePath = m_presenter->chooseExportFile(page->qualifiedName(), format);
-    if (filePath.isEmpty())
-        return;
-    const auto finished
-        = [this, filePath](const std::optional<QString> &failure) { finishExport(filePath, failure); };
-    switch (format) {
-    case ExportFormat::pdf:
-    case ExportFormat::pdfSinglePage: {
-        ManPageExporter *exporter = startExporter();
-        const auto exported = [this, exporter, finished](const std::optional<QString> &failure) {
-            endExporter(exporter);
-            finished(failure);
-        };
-        if (format == ExportFormat::pdf)
-            exporter->exportPDF(*page, filePath, exported);
-        else
-            exporter->exportSinglePagePDF(*page, filePath, exported);
-        return;
-    }
-    case ExportFormat::html:
-    case ExportFormat::rtf:
-    case ExportFormat::plainText:
-        // Never inside this call, even when the data is ready at once: callers connect after they ask.
-        Futures::whenFinished(ManPageRenderer::exportData(*page, format, m_tools), this,
-            [finished, filePath](const ManPageRenderer::ExportResult &result) {
-                finished(result.succeeded() ? ManPageRenderer::writeExportFile(filePath, result.data)
-                                            : result.failure);
-            });
-        return;
-    }
-}
-
-void BrowserModel::finishExport(const QString &filePath, const std::optional<QString> &failure)
-{
-    if (failure)
-        m_presenter->showAlert(*failure, QString());
-    emit exportFinished(filePath, failure.value_or(QString()));
+    if (const std::optional<ManPage> page = currentPage())
+        m_exports->exportPage(*page, format);
 }
 
 } // namespace Lectorin

@@ -5,15 +5,12 @@
 #include "browser/sidebaritem.h"
 #include "catalogue/manpage.h"
 #include "render/exportdata.h"
-#include "render/manpageexporter.h"
 #include "render/manpagerenderer.h"
-#include "render/mannavigationtarget.h"
 
 #include <QList>
-#include <QPointer>
+#include <QObject>
 #include <QString>
 
-#include <memory>
 #include <optional>
 
 class QWebEnginePage;
@@ -24,8 +21,10 @@ namespace Lectorin {
 class AppModel;
 class BrowserPresenter;
 class ManWebPage;
+class PageAfterLoad;
+class PageExports;
 class PageTranslation;
-struct ManResolverBox;
+struct NavigationDecision;
 
 struct BrowserOptions
 {
@@ -37,9 +36,10 @@ struct BrowserOptions
 };
 
 // One window's browsing state: its web page, the catalogue page on display, the sidebar selection and filter,
-// the outline, and the page commands (show, open, back, forward, zoom, scroll, print, export). Requests to
-// show a page in a new window or tab are signals; the windows decide where the page goes. GUI thread only.
-class BrowserModel : public ManNavigationTarget
+// and the page commands (show, open, back, forward, zoom, scroll). It carries out what its page decided of
+// each navigation; requests to show a page in a new window or tab are signals, and the windows decide where
+// the page goes. GUI thread only.
+class BrowserModel : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString filter READ filter WRITE setFilter NOTIFY filterChanged)
@@ -52,12 +52,12 @@ public:
     // `app` and `presenter` must outlive the model.
     BrowserModel(
         AppModel *app, BrowserPresenter *presenter, BrowserOptions options = {}, QObject *parent = nullptr);
-    ~BrowserModel() override;
 
     AppModel *app() const { return m_app; }
     QWebEnginePage *page() const;
     // The copy of a translated page on display, and its switch.
     PageTranslation *translation() const { return m_translation; }
+    PageExports *exports() const { return m_exports; }
 
     const std::optional<SidebarItem> &selection() const { return m_selection; }
     void setSelection(const std::optional<SidebarItem> &selection);
@@ -65,26 +65,22 @@ public:
     void setFilter(const QString &filter);
     bool isFindPresented() const { return m_isFindPresented; }
     void setFindPresented(bool presented);
-    const QList<PageSection> &pageSections() const { return m_pageSections; }
+    const QList<PageSection> &pageSections() const;
     int filterFocusToken() const { return m_filterFocusToken; }
     // Asks the sidebar to focus its filter field.
     void requestFilterFocus();
     const std::optional<QString> &currentPageID() const { return m_currentPageID; }
     std::optional<ManPage> currentPage() const;
-    // The exporter of the latest running print or PDF export, else null.
-    ManPageExporter *activeExporter() const
-    {
-        return m_exporters.isEmpty() ? nullptr : m_exporters.constLast();
-    }
     bool canGoBack() const;
     bool canGoForward() const;
 
     // Loads the page unless it is the one on display; an unknown ID does nothing.
     void show(const QString &pageID);
-    void open(const QString &name, const std::optional<QString> &section) override;
-    void showMissingPage(const QString &name, const std::optional<QString> &section) override;
-    void openInNewWindow(const QString &name, const std::optional<QString> &section) override;
-    void openInNewTab(const QString &name, const std::optional<QString> &section) override;
+    // Shows the page a reference names in this window, or the missing-page alert.
+    void open(const QString &name, const std::optional<QString> &section);
+    void showMissingPage(const QString &name, const std::optional<QString> &section);
+    void openInNewWindow(const QString &name, const std::optional<QString> &section);
+    void openInNewTab(const QString &name, const std::optional<QString> &section);
     void openPageInNewWindow(const QString &pageID);
     void openPageInNewTab(const QString &pageID);
     // Shows the last visited page, in the first window of the process only. Before the catalogue is ready it
@@ -105,14 +101,12 @@ public:
     // the base look's for the appearance. Called for every appearance change and reload.
     void updatePageBackground();
 
+    // Print and export the current page; nothing without one.
     void printPage();
-    // Asks the presenter for a file and writes the current page in `format`; failures become an alert.
     void exportPage(ExportFormat format);
 
     // "%.2fpx" of factor × 13: the root font size for a zoom factor.
     static QString fontSizeArgument(double factor);
-    static QString missingPageMessage(const QString &name, const std::optional<QString> &section);
-    static QString missingPageInformativeText();
 
 Q_SIGNALS:
     void selectionChanged();
@@ -121,45 +115,33 @@ Q_SIGNALS:
     void pageSectionsChanged();
     void filterFocusTokenChanged(int token);
     void currentPageIDChanged();
-    void activeExporterChanged();
     void navigationStateChanged();
     void newWindowRequested(const QString &pageID);
     void newTabRequested(const QString &pageID);
     // After the inferred links of a load were added (or none were found).
     void linksInferred();
-    // After an export ended; `failure` is empty on success.
-    void exportFinished(const QString &filePath, const QString &failure);
 
 private:
     void load(const ManPage &page);
     std::optional<ManPage> pageBeforeCatalogue(const QString &pageID) const;
-    void pageDidFinish();
-    void refreshSections();
-    void inferLinks(const ManPage &shown);
+    void follow(const NavigationDecision &decision);
+    void pageIdentified(const QString &id, bool isVisit);
     void setCurrentPageID(const std::optional<QString> &id);
-    void setPageSections(QList<PageSection> sections);
-    ManPageExporter *startExporter();
-    void finishExport(const QString &filePath, const std::optional<QString> &failure);
-    void endExporter(ManPageExporter *exporter);
     void updateNavigationState();
 
     AppModel *m_app;
     BrowserPresenter *m_presenter;
     RenderTools m_tools;
-    std::shared_ptr<ManResolverBox> m_resolver;
     ManWebPage *m_page;
+    PageAfterLoad *m_afterLoad;
+    PageExports *m_exports;
     PageTranslation *m_translation;
     std::optional<SidebarItem> m_selection;
     QString m_filter;
     bool m_isFindPresented = false;
     bool m_isDarkAppearance = false;
-    QList<PageSection> m_pageSections;
     int m_filterFocusToken = 0;
     std::optional<QString> m_currentPageID;
-    // The page on display loaded before the catalogue could name it.
-    bool m_finishedBeforeCatalogue = false;
-    // Running prints and PDF exports, oldest first; each is its own job's until the job ends.
-    QList<ManPageExporter *> m_exporters;
     bool m_couldGoBack = false;
     bool m_couldGoForward = false;
 };

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/manwebpage.h"
 
-namespace Lectorin {
-namespace {
+#include "catalogue/appmodel.h"
 
+namespace Lectorin {
+
+// Decides the first navigation it is given for a new window or tab on behalf of the page that made it.
 class NewWindowRequestPage : public QWebEnginePage
 {
 public:
-    NewWindowRequestPage(QWebEngineProfile *profile, const ManNavigationDecider &decider,
-        ManNavigationDecider::Target target, QObject *parent)
-        : QWebEnginePage(profile, parent)
-        , m_decider(decider)
+    NewWindowRequestPage(ManWebPage *owner, ManNavigationDecider::Target target)
+        : QWebEnginePage(owner->profile(), owner)
+        , m_owner(owner)
         , m_target(target)
     { }
 
@@ -19,23 +20,21 @@ protected:
     {
         if (!m_handled) {
             m_handled = true;
-            m_decider.decide(url, m_target);
+            m_owner->decide(url, m_target);
             deleteLater();
         }
         return false;
     }
 
 private:
-    ManNavigationDecider m_decider;
+    ManWebPage *m_owner;
     ManNavigationDecider::Target m_target;
     bool m_handled = false;
 };
 
-} // namespace
-
-ManWebPage::ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider, QObject *parent)
+ManWebPage::ManWebPage(QWebEngineProfile *profile, AppModel *app, QObject *parent)
     : QWebEnginePage(profile, parent)
-    , m_decider(std::move(decider))
+    , m_app(app)
 {
     connect(
         this, &QWebEnginePage::renderProcessTerminated, this, [this](RenderProcessTerminationStatus status) {
@@ -52,9 +51,18 @@ ManWebPage::ManWebPage(QWebEngineProfile *profile, ManNavigationDecider decider,
     });
 }
 
+NavigationDecision ManWebPage::decide(const QUrl &url, ManNavigationDecider::Target target)
+{
+    const NavigationDecision decision = ManNavigationDecider::decide(url, target, m_app);
+    if (decision.followUp != NavigationDecision::FollowUp::none)
+        emit navigationDecided(decision);
+    return decision;
+}
+
 bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    const bool accepted = m_decider.decide(url) == ManNavigationDecider::Decision::allow;
+    const bool accepted = decide(url, ManNavigationDecider::Target::thisFrame).verdict
+        == ManNavigationDecider::Decision::allow;
     if (accepted && isMainFrame) {
         m_lastNavigationWasReload = type == NavigationTypeReload;
         if (type == NavigationTypeLinkClicked)
@@ -66,8 +74,8 @@ bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
 QWebEnginePage *ManWebPage::createWindow(WebWindowType type)
 {
     const bool isTab = type == WebBrowserTab || type == WebBrowserBackgroundTab;
-    return new NewWindowRequestPage(profile(), m_decider,
-        isTab ? ManNavigationDecider::Target::newTab : ManNavigationDecider::Target::newWindow, this);
+    return new NewWindowRequestPage(
+        this, isTab ? ManNavigationDecider::Target::newTab : ManNavigationDecider::Target::newWindow);
 }
 
 } // namespace Lectorin

@@ -10,7 +10,7 @@
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
 #include "platform/windowactivation.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 #include "render/manurl.h"
 #include "settings/settingswindowcontroller.h"
 #include "skeppa/updatechecker.h"

@@ -6,7 +6,7 @@
 #include "platform/desktopicons.h"
 #include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 #include "settings/settingswindowcontroller.h"
 #include "ui/detailview.h"
 #include "ui/lectorinapp.h"

@@ -4,7 +4,7 @@
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
 #include "platform/systemappearance.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 #include "ui/lectorinapp.h"
 #include "ui/mainwindow.h"
 #include "ui/pagepreviewview.h"

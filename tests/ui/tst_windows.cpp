@@ -5,7 +5,7 @@
 #include "fulltext/fulltextindex.h"
 #include "fulltext/fulltextindexer.h"
 #include "platform/systemappearance.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
 #include "fulltext/fulltextsearch.h"

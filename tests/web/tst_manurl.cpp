@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render/mannavigationdecider.h"
-#include "render/mannavigationtarget.h"
+#include "web/mannavigationdecider.h"
 #include "render/manurl.h"
 #include "webfixtures.h"
 
@@ -10,38 +9,47 @@ using namespace Lectorin;
 using Decision = ManNavigationDecider::Decision;
 using Target = ManNavigationDecider::Target;
 
+using FollowUp = NavigationDecision::FollowUp;
+Q_DECLARE_METATYPE(Lectorin::NavigationDecision)
+Q_DECLARE_METATYPE(Lectorin::ManNavigationDecider::Target)
+
+namespace Lectorin {
+
+// What QCOMPARE prints of a decision that differs.
+char *toString(const NavigationDecision &decision)
+{
+    const QString reference = decision.reference
+        ? decision.reference->name + u'(' + decision.reference->section.value_or(QStringLiteral("-")) + u')'
+        : QStringLiteral("-");
+    return qstrdup(QStringLiteral("%1 %2 %3 %4")
+                       .arg(decision.verdict == Decision::allow ? "allow" : "cancel")
+                       .arg(int(decision.followUp))
+                       .arg(reference, decision.externalURL.toString())
+                       .toUtf8()
+                       .constData());
+}
+
+} // namespace Lectorin
+
 namespace {
 
-// Records what the decider asks of a browser model.
-class RecordingTarget : public ManNavigationTarget
+NavigationDecision allowed()
 {
-public:
-    QStringList calls;
+    return { Decision::allow };
+}
 
-    void open(const QString &name, const std::optional<QString> &section) override
-    {
-        record("open", name, section);
-    }
-    void openInNewWindow(const QString &name, const std::optional<QString> &section) override
-    {
-        record("window", name, section);
-    }
-    void openInNewTab(const QString &name, const std::optional<QString> &section) override
-    {
-        record("tab", name, section);
-    }
-    void showMissingPage(const QString &name, const std::optional<QString> &section) override
-    {
-        record("missing", name, section);
-    }
+NavigationDecision cancelled(FollowUp followUp = FollowUp::none, const char *name = nullptr,
+    std::optional<QString> section = std::nullopt)
+{
+    if (!name)
+        return { Decision::cancel, followUp };
+    return { Decision::cancel, followUp, PageReference { QString::fromUtf8(name), std::move(section) } };
+}
 
-private:
-    void record(const char *what, const QString &name, const std::optional<QString> &section)
-    {
-        calls << QString::fromLatin1(what) + u' ' + name + u'(' + section.value_or(QStringLiteral("-"))
-                + u')';
-    }
-};
+NavigationDecision external(const char *url)
+{
+    return { Decision::cancel, FollowUp::openExternally, std::nullopt, QUrl(QString::fromUtf8(url)) };
+}
 
 } // namespace
 
@@ -59,7 +67,7 @@ private Q_SLOTS:
     void resolve_sectionThatLostItsCase();
     void decide_data();
     void decide();
-    void decide_withoutModelOrBrowser();
+    void decide_withoutModel();
 };
 
 void ManUrlTest::roundTrip_data()
@@ -233,84 +241,64 @@ void ManUrlTest::resolve_sectionThatLostItsCase()
 void ManUrlTest::decide_data()
 {
     QTest::addColumn<QString>("url");
-    QTest::addColumn<int>("target");
+    QTest::addColumn<Target>("target");
     QTest::addColumn<bool>("ready");
-    QTest::addColumn<bool>("allowed");
-    QTest::addColumn<QStringList>("calls");
-    QTest::addColumn<QStringList>("external");
+    QTest::addColumn<NavigationDecision>("expected");
 
-    const int here = int(Target::thisFrame);
-    QTest::newRow("found") << "x-lectorin-man://1/ls" << here << true << true << QStringList()
-                           << QStringList();
-    QTest::newRow("scheme case") << "X-Lectorin-Man://1/ls" << here << true << true << QStringList()
-                                 << QStringList();
-    QTest::newRow("anchor") << "x-lectorin-man://1/ls#DESCRIPTION" << here << true << true << QStringList()
-                            << QStringList();
-    QTest::newRow("other section falls back")
-        << "x-lectorin-man://2/open" << here << true << true << QStringList() << QStringList();
-    QTest::newRow("missing, ready") << "x-lectorin-man://1/nosuch" << here << true << false
-                                    << QStringList { "missing nosuch(1)" } << QStringList();
-    QTest::newRow("missing, loading")
-        << "x-lectorin-man://1/nosuch" << here << false << true << QStringList() << QStringList();
-    QTest::newRow("malformed") << "x-lectorin-man://" << here << true << true << QStringList()
-                               << QStringList();
+    const Target here = Target::thisFrame;
+    QTest::newRow("found") << "x-lectorin-man://1/ls" << here << true << allowed();
+    QTest::newRow("scheme case") << "X-Lectorin-Man://1/ls" << here << true << allowed();
+    QTest::newRow("anchor") << "x-lectorin-man://1/ls#DESCRIPTION" << here << true << allowed();
+    QTest::newRow("other section falls back") << "x-lectorin-man://2/open" << here << true << allowed();
+    QTest::newRow("missing, ready") << "x-lectorin-man://1/nosuch" << here << true
+                                    << cancelled(FollowUp::missingPage, "nosuch", "1");
+    QTest::newRow("missing, loading") << "x-lectorin-man://1/nosuch" << here << false << allowed();
+    QTest::newRow("malformed") << "x-lectorin-man://" << here << true << allowed();
     QTest::newRow("new-window mark") << "x-lectorin-man://1/ls?a=b&lectorin-target=new-window" << here << true
-                                     << false << QStringList { "window ls(1)" } << QStringList();
-    QTest::newRow("mark needs exact value") << "x-lectorin-man://1/ls?lectorin-target=New-Window" << here
-                                            << true << true << QStringList() << QStringList();
-    QTest::newRow("no target frame, window") << "x-lectorin-man://1/ls" << int(Target::newWindow) << true
-                                             << false << QStringList { "window ls(1)" } << QStringList();
-    QTest::newRow("no target frame, tab") << "x-lectorin-man://3/printf" << int(Target::newTab) << false
-                                          << false << QStringList { "tab printf(3)" } << QStringList();
-    QTest::newRow("about") << "about:blank" << here << true << true << QStringList() << QStringList();
-    QTest::newRow("x-man-page name") << "x-man-page://ls" << here << true << false
-                                     << QStringList { "open ls(-)" } << QStringList();
-    QTest::newRow("x-man-page section") << "x-man-page://3/printf" << here << true << false
-                                        << QStringList { "open printf(3)" } << QStringList();
-    QTest::newRow("x-man-page empty")
-        << "x-man-page://" << here << true << false << QStringList() << QStringList();
-    QTest::newRow("https") << "https://example.org/" << here << true << false << QStringList()
-                           << QStringList { "https://example.org/" };
-    QTest::newRow("http") << "http://example.org/" << here << true << false << QStringList()
-                          << QStringList { "http://example.org/" };
-    QTest::newRow("mailto") << "mailto:someone@example.org" << here << true << false << QStringList()
-                            << QStringList { "mailto:someone@example.org" };
-    QTest::newRow("ftp") << "ftp://example.org/" << here << true << false << QStringList() << QStringList();
-    QTest::newRow("file") << "file:///etc/passwd" << here << true << false << QStringList() << QStringList();
-    QTest::newRow("no scheme") << "ls" << here << true << false << QStringList() << QStringList();
-    QTest::newRow("empty") << "" << here << true << false << QStringList() << QStringList();
+                                     << cancelled(FollowUp::openInNewWindow, "ls", "1");
+    QTest::newRow("mark needs exact value")
+        << "x-lectorin-man://1/ls?lectorin-target=New-Window" << here << true << allowed();
+    QTest::newRow("no target frame, window") << "x-lectorin-man://1/ls" << Target::newWindow << true
+                                             << cancelled(FollowUp::openInNewWindow, "ls", "1");
+    QTest::newRow("no target frame, tab") << "x-lectorin-man://3/printf" << Target::newTab << false
+                                          << cancelled(FollowUp::openInNewTab, "printf", "3");
+    QTest::newRow("no target frame, malformed")
+        << "x-lectorin-man://" << Target::newTab << true << cancelled();
+    QTest::newRow("about") << "about:blank" << here << true << allowed();
+    QTest::newRow("x-man-page name") << "x-man-page://ls" << here << true
+                                     << cancelled(FollowUp::openInPlace, "ls");
+    QTest::newRow("x-man-page section")
+        << "x-man-page://3/printf" << here << true << cancelled(FollowUp::openInPlace, "printf", "3");
+    QTest::newRow("x-man-page empty") << "x-man-page://" << here << true << cancelled();
+    QTest::newRow("https") << "https://example.org/" << here << true << external("https://example.org/");
+    QTest::newRow("http") << "http://example.org/" << here << true << external("http://example.org/");
+    QTest::newRow("mailto") << "mailto:someone@example.org" << here << true
+                            << external("mailto:someone@example.org");
+    QTest::newRow("ftp") << "ftp://example.org/" << here << true << cancelled();
+    QTest::newRow("file") << "file:///etc/passwd" << here << true << cancelled();
+    QTest::newRow("no scheme") << "ls" << here << true << cancelled();
+    QTest::newRow("empty") << "" << here << true << cancelled();
 }
 
 void ManUrlTest::decide()
 {
     QFETCH(QString, url);
-    QFETCH(int, target);
+    QFETCH(Target, target);
     QFETCH(bool, ready);
-    QFETCH(bool, allowed);
-    QFETCH(QStringList, calls);
-    QFETCH(QStringList, external);
+    QFETCH(NavigationDecision, expected);
 
     WebFixtures::FixtureCatalogue catalogue;
     if (ready)
         QVERIFY(catalogue.loadAndWait());
-    RecordingTarget browser;
-    auto box = std::make_shared<ManResolverBox>();
-    box->app = catalogue.app.get();
-    box->browser = &browser;
-    QStringList opened;
-    const ManNavigationDecider decider(box, [&](const QUrl &url) { opened << url.toString(); });
-    QCOMPARE(decider.decide(QUrl(url), Target(target)) == Decision::allow, allowed);
-    QCOMPARE(browser.calls, calls);
-    QCOMPARE(opened, external);
+    QCOMPARE(ManNavigationDecider::decide(QUrl(url), target, catalogue.app.get()), expected);
 }
 
-void ManUrlTest::decide_withoutModelOrBrowser()
+void ManUrlTest::decide_withoutModel()
 {
-    auto box = std::make_shared<ManResolverBox>();
-    const ManNavigationDecider decider(box, [](const QUrl &) {});
-    QCOMPARE(decider.decide(QUrl("x-lectorin-man://1/ls")), Decision::allow);
-    QCOMPARE(decider.decide(QUrl("x-lectorin-man://1/ls"), Target::newWindow), Decision::cancel);
-    QCOMPARE(decider.decide(QUrl("x-man-page://ls")), Decision::cancel);
+    QCOMPARE(
+        ManNavigationDecider::decide(QUrl("x-lectorin-man://1/ls"), Target::thisFrame, nullptr), allowed());
+    QCOMPARE(ManNavigationDecider::decide(QUrl("x-lectorin-man://1/nosuch"), Target::newWindow, nullptr),
+        cancelled(FollowUp::openInNewWindow, "nosuch", "1"));
 }
 
 QTEST_GUILESS_MAIN(ManUrlTest)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render/manpageexporter.h"
-#include "render/manschemehandler.h"
+#include "web/manpageexporter.h"
+#include "web/manschemehandler.h"
 #include "render/manurl.h"
-#include "render/pagecolorscheme.h"
+#include "web/pagecolorscheme.h"
 #include "webfixtures.h"
 
 #include <QSignalSpy>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "catalogue/appmodel.h"
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render/manpageexporter.h"
+#include "web/manpageexporter.h"
 
 #include "render/exportdata.h"
-#include "render/pagecolorscheme.h"
+#include "web/pagecolorscheme.h"
 
 #include <QFile>
 #include <QLocale>

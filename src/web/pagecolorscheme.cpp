@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render/pagecolorscheme.h"
+#include "web/pagecolorscheme.h"
 
 #include <QWebEnginePage>
 #include <QWebEngineScript>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render/manschemehandler.h"
+#include "web/manschemehandler.h"
 
 #include "catalogue/appmodel.h"
 #include "render/manurl.h"
@@ -48,18 +48,18 @@ void answerPageFile(
 class ManRequest : public QObject
 {
 public:
-    ManRequest(QWebEngineUrlRequestJob *job, std::shared_ptr<ManResolverBox> resolver,
+    ManRequest(QWebEngineUrlRequestJob *job, QPointer<AppModel> app,
         PageReference reference, RenderTools tools)
         : QObject(job)
         , m_job(job)
-        , m_resolver(std::move(resolver))
+        , m_app(std::move(app))
         , m_reference(std::move(reference))
         , m_tools(std::move(tools))
     { }
 
     void start()
     {
-        AppModel *app = m_resolver->app;
+        AppModel *app = m_app;
         if (!app) {
             finish(ManPageRenderer::notFoundHTML(m_reference.name));
             return;
@@ -84,7 +84,7 @@ private:
     bool renderBeforeCatalogue()
     {
         const std::optional<ManPage> page
-            = m_resolver->app ? m_resolver->app->pageBeforeCatalogue(m_reference) : std::nullopt;
+            = m_app ? m_app->pageBeforeCatalogue(m_reference) : std::nullopt;
         if (page)
             render(*page);
         return page.has_value();
@@ -92,7 +92,7 @@ private:
 
     void resolveAndRender()
     {
-        AppModel *app = m_resolver->app;
+        AppModel *app = m_app;
         if (m_rendering)
             return;
         if (const std::optional<ManPage> page = app ? resolveManReference(*app, m_reference) : std::nullopt) {
@@ -107,7 +107,7 @@ private:
     void stopWaiting()
     {
         m_rendering = true;
-        if (AppModel *app = m_resolver->app)
+        if (AppModel *app = m_app)
             disconnect(app, nullptr, this, nullptr);
     }
 
@@ -117,7 +117,7 @@ private:
             return;
         stopWaiting();
         ManPageRenderer::render(
-            page, currentPalette(), m_resolver->app ? m_resolver->app->fontScale() : 1.0, m_tools)
+            page, currentPalette(), m_app ? m_app->fontScale() : 1.0, m_tools)
             .then(this, [this](const ManPageRenderer::RenderResult &result) {
                 finish(result.succeeded()
                         ? result.document
@@ -132,7 +132,7 @@ private:
     }
 
     QPointer<QWebEngineUrlRequestJob> m_job;
-    std::shared_ptr<ManResolverBox> m_resolver;
+    QPointer<AppModel> m_app;
     PageReference m_reference;
     RenderTools m_tools;
     bool m_rendering = false;
@@ -156,10 +156,9 @@ void registerManUrlScheme()
     }
 }
 
-ManSchemeHandler::ManSchemeHandler(
-    std::shared_ptr<ManResolverBox> resolver, RenderTools tools, QObject *parent)
+ManSchemeHandler::ManSchemeHandler(AppModel *app, RenderTools tools, QObject *parent)
     : QWebEngineUrlSchemeHandler(parent)
-    , m_resolver(std::move(resolver))
+    , m_app(app)
     , m_tools(std::move(tools))
 { }
 
@@ -169,11 +168,9 @@ ManSchemeHandler *ManSchemeHandler::installOn(
     const QByteArray scheme = kManURLScheme.toLatin1();
     auto *installed = qobject_cast<ManSchemeHandler *>(
         const_cast<QWebEngineUrlSchemeHandler *>(profile->urlSchemeHandler(scheme)));
-    if (installed && installed->m_resolver->app == app)
+    if (installed && installed->m_app == app)
         return installed;
-    auto box = std::make_shared<ManResolverBox>();
-    box->app = app;
-    auto *handler = new ManSchemeHandler(std::move(box), tools, profile);
+    auto *handler = new ManSchemeHandler(app, tools, profile);
     // x-man-page gets the same handler: a scheme without one counts as unknown to the engine, whose links
     // then never reach the navigation decider. The decider refuses them, so the handler serves them only as a
     // fallback. Previews of page files come through the handler too, rendered like every page.
@@ -190,7 +187,7 @@ ManSchemeHandler *ManSchemeHandler::installOn(
 void ManSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
     if (const std::optional<QString> path = pageFilePath(job->requestUrl())) {
-        answerPageFile(job, *path, m_resolver->app, m_tools);
+        answerPageFile(job, *path, m_app, m_tools);
         return;
     }
     const std::optional<PageReference> reference = parseManURL(job->requestUrl());
@@ -200,7 +197,7 @@ void ManSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
                 QStringLiteral("Lectorin"), QStringLiteral("Malformed man page reference.")));
         return;
     }
-    (new ManRequest(job, m_resolver, *reference, m_tools))->start();
+    (new ManRequest(job, m_app, *reference, m_tools))->start();
 }
 
 } // namespace Lectorin

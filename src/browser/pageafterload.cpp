@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "browser/pageafterload.h"
+
+#include "browser/inferredlinks.h"
+#include "browser/manwebpage.h"
+#include "browser/scriptcall.h"
+#include "catalogue/appmodel.h"
+#include "render/manurl.h"
+
+namespace Lectorin {
+namespace {
+
+const QString kOutlineScript = QStringLiteral(
+    "return Array.from(document.querySelectorAll(\"h1.Sh[id], h2.Sh[id], h2.Ss[id], h3.Ss[id]\"), (e) => ({\n"
+    "    id: e.id,\n"
+    "    title: e.textContent.replace(/\\s+/g, \" \").trim(),\n"
+    "    level: e.classList.contains(\"Sh\") ? 1 : 2,\n"
+    "}));");
+
+bool isIntegral(const QVariant &value)
+{
+    bool isNumber = false;
+    const double number = value.toDouble(&isNumber);
+    return isNumber && value.typeId() != QMetaType::QString && value.typeId() != QMetaType::Bool
+        && number == double(qint64(number));
+}
+
+QList<PageSection> outlineFrom(const QVariant &result)
+{
+    if (result.typeId() != QMetaType::QVariantList)
+        return {};
+    QList<PageSection> sections;
+    for (const QVariant &entry : result.toList()) {
+        if (entry.typeId() != QMetaType::QVariantMap)
+            return {};
+        const QVariantMap fields = entry.toMap();
+        const QVariant id = fields.value(QStringLiteral("id"));
+        const QVariant title = fields.value(QStringLiteral("title"));
+        if (id.typeId() != QMetaType::QString || title.typeId() != QMetaType::QString)
+            continue;
+        const QVariant level = fields.value(QStringLiteral("level"));
+        sections.append({ id.toString(), title.toString(), isIntegral(level) ? int(level.toDouble()) : 1 });
+    }
+    return sections;
+}
+
+} // namespace
+
+PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
+    : QObject(parent)
+    , m_page(page)
+    , m_app(app)
+{
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_shown = Shown::nothing; });
+    // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok)
+            loadDidFinish();
+    });
+    // Queued, so that the sidebar's lists hold the new catalogue before the page is named in them.
+    connect(
+        m_app, &AppModel::indexStateChanged, this,
+        [this](AppModel::IndexState state) {
+            if (state == AppModel::IndexState::ready)
+                catalogueBecameReady();
+        },
+        Qt::QueuedConnection);
+}
+
+void PageAfterLoad::loadDidFinish()
+{
+    const std::optional<PageReference> reference = parseManURL(m_page->url());
+    const std::optional<ManPage> page = reference ? resolveManReference(*m_app, *reference) : std::nullopt;
+    if (!page) {
+        const bool awaiting = reference && m_app->indexState() != AppModel::IndexState::ready;
+        m_shown = awaiting ? Shown::awaitingCatalogue : Shown::nothing;
+        emit pageUnidentified();
+        if (awaiting)
+            refreshOutline();
+        else
+            setOutline({});
+        return;
+    }
+    m_shown = Shown::cataloguePage;
+    emit pageIdentified(page->id(), !m_page->lastNavigationWasReload());
+    refreshOutline();
+    inferLinks(*page);
+}
+
+void PageAfterLoad::catalogueBecameReady()
+{
+    if (m_shown == Shown::awaitingCatalogue)
+        loadDidFinish();
+}
+
+void PageAfterLoad::refreshOutline()
+{
+    ScriptCall::call(m_page, kOutlineScript, {}, this,
+        [this](const QVariant &result) { setOutline(outlineFrom(result)); });
+}
+
+void PageAfterLoad::setOutline(QList<PageSection> outline)
+{
+    if (outline == m_outline)
+        return;
+    m_outline = std::move(outline);
+    emit outlineChanged();
+}
+
+void PageAfterLoad::inferLinks(const ManPage &shown)
+{
+    // Web addresses first, so that a reference inside one ("…/ls(1)") stays part of its address.
+    ScriptCall::call(m_page, InferredLinks::webLinkScript(), {}, this);
+    ScriptCall::call(m_page, InferredLinks::collectScript(), {}, this, [this, shown](const QVariant &result) {
+        const InferredLinks::Links links = InferredLinks::confirm(result, shown, *m_app);
+        if (links.isEmpty()) {
+            emit linksInferred();
+            return;
+        }
+        ScriptCall::call(m_page, InferredLinks::linkScript(),
+            { { QStringLiteral("patterns"), links.patterns }, { QStringLiteral("marked"), links.marked } },
+            this, [this](const QVariant &) { emit linksInferred(); });
+    });
+}
+
+} // namespace Lectorin
