@@ -11,7 +11,6 @@
 #include "catalogue/appmodel.h"
 #include "platform/systemappearance.h"
 #include "render/manpagerenderer.h"
-#include "web/manschemehandler.h"
 #include "render/manurl.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
@@ -19,6 +18,7 @@
 #include "ui/lectorinapp.h"
 #include "ui/mainwindow.h"
 #include "ui/sidebarview.h"
+#include "web/manschemehandler.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

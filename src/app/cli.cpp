@@ -3,8 +3,8 @@
 #include "app/clicommands.h"
 #include "app/climodel.h"
 
-#include "buildinfo.h"
 #include "web/manschemehandler.h"
+#include "buildinfo.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

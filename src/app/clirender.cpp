@@ -4,12 +4,12 @@
 #include "app/climodel.h"
 #include "catalogue/pagelookup.h"
 #include "render/exportdata.h"
-#include "web/manpageexporter.h"
 #include "render/manpagerenderer.h"
 #include "render/manurl.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
 #include "themes/themelibrary.h"
+#include "web/manpageexporter.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

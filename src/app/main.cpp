@@ -2,17 +2,17 @@
 // lectorin: the desktop program.
 #include "app/engineflags.h"
 #include "app/launcharguments.h"
-#include "buildinfo.h"
 #include "catalogue/appearancesetting.h"
 #include "platform/desktopicons.h"
 #include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
-#include "web/manschemehandler.h"
 #include "skeppa/appinfo.h"
 #include "skeppa/networkfeedtransport.h"
 #include "skeppa/updatechecker.h"
 #include "ui/lectorinapp.h"
+#include "web/manschemehandler.h"
+#include "buildinfo.h"
 
 #include <QApplication>
 #include <QIcon>

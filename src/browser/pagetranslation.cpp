@@ -43,7 +43,7 @@ void PageTranslation::update()
     if (state == m_state)
         return;
     m_state = std::move(state);
-    Q_EMIT changed();
+    emit changed();
 }
 
 } // namespace Lectorin

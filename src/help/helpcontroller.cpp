@@ -43,7 +43,7 @@ void HelpController::setSelection(const QString &slug)
     if (slug == m_selection)
         return;
     m_selection = slug;
-    Q_EMIT selectionChanged(slug);
+    emit selectionChanged(slug);
     // A finished navigation sets the current page before it moves the selection, so following a link inside
     // the help never loads that page a second time.
     if (m_page && !slug.isEmpty() && slug != m_currentSlug)
@@ -123,11 +123,11 @@ void HelpController::updateHistoryState()
     const bool forward = m_page->history()->canGoForward();
     if (back != m_canGoBack) {
         m_canGoBack = back;
-        Q_EMIT canGoBackChanged(back);
+        emit canGoBackChanged(back);
     }
     if (forward != m_canGoForward) {
         m_canGoForward = forward;
-        Q_EMIT canGoForwardChanged(forward);
+        emit canGoForwardChanged(forward);
     }
 }
 
@@ -136,7 +136,7 @@ void HelpController::setCurrentSlug(const QString &slug)
     if (slug == m_currentSlug)
         return;
     m_currentSlug = slug;
-    Q_EMIT currentSlugChanged(slug);
+    emit currentSlugChanged(slug);
 }
 
 } // namespace Lectorin

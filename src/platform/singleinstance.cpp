@@ -157,7 +157,7 @@ void SingleInstance::readConnection()
             if (!message.startsWith(kMessageHeader))
                 return;
             const QString body = QString::fromUtf8(message.mid(kMessageHeader.size()));
-            Q_EMIT activationRequested(body.split(u'\n', Qt::SkipEmptyParts));
+            emit activationRequested(body.split(u'\n', Qt::SkipEmptyParts));
         };
         connect(socket, &QLocalSocket::readChannelFinished, this, deliver);
         connect(socket, &QLocalSocket::disconnected, this, deliver);

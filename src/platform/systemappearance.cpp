@@ -121,7 +121,7 @@ void SystemAppearance::restyle()
     }
     if (dark != m_lastDark) {
         m_lastDark = dark;
-        Q_EMIT darkChanged(dark);
+        emit darkChanged(dark);
     }
 }
 

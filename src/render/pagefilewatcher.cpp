@@ -46,7 +46,7 @@ void PageFileWatcher::settle()
     if (now == m_seen)
         return;
     m_seen = now;
-    Q_EMIT changed();
+    emit changed();
 }
 
 } // namespace Lectorin

@@ -214,7 +214,7 @@ void GeneralSettingsPane::storeHistory(qint64 limit)
         return;
     SidebarHistory::storeHistoryLimit(settings, clamped);
     if (previous != clamped)
-        Q_EMIT historyLimitChanged(clamped);
+        emit historyLimitChanged(clamped);
 }
 
 void GeneralSettingsPane::clampStoredHistoryLimit()
@@ -224,7 +224,7 @@ void GeneralSettingsPane::clampStoredHistoryLimit()
     const int clamped = SidebarHistory::clampedHistoryLimit(stored);
     if (clamped != stored) {
         SidebarHistory::storeHistoryLimit(settings, clamped);
-        Q_EMIT historyLimitChanged(clamped);
+        emit historyLimitChanged(clamped);
     }
     showStoredHistory();
 }

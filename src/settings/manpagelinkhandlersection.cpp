@@ -44,7 +44,7 @@ void ManPageLinkHandlerSection::reloadHandlers()
     for (const ManPageLinkHandler::Handler &handler : std::as_const(m_handlers))
         m_picker->addItem(ManPageLinkHandler::handlerIcon(handler), handler.displayName, handler.id);
     m_picker->setCurrentIndex(current ? m_picker->findData(current->id) : -1);
-    Q_EMIT handlersReloaded();
+    emit handlersReloaded();
 }
 
 void ManPageLinkHandlerSection::showEvent(QShowEvent *event)

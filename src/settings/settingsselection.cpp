@@ -18,7 +18,7 @@ void SettingsSelection::setTab(SettingsTab tab)
     if (tab == m_tab)
         return;
     m_tab = tab;
-    Q_EMIT tabChanged(tab);
+    emit tabChanged(tab);
 }
 
 } // namespace Lectorin

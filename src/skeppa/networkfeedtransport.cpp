@@ -93,7 +93,7 @@ QFuture<FeedResponse> NetworkFeedTransport::data(const QNetworkRequest &request)
 
     connect(reply, &QNetworkReply::redirected, reply, [reply, pending, guard](const QUrl &target) {
         if (guard.allowsRedirect(target)) {
-            Q_EMIT reply->redirectAllowed();
+            emit reply->redirectAllowed();
             return;
         }
         // A refused redirect is an answer, not a failure: it completes with the redirect's own status.

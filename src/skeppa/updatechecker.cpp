@@ -104,7 +104,7 @@ void UpdateChecker::configure(
     settings().setValue(Key::enabled, enabled);
     if (enabled != m_automaticCheckEnabled) {
         m_automaticCheckEnabled = enabled;
-        Q_EMIT automaticCheckEnabledChanged(enabled);
+        emit automaticCheckEnabledChanged(enabled);
     }
     setLastCheck(storedDate(settings().value(Key::lastCheck)));
     setSkippedBuild(storedInteger(settings().value(Key::skippedBuild)));
@@ -160,7 +160,7 @@ void UpdateChecker::setAutomaticCheckEnabled(bool enabled)
     if (enabled == m_automaticCheckEnabled)
         return;
     m_automaticCheckEnabled = enabled;
-    Q_EMIT automaticCheckEnabledChanged(enabled);
+    emit automaticCheckEnabledChanged(enabled);
 }
 
 QSettings &UpdateChecker::settings()
@@ -266,7 +266,7 @@ void UpdateChecker::setConfiguration(const std::optional<Configuration> &configu
     if (configuration == m_configuration)
         return;
     m_configuration = configuration;
-    Q_EMIT configurationChanged();
+    emit configurationChanged();
 }
 
 void UpdateChecker::setState(const State &state)
@@ -274,7 +274,7 @@ void UpdateChecker::setState(const State &state)
     if (state == m_state)
         return;
     m_state = state;
-    Q_EMIT stateChanged();
+    emit stateChanged();
 }
 
 void UpdateChecker::setLastCheck(const std::optional<QDateTime> &lastCheck)
@@ -282,7 +282,7 @@ void UpdateChecker::setLastCheck(const std::optional<QDateTime> &lastCheck)
     if (lastCheck == m_lastCheck)
         return;
     m_lastCheck = lastCheck;
-    Q_EMIT lastCheckChanged();
+    emit lastCheckChanged();
 }
 
 void UpdateChecker::setSkippedBuild(const std::optional<qint64> &skippedBuild)
@@ -290,7 +290,7 @@ void UpdateChecker::setSkippedBuild(const std::optional<qint64> &skippedBuild)
     if (skippedBuild == m_skippedBuild)
         return;
     m_skippedBuild = skippedBuild;
-    Q_EMIT skippedBuildChanged();
+    emit skippedBuildChanged();
 }
 
 } // namespace Skeppa

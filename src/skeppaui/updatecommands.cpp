@@ -27,7 +27,7 @@ void UpdateCommands::checkForUpdates()
     if (m_showResult)
         m_showResult();
     else
-        Q_EMIT showResultRequested();
+        emit showResultRequested();
 }
 
 void UpdateCommands::updateEnabled()

@@ -43,7 +43,7 @@ ContentView::ContentView(
     if (services.isDarkAppearance)
         m_browser->setDarkAppearance(services.isDarkAppearance());
 
-    connect(m_browser->page(), &QWebEnginePage::titleChanged, this, [this] { Q_EMIT titleChanged(title()); });
+    connect(m_browser->page(), &QWebEnginePage::titleChanged, this, [this] { emit titleChanged(title()); });
     if (services.colorScheme) {
         connect(services.colorScheme, &ColorSchemeStore::generationChanged, this, [this] {
             if (m_browser->currentPageID())

@@ -47,7 +47,7 @@ void HistoryPaneHandle::mouseMoveEvent(QMouseEvent *event)
         return;
     const bool started = !m_started;
     m_started = true;
-    Q_EMIT dragged(event->globalPosition().y() - *m_pressY, started);
+    emit dragged(event->globalPosition().y() - *m_pressY, started);
 }
 
 void HistoryPaneHandle::mouseReleaseEvent(QMouseEvent *)
@@ -55,7 +55,7 @@ void HistoryPaneHandle::mouseReleaseEvent(QMouseEvent *)
     if (!m_pressY)
         return;
     m_pressY.reset();
-    Q_EMIT dragEnded();
+    emit dragEnded();
 }
 
 } // namespace Lectorin

@@ -10,7 +10,6 @@
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
 #include "platform/windowactivation.h"
-#include "web/manschemehandler.h"
 #include "render/manurl.h"
 #include "settings/settingswindowcontroller.h"
 #include "skeppa/updatechecker.h"
@@ -20,6 +19,7 @@
 #include "ui/pagepreviewview.h"
 #include "ui/sidebarview.h"
 #include "ui/windowplacement.h"
+#include "web/manschemehandler.h"
 
 #include <QApplication>
 #include <QFileInfo>

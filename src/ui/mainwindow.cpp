@@ -52,7 +52,7 @@ MainWindow::MainWindow(const ContentView::Services &services, QWidget *parent)
 
     connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
         updateTitle();
-        Q_EMIT currentTabChanged(currentTab());
+        emit currentTabChanged(currentTab());
     });
     connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
         QWidget *tab = m_tabs->widget(index);
@@ -88,7 +88,7 @@ ContentView *MainWindow::addTab(std::optional<QString> pageID)
     connect(tab->browser(), &BrowserModel::newTabRequested, this,
         [this](const QString &id) { m_tabs->setCurrentWidget(addTab(id)); });
     connect(tab->browser(), &BrowserModel::newWindowRequested, this,
-        [this](const QString &id) { Q_EMIT newWindowRequested(this, id); });
+        [this](const QString &id) { emit newWindowRequested(this, id); });
     m_tabs->setCurrentIndex(index);
     // A new tab or window is for choosing a page: typing goes to its filter.
     tab->sidebar()->filterField()->setFocus(Qt::OtherFocusReason);
@@ -130,7 +130,7 @@ void MainWindow::closeCurrentTab()
         close();
         return;
     }
-    Q_EMIT m_tabs->tabCloseRequested(m_tabs->currentIndex());
+    emit m_tabs->tabCloseRequested(m_tabs->currentIndex());
 }
 
 void MainWindow::updateTitle()
@@ -154,8 +154,8 @@ void MainWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        Q_EMIT activated(this);
-        Q_EMIT currentTabChanged(currentTab());
+        emit activated(this);
+        emit currentTabChanged(currentTab());
     }
     // Minimising and full screen say nothing about how the next window should open.
     if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized() && !isFullScreen()

@@ -4,13 +4,13 @@
 #include "browser/scriptcall.h"
 #include "catalogue/appmodel.h"
 #include "render/manlint.h"
-#include "web/manschemehandler.h"
 #include "render/manurl.h"
-#include "web/pagecolorscheme.h"
 #include "render/pagefilewatcher.h"
 #include "render/pagesource.h"
 #include "themes/colorschemestore.h"
 #include "ui/pageveil.h"
+#include "web/manschemehandler.h"
+#include "web/pagecolorscheme.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -104,7 +104,7 @@ PagePreviewView::PagePreviewView(const QString &path, const ContentView::Service
     QWebEngineProfile *profile = services.profile ? services.profile : QWebEngineProfile::defaultProfile();
     ManSchemeHandler::installOn(profile, services.app);
     m_page = new PreviewPage(
-        profile, m_path, [this](const QUrl &url) { Q_EMIT manPageRequested(url); }, this);
+        profile, m_path, [this](const QUrl &url) { emit manPageRequested(url); }, this);
     m_view = new QWebEngineView;
     m_view->setPage(m_page);
     new PageVeil(m_view);
@@ -146,7 +146,7 @@ PagePreviewView::PagePreviewView(const QString &path, const ContentView::Service
         m_hasRendered = true;
         const double y = std::exchange(m_restoreScrollY, 0);
         ScriptCall::call(m_page, QStringLiteral("if (y > 0) window.scrollTo(0, y); return window.scrollY;"),
-            { { QStringLiteral("y"), y } }, this, [this](const QVariant &) { Q_EMIT rendered(); });
+            { { QStringLiteral("y"), y } }, this, [this](const QVariant &) { emit rendered(); });
     });
     connect(m_watcher, &PageFileWatcher::changed, this, &PagePreviewView::refresh);
     if (services.colorScheme)
@@ -218,7 +218,7 @@ void PagePreviewView::showLintResult(const QString &summary, const QList<QTreeWi
     m_lintSummary->setText(summary);
     m_lintList->clear();
     m_lintList->addTopLevelItems(rows);
-    Q_EMIT lintChecked();
+    emit lintChecked();
 }
 
 void PagePreviewView::scrollToSourceLine(int line)

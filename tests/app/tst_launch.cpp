@@ -327,6 +327,10 @@ void LaunchTest::program_oneInstancePerDisplayAndCleanTerminal()
 {
     QDir().mkpath(m_dir.filePath("man/man1"));
     QDir().mkpath(m_dir.filePath("bin"));
+    QFile page(m_dir.filePath("man/man1/ls.1"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(".TH LS 1\n.SH NAME\nls \\- list directory contents\n");
+    page.close();
     QFile shell(m_dir.filePath("shell"));
     QVERIFY(shell.open(QIODevice::WriteOnly));
     shell.write("#!/bin/sh\ncase \"$3\" in manpath) echo " + m_dir.filePath("man").toUtf8() + ";; *) echo "
@@ -382,8 +386,14 @@ void LaunchTest::program_oneInstancePerDisplayAndCleanTerminal()
     QVERIFY(waitForOutput(first, firstOutput, "second start received"));
     QVERIFY(!secondOutput.contains("second start received"));
 
-    // The terminal sees nothing but the trace lines asked for.
-    QTest::qWait(1000);
+    // The terminal sees nothing but the trace lines asked for, up to the handed-over page's load, the last
+    // thing the first instance does.
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            firstOutput += first.readAllStandardError();
+            return firstOutput.indexOf("page loaded 1/ls", firstOutput.indexOf("second start received")) >= 0;
+        },
+        kTimeout));
     for (QProcess *process : { &first, &second, &firstServer, &secondServer }) {
         process->terminate();
         QVERIFY(process->waitForFinished(kTimeout));

@@ -4,11 +4,11 @@
 #include "browser/browsermodel.h"
 #include "catalogue/appmodel.h"
 #include "platform/systemappearance.h"
-#include "web/manschemehandler.h"
 #include "ui/lectorinapp.h"
 #include "ui/mainwindow.h"
 #include "ui/pagepreviewview.h"
 #include "ui/pageveil.h"
+#include "web/manschemehandler.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

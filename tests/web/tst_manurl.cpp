@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "web/mannavigationdecider.h"
 #include "render/manurl.h"
+#include "web/mannavigationdecider.h"
 #include "webfixtures.h"
 
 #include <QTest>
