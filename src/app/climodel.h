@@ -4,6 +4,7 @@
 #include "app/cliarguments.h"
 #include "catalogue/appmodel.h"
 #include "catalogue/manpage.h"
+#include "catalogue/pagelanguages.h"
 
 #include <QSettings>
 

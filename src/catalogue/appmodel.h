@@ -2,26 +2,26 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
+#include "catalogue/cataloguediscovery.h"
 #include "catalogue/manpage.h"
-#include "catalogue/pagelanguages.h"
+#include "catalogue/pagehistory.h"
 #include "catalogue/searchindex.h"
-#include "catalogue/searchpathcache.h"
 
-#include <QFuture>
-#include <QHash>
 #include <QObject>
 #include <QStringList>
-#include <QThreadPool>
 
-#include <functional>
 #include <optional>
 
 class QSettings;
 
 namespace Lectorin {
 
+class CatalogueLoader;
+class TranslationChoices;
+
 // The application-wide model: the catalogue and its load state, the history, the zoom factor, and the
-// lookup every other part resolves references with. Lives on the GUI thread; scans run on the pool.
+// lookup every other part resolves references with. Loading, the history and the translation choices are
+// parts of their own; this joins them for the rest of the program. Lives on the GUI thread.
 class AppModel : public QObject
 {
     Q_OBJECT
@@ -42,25 +42,12 @@ public:
     };
     Q_ENUM(IndexState)
 
-    // Where the search paths come from; both block, on a pool of their own. Tests pass fixed folders.
-    struct Discovery
-    {
-        std::function<QStringList()> manualDirectories;
-        std::function<QStringList()> commandDirectories;
-        // Where the last discovered paths are kept between runs; the first load scans them at once and
-        // discovers in the background. Empty: every load discovers first.
-        QString cacheFile = {};
-        // The reader's languages in place of the locale's.
-        std::optional<QStringList> languages = {};
-        // Whether "Show translated pages when available" decides if the languages are shown; false shows
-        // them whatever the setting.
-        bool followsTranslationSetting = true;
-    };
+    using Discovery = CatalogueDiscovery;
     static Discovery systemDiscovery();
 
     static constexpr double kMinFontScale = 0.5;
     static constexpr double kMaxFontScale = 3.0;
-    static constexpr qsizetype kHistoryCapacity = 100;
+    static constexpr qsizetype kHistoryCapacity = PageHistory::kCapacity;
 
     explicit AppModel(
         QSettings *settings, Discovery discovery = systemDiscovery(), QObject *parent = nullptr);
@@ -70,17 +57,17 @@ public:
     const Catalogue &catalogue() const { return m_catalogue; }
     const QList<ManPage> &pages() const { return m_catalogue.pages(); }
     const QList<ManPage> &helpPages() const { return m_catalogue.helpPages(); }
-    const QStringList &history() const { return m_history; }
+    const QStringList &history() const { return m_history->identifiers(); }
     // Filter indexes over `pages` and `helpPages`, rebuilt whenever those change.
     const SearchIndex &pagesSearchIndex() const { return m_pagesSearchIndex; }
     const SearchIndex &helpPagesSearchIndex() const { return m_helpPagesSearchIndex; }
     double fontScale() const { return m_fontScale; }
     bool isRefreshingIndex() const { return m_isRefreshingIndex; }
-    bool indexLoadStarted() const { return m_indexLoadStarted; }
+    bool indexLoadStarted() const;
     bool didRestoreInitialPage() const { return m_didRestoreInitialPage; }
     // The languages whose translations the reader's locale offers, most preferred first.
-    const QStringList &readerLanguages() const { return m_readerLanguages; }
-    bool showsTranslatedPages() const { return m_showsTranslatedPages; }
+    const QStringList &readerLanguages() const;
+    bool showsTranslatedPages() const;
     // The translations the catalogue shows in place of untranslated pages, most preferred first.
     QStringList pageLanguages() const;
 
@@ -94,7 +81,7 @@ public:
     std::optional<ManPage> untranslatedCopy(const QString &id) const;
     // Whether an identifier shows its untranslated page in place of the catalogue's translation. The choice
     // lasts the session and changes no history; page() and resolvePage() give the copy chosen.
-    bool showsUntranslatedCopy(const QString &id) const { return m_untranslatedCopies.contains(id); }
+    bool showsUntranslatedCopy(const QString &id) const;
     void setShowsUntranslatedCopy(const QString &id, bool shows);
 
     // The first call starts the first load; later calls do nothing.
@@ -115,7 +102,7 @@ public:
     void recordVisit(const QString &id, bool promote);
     void clearHistory();
 
-Q_SIGNALS:
+signals:
     void indexStateChanged(Lectorin::AppModel::IndexState state);
     // The manual pages changed (and with them the lookups).
     void pagesChanged();
@@ -136,47 +123,24 @@ Q_SIGNALS:
     void manualDirectoriesKnown();
 
 private:
-    using DirectoriesSource = std::function<QStringList()>;
-
-    void loadIndex(
-        DirectoriesSource manual, DirectoriesSource commands, std::function<void()> afterPublishing);
-    void publishCatalogue(Catalogue manualPages, DirectoriesSource commands);
-    void refreshHelpPages(const QSet<QString> &knownNames, DirectoriesSource commands);
-    void publishHelpPages(QList<ManPage> helpPages);
-    void confirmCachedPaths();
-    void adoptDiscoveredPaths(const SearchPathSet &discovered);
-    void rememberScannedPaths();
-    void setKnownManualDirectories(const QStringList &directories);
+    void publishCatalogue(const Catalogue &manualPages);
+    void publishHelpPages(const QList<ManPage> &helpPages);
+    void followLoader();
     void setCatalogue(Catalogue catalogue);
     void setIndexState(IndexState state);
     void setRefreshingIndex(bool refreshing);
-    void setHistory(QStringList history);
-    void rescanForLanguages();
-    void refreshUntranslatedCopies();
-    ManPage shownCopy(const ManPage &page) const;
 
     QSettings *m_settings;
-    Discovery m_discovery;
-    // Discovery waits on login shells for seconds; renders on the global pool must not queue behind it.
-    QThreadPool m_discoveryPool;
-    // The folders behind the catalogue shown, and what the cache file holds.
-    SearchPathSet m_scannedPaths;
-    std::optional<QStringList> m_knownManualDirectories;
-    std::optional<SearchPathSet> m_storedPaths;
-    int m_helpScanGeneration = 0;
+    TranslationChoices *m_translations;
+    PageHistory *m_history;
+    CatalogueLoader *m_loader;
     IndexState m_indexState = IndexState::loading;
     Catalogue m_catalogue;
     SearchIndex m_pagesSearchIndex;
     SearchIndex m_helpPagesSearchIndex;
-    QStringList m_history;
     double m_fontScale = 1.0;
     bool m_isRefreshingIndex = false;
-    bool m_indexLoadStarted = false;
     bool m_didRestoreInitialPage = false;
-    QStringList m_readerLanguages;
-    bool m_showsTranslatedPages = true;
-    // By identifier: the untranslated pages shown in place of the catalogue's translations.
-    QHash<QString, ManPage> m_untranslatedCopies;
 };
 
 } // namespace Lectorin

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/catalogue.h"
 
+#include "catalogue/pageidentifierview.h"
 #include "catalogue/parallel.h"
 
 #include <algorithm>
@@ -177,17 +178,15 @@ qint32 Catalogue::helpNamed(QStringView name) const
 
 const ManPage *Catalogue::page(QStringView id) const
 {
-    const qsizetype slash = id.indexOf(u'/');
-    if (slash < 0)
+    const PageIdentifierView parts(id);
+    if (!parts.hasSection())
         return nullptr;
-    const QStringView section = id.first(slash);
-    const QStringView name = id.sliced(slash + 1);
-    if (section == kHelpSection) {
-        if (const qint32 help = helpNamed(name); help >= 0)
+    if (parts.section == kHelpSection) {
+        if (const qint32 help = helpNamed(parts.name); help >= 0)
             return &m_helpPages.at(help);
     }
-    for (qint32 index = firstNamed(name); index >= 0; index = m_nextOfName.at(index)) {
-        if (m_pages.at(index).section == section)
+    for (qint32 index = firstNamed(parts.name); index >= 0; index = m_nextOfName.at(index)) {
+        if (m_pages.at(index).section == parts.section)
             return &m_pages.at(index);
     }
     return nullptr;

@@ -1,124 +1,105 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "catalogue/manindex.h"
+#include "catalogue/catalogueorder.h"
 
 #include "catalogue/asciicollation.h"
 #include "catalogue/collation.h"
+#include "catalogue/manindex.h"
 
-#include <QtEndian>
+#include <QCollator>
+#include <QHash>
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
-#include <tuple>
 
-namespace Lectorin::ManIndex {
+namespace Lectorin {
 namespace {
 
-// Equal names are rare, so the section collator and the final code-point tie-break seldom run.
-struct SectionOrder
+// Sections the collator calls equal share a rank.
+QList<qint32> sectionCollationRanks(const QList<QString> &sections)
 {
-    QCollator sectionCollator = Collation::standard();
-
-    bool operator()(const ManPage &a, const ManPage &b) const
-    {
-        if (const int bySection = sectionCollator.compare(a.section, b.section); bySection != 0)
-            return bySection < 0;
-        return std::tie(a.name, a.section) < std::tie(b.name, b.section);
+    const QCollator collator = Collation::standard();
+    QList<qint32> byCollation(sections.size());
+    std::iota(byCollation.begin(), byCollation.end(), 0);
+    std::sort(byCollation.begin(), byCollation.end(),
+        [&](qint32 a, qint32 b) { return collator.compare(sections.at(a), sections.at(b)) < 0; });
+    QList<qint32> ranks(sections.size());
+    qint32 rank = 0;
+    for (qsizetype i = 0; i < byCollation.size(); ++i) {
+        if (i > 0
+            && collator.compare(sections.at(byCollation.at(i - 1)), sections.at(byCollation.at(i))) != 0)
+            ++rank;
+        ranks[byCollation.at(i)] = rank;
     }
-};
-
-// Names of printable ASCII: each name becomes its string of collation weights (1…95, so C string order is
-// collation order), with the first eight weights as an integer for the common case.
-QList<qsizetype> asciiOrder(const QList<ManPage> &pages, const AsciiCollation &ascii)
-{
-    struct Entry
-    {
-        quint64 prefix;
-        qint32 weightsOffset;
-        qint32 index;
-    };
-    qsizetype total = 0;
-    for (const ManPage &page : pages)
-        total += page.name.size() + 8; // the terminator, and padding for the prefix read
-    QByteArray weights(total, '\0');
-    QList<Entry> entries;
-    entries.reserve(pages.size());
-    qint32 offset = 0;
-    for (qsizetype index = 0; index < pages.size(); ++index) {
-        const QString &name = pages.at(index).name;
-        char *out = weights.data() + offset;
-        for (QChar c : name)
-            *out++ = char(ascii.weight(c.unicode()));
-        quint64 prefix;
-        std::memcpy(&prefix, weights.constData() + offset, sizeof prefix);
-        entries.append({ qFromBigEndian(prefix), offset, qint32(index) });
-        offset += qint32(name.size() + 8);
-    }
-    const char *base = weights.constData();
-    const SectionOrder sectionOrder;
-    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        if (const int byName = std::strcmp(base + a.weightsOffset, base + b.weightsOffset); byName != 0)
-            return byName < 0;
-        if (sectionOrder(pages.at(a.index), pages.at(b.index)))
-            return true;
-        return !sectionOrder(pages.at(b.index), pages.at(a.index)) && a.index < b.index;
-    });
-    QList<qsizetype> order;
-    order.reserve(entries.size());
-    for (const Entry &entry : std::as_const(entries))
-        order.append(entry.index);
-    return order;
-}
-
-QList<qsizetype> collatorOrder(const QList<ManPage> &pages)
-{
-    const QCollator nameCollator = Collation::caseInsensitive();
-    QList<QCollatorSortKey> nameKeys;
-    nameKeys.reserve(pages.size());
-    for (const ManPage &page : pages)
-        nameKeys.append(nameCollator.sortKey(page.name));
-    QList<qsizetype> order(pages.size());
-    std::iota(order.begin(), order.end(), 0);
-    const SectionOrder sectionOrder;
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        if (const int byName = nameKeys.at(a).compare(nameKeys.at(b)); byName != 0)
-            return byName < 0;
-        if (sectionOrder(pages.at(a), pages.at(b)))
-            return true;
-        return !sectionOrder(pages.at(b), pages.at(a)) && a < b;
-    });
-    return order;
+    return ranks;
 }
 
 } // namespace
 
-void sortInCatalogueOrder(QList<ManPage> &pages)
+CatalogueOrder::CatalogueOrder(const QString &names, const QList<QString> &sections,
+    QList<qint32> sectionOfSuffix, const AsciiCollation *ascii, const QList<Record> &records)
+    : m_names(names.constData())
+    , m_sections(sections)
+    , m_sectionOfSuffix(std::move(sectionOfSuffix))
+    , m_ascii(ascii)
+    , m_sectionRanks(sectionCollationRanks(sections))
 {
-    const AsciiCollation *ascii = AsciiCollation::forCurrentLocale();
-    const bool asciiNames = ascii && std::all_of(pages.cbegin(), pages.cend(), [](const ManPage &page) {
-        return AsciiCollation::isPrintableAscii(page.name);
-    });
-    const QList<qsizetype> order = asciiNames ? asciiOrder(pages, *ascii) : collatorOrder(pages);
-    // Apply the order in place, cycle by cycle, so the list is never held twice.
-    QList<bool> placed(pages.size(), false);
-    for (qsizetype start = 0; start < pages.size(); ++start) {
-        if (placed.at(start))
-            continue;
-        ManPage carried = std::move(pages[start]);
-        qsizetype position = start;
-        while (true) {
-            placed[position] = true;
-            const qsizetype source = order.at(position);
-            if (source == start) {
-                pages[position] = std::move(carried);
-                break;
-            }
-            pages[position] = std::move(pages[source]);
-            position = source;
-        }
+    if (ascii) {
+        m_weights = QByteArray(names.size(), Qt::Uninitialized);
+        return;
+    }
+    const QCollator nameCollator = Collation::caseInsensitive();
+    m_nameKeys.reserve(records.size());
+    for (const Record &record : records) // by discovery, which is each record's position
+        m_nameKeys.append(nameCollator.sortKey(nameOf(record).toString()));
+}
+
+void CatalogueOrder::prepare(const Record *begin, const Record *end)
+{
+    if (!m_ascii)
+        return;
+    char *weights = m_weights.data();
+    for (const Record *record = begin; record != end; ++record) {
+        const QStringView name = nameOf(*record);
+        for (qsizetype i = 0; i < name.size(); ++i)
+            weights[record->nameOffset + i] = char(m_ascii->weight(name.at(i).unicode()));
+        weights[record->nameOffset + name.size()] = '\0';
     }
 }
 
-} // namespace Lectorin::ManIndex
+void ManIndex::sortInCatalogueOrder(QList<ManPage> &pages)
+{
+    QString names;
+    QList<QString> sections;
+    QHash<QString, qint32> sectionIds;
+    QList<CatalogueOrder::Record> records;
+    records.reserve(pages.size());
+    bool printableAscii = true;
+    for (const ManPage &page : std::as_const(pages)) {
+        auto id = sectionIds.constFind(page.section);
+        if (id == sectionIds.cend()) {
+            id = sectionIds.insert(page.section, qint32(sections.size()));
+            sections.append(page.section);
+        }
+        printableAscii = printableAscii && AsciiCollation::isPrintableAscii(page.name);
+        records.append({ quint32(names.size()), quint32(records.size()), 0, quint32(*id),
+            quint16(std::min<qsizetype>(page.name.size(), std::numeric_limits<quint16>::max())) });
+        names.append(page.name).append(QChar());
+    }
+    QList<qint32> sectionOfSuffix(sections.size());
+    std::iota(sectionOfSuffix.begin(), sectionOfSuffix.end(), 0);
+    const AsciiCollation *ascii = AsciiCollation::forCurrentLocale();
+    CatalogueOrder order(
+        names, sections, std::move(sectionOfSuffix), printableAscii ? ascii : nullptr, records);
+    order.prepare(records.constData(), records.constData() + records.size());
+    std::sort(records.begin(), records.end(),
+        [&](const CatalogueOrder::Record &a, const CatalogueOrder::Record &b) {
+            return order.precedes(a, b);
+        });
+    QList<ManPage> sorted;
+    sorted.reserve(pages.size());
+    for (const CatalogueOrder::Record &record : std::as_const(records))
+        sorted.append(std::move(pages[record.discovery]));
+    pages = std::move(sorted);
+}
+
+} // namespace Lectorin

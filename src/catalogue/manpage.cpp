@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/manpage.h"
 
+#include "catalogue/pageidentifierview.h"
+
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -98,10 +100,10 @@ std::optional<PageReference> parseReference(QStringView text)
 
 std::optional<PageReference> referenceOfID(QStringView id)
 {
-    const qsizetype slash = id.indexOf(u'/');
-    if (slash <= 0)
+    const PageIdentifierView parts(id);
+    if (!parts.hasSection())
         return std::nullopt;
-    return PageReference { id.sliced(slash + 1).toString(), id.first(slash).toString() };
+    return PageReference { parts.name.toString(), parts.section.toString() };
 }
 
 } // namespace Lectorin

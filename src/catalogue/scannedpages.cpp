@@ -163,105 +163,25 @@ qint32 ScannedPages::suffixForText(const QString &suffix)
     return id;
 }
 
-QStringView ScannedPages::nameOf(const Record &record) const
-{
-    return QStringView(m_names.constData() + record.nameOffset, record.nameLength);
-}
-
-qint32 ScannedPages::sectionOf(const Record &record) const
-{
-    return m_suffixes.at(record.suffix).section;
-}
-
-// Sections the collator calls equal share a rank.
-QList<qint32> ScannedPages::sectionCollationRanks() const
-{
-    const QCollator collator = Collation::standard();
-    QList<qint32> byCollation(m_sections.size());
-    std::iota(byCollation.begin(), byCollation.end(), 0);
-    std::sort(byCollation.begin(), byCollation.end(),
-        [&](qint32 a, qint32 b) { return collator.compare(m_sections.at(a), m_sections.at(b)) < 0; });
-    QList<qint32> ranks(m_sections.size());
-    qint32 rank = 0;
-    for (qsizetype i = 0; i < byCollation.size(); ++i) {
-        if (i > 0
-            && collator.compare(m_sections.at(byCollation.at(i - 1)), m_sections.at(byCollation.at(i))) != 0)
-            ++rank;
-        ranks[byCollation.at(i)] = rank;
-    }
-    return ranks;
-}
-
-bool ScannedPages::isSameIdentifier(const Record &a, const Record &b) const
-{
-    return sectionOf(a) == sectionOf(b) && nameOf(a) == nameOf(b);
-}
-
-// Catalogue order: by name case-insensitively, then by section with numbers by value, then by code points,
-// then in the order found.
-bool ScannedPages::precedes(const Record &a, const Record &b) const
-{
-    if (m_nameKeys.isEmpty()) {
-        // Weights are 1…95, so the byte order of the weight strings is the collation order of the names.
-        const char *weights = m_weights.constData();
-        if (const int byName = std::strcmp(weights + a.nameOffset, weights + b.nameOffset); byName != 0)
-            return byName < 0;
-    } else if (const int byName = m_nameKeys.at(a.discovery).compare(m_nameKeys.at(b.discovery));
-               byName != 0) {
-        return byName < 0;
-    }
-    return tieBreak(a, b);
-}
-
-bool ScannedPages::tieBreak(const Record &a, const Record &b) const
-{
-    const qint32 sectionA = sectionOf(a);
-    const qint32 sectionB = sectionOf(b);
-    if (m_sectionRanks.at(sectionA) != m_sectionRanks.at(sectionB))
-        return m_sectionRanks.at(sectionA) < m_sectionRanks.at(sectionB);
-    if (const int byName = nameOf(a).compare(nameOf(b)); byName != 0)
-        return byName < 0;
-    if (sectionA != sectionB) {
-        if (const int bySection = QStringView(m_sections.at(sectionA)).compare(m_sections.at(sectionB));
-            bySection != 0)
-            return bySection < 0;
-    }
-    // Copies of one identifier: a folder's files all come from one part of the scan, numbered in order.
-    if (a.folder != b.folder)
-        return a.folder < b.folder;
-    return a.discovery < b.discovery;
-}
-
 void ScannedPages::prepareToSort()
 {
-    m_sectionRanks = sectionCollationRanks();
-    if (m_ascii && m_allPrintableAscii) {
-        // Each name's weights are written by the thread that sorts its record.
-        m_weights = QByteArray(m_names.size(), Qt::Uninitialized);
-        return;
-    }
-    const QCollator nameCollator = Collation::caseInsensitive();
-    m_nameKeys.reserve(m_records.size());
-    for (const Record &record : std::as_const(m_records)) // by discovery, which is each record's position
-        m_nameKeys.append(nameCollator.sortKey(nameOf(record).toString()));
+    QList<qint32> suffixSections;
+    suffixSections.reserve(m_suffixes.size());
+    for (const Suffix &suffix : std::as_const(m_suffixes))
+        suffixSections.append(suffix.section);
+    m_order.emplace(
+        m_names, m_sections, std::move(suffixSections), m_allPrintableAscii ? m_ascii : nullptr, m_records);
 }
 
 // Sorts the records from `begin` to `end` and drops later copies of an identifier; returns the new end.
 ScannedPages::Record *ScannedPages::sortStretch(Record *begin, Record *end)
 {
-    if (m_nameKeys.isEmpty()) {
-        char *weights = m_weights.data();
-        for (Record *record = begin; record != end; ++record) {
-            const QStringView name = nameOf(*record);
-            for (qsizetype i = 0; i < name.size(); ++i)
-                weights[record->nameOffset + i] = char(m_ascii->weight(name.at(i).unicode()));
-            weights[record->nameOffset + name.size()] = '\0';
-        }
-    }
-    std::sort(begin, end, [this](const Record &a, const Record &b) { return precedes(a, b); });
+    CatalogueOrder &order = *m_order;
+    order.prepare(begin, end);
+    std::sort(begin, end, [&order](const Record &a, const Record &b) { return order.precedes(a, b); });
     // Copies of one identifier are side by side, the first one found in front.
     return std::unique(
-        begin, end, [this](const Record &a, const Record &b) { return isSameIdentifier(a, b); });
+        begin, end, [&order](const Record &a, const Record &b) { return order.isSameIdentifier(a, b); });
 }
 
 // How many of the first `count` records in the merged order of two sorted stretches come from `front`.
@@ -272,7 +192,7 @@ qsizetype ScannedPages::frontShareOf(Stretch front, Stretch back, qsizetype coun
     while (low < high) {
         const qsizetype fromFront = low + (high - low) / 2;
         // Too few from the front while its next record precedes the last one taken from the back.
-        if (precedes(front.begin[fromFront], back.begin[count - fromFront - 1]))
+        if (m_order->precedes(front.begin[fromFront], back.begin[count - fromFront - 1]))
             low = fromFront + 1;
         else
             high = fromFront;
@@ -285,7 +205,7 @@ const ScannedPages::Record *ScannedPages::lastMerged(Stretch front, Stretch back
 {
     if (front.size() == 0 || back.size() == 0)
         return front.size() > 0 ? front.end - 1 : back.size() > 0 ? back.end - 1 : nullptr;
-    return precedes(front.end[-1], back.end[-1]) ? back.end - 1 : front.end - 1;
+    return m_order->precedes(front.end[-1], back.end[-1]) ? back.end - 1 : front.end - 1;
 }
 
 // The pages of two sorted stretches in merged order. A copy of an identifier at the end of one half of the
@@ -302,12 +222,12 @@ QList<ManPage> ScannedPages::mergedPages(
         // Sorted records read the name block out of order; fetching a few names ahead hides most misses.
         if (stretch.size() > kPrefetchDistance)
             __builtin_prefetch(m_names.constData() + stretch.begin[kPrefetchDistance].nameOffset);
-        if (!previous || !isSameIdentifier(*previous, *record))
+        if (!previous || !m_order->isSameIdentifier(*previous, *record))
             pages.append(pageOf(*record));
         previous = record;
     };
     while (front.size() > 0 && back.size() > 0)
-        take(precedes(*back.begin, *front.begin) ? back : front);
+        take(m_order->precedes(*back.begin, *front.begin) ? back : front);
     while (front.size() > 0)
         take(front);
     while (back.size() > 0)
@@ -346,7 +266,7 @@ PageLocation ScannedPages::folderLocation(quint32 folder, const QString &suffix)
 
 ManPage ScannedPages::pageOf(const Record &record) const
 {
-    QString name = nameOf(record).toString();
+    QString name = m_order->nameOf(record).toString();
     QString lowered = lowercasedPageName(name);
     PageLocation location = m_locations.isEmpty()
         ? folderLocation(record.folder, m_suffixes.at(record.suffix).text)
@@ -356,7 +276,7 @@ ManPage ScannedPages::pageOf(const Record &record) const
             file != m_undecodableFileNames.cend())
             location = PageLocation(m_folders.at(record.folder) + *file, location.language());
     }
-    return ManPage { name, m_sections.at(sectionOf(record)), std::move(location), std::move(name),
+    return ManPage { name, m_sections.at(m_order->sectionOf(record)), std::move(location), std::move(name),
         std::move(lowered) };
 }
 

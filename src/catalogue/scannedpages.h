@@ -2,15 +2,16 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
+#include "catalogue/catalogueorder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QCollatorSortKey>
 #include <QHash>
 #include <QList>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace Lectorin {
 
@@ -38,14 +39,7 @@ public:
     Catalogue takeCatalogue();
 
 private:
-    struct Record
-    {
-        quint32 nameOffset;
-        quint32 discovery;
-        quint32 folder;
-        quint32 suffix;
-        quint16 nameLength;
-    };
+    using Record = CatalogueOrder::Record;
     struct Suffix
     {
         QString text; // ".1.gz"
@@ -57,13 +51,7 @@ private:
     void appendRecord(qsizetype nameOffset, qint32 suffix);
     qint32 suffixForBytes(QByteArrayView suffix);
     qint32 suffixForText(const QString &suffix);
-    QStringView nameOf(const Record &record) const;
-    qint32 sectionOf(const Record &record) const;
-    QList<qint32> sectionCollationRanks() const;
     void prepareToSort();
-    bool precedes(const Record &a, const Record &b) const;
-    bool tieBreak(const Record &a, const Record &b) const;
-    bool isSameIdentifier(const Record &a, const Record &b) const;
     // Sorted records from `begin` to `end`.
     struct Stretch
     {
@@ -87,11 +75,7 @@ private:
     QList<QString> m_folders;
     QList<QString> m_languages;
     quint32 m_folder = 0;
-    // Made before sorting: a rank per section, and on the fast path the names' collation weights in a block
-    // laid out like the names; otherwise a collation key per record.
-    QList<qint32> m_sectionRanks;
-    QByteArray m_weights;
-    QList<QCollatorSortKey> m_nameKeys;
+    std::optional<CatalogueOrder> m_order; // made before sorting
     QList<PageLocation> m_locations; // by folder and suffix: locationOf()
     QList<Suffix> m_suffixes;
     QList<QString> m_sections;

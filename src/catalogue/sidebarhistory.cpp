@@ -2,6 +2,7 @@
 #include "catalogue/sidebarhistory.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/pageidentifierview.h"
 #include "catalogue/settingsvalues.h"
 
 #include <QSettings>
@@ -51,10 +52,8 @@ QStringList displayedHistory(const QStringList &history, qint64 historyLimit)
 RowLabel rowLabel(const QString &id, const Catalogue &catalogue)
 {
     const ManPage *found = catalogue.page(id);
-    if (!found) {
-        const qsizetype slash = id.indexOf(u'/');
-        return { slash < 0 ? id : id.mid(slash + 1), RowLabel::Style::missing };
-    }
+    if (!found)
+        return { PageIdentifierView(id).name.toString(), RowLabel::Style::missing };
     return { found->displayName,
         found->isHelpPage() ? RowLabel::Style::helpPage : RowLabel::Style::manualPage };
 }

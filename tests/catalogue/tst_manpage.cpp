@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/manindex.h"
 #include "catalogue/manpage.h"
+#include "catalogue/pageidentifierview.h"
 
 #include <QTest>
 
@@ -17,6 +18,8 @@ private Q_SLOTS:
     void parseReference();
     void parseReference_limitIsTwoHundredCharacters();
     void identity_andDisplayForms();
+    void identifierView_data();
+    void identifierView();
     void catalogueOrder_caseInsensitiveNamesThenNumericSections();
 };
 
@@ -137,6 +140,44 @@ void ManPageTest::identity_andDisplayForms()
 
     QCOMPARE(lowercasedPageName(QStringLiteral("ÅSTRÖM")), QStringLiteral("åström"));
     QCOMPARE(lowercasedPageName(QStringLiteral("e\u0301")), QStringLiteral("\u00e9"));
+}
+
+void ManPageTest::identifierView_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("hasSection");
+    QTest::newRow("section and name") << "1/ls"
+                                      << "1"
+                                      << "ls" << true;
+    QTest::newRow("slash in the name") << "1/git log/x"
+                                       << "1"
+                                       << "git log/x" << true;
+    QTest::newRow("no slash: all name") << "ls"
+                                        << ""
+                                        << "ls" << false;
+    QTest::newRow("empty section") << "/ls"
+                                   << ""
+                                   << "ls" << false;
+    QTest::newRow("empty name") << "3/"
+                                << "3"
+                                << "" << true;
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "" << false;
+}
+
+void ManPageTest::identifierView()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, section);
+    QFETCH(QString, name);
+    QFETCH(bool, hasSection);
+    const PageIdentifierView parts(id);
+    QCOMPARE(parts.section, section);
+    QCOMPARE(parts.name, name);
+    QCOMPARE(parts.hasSection(), hasSection);
 }
 
 void ManPageTest::catalogueOrder_caseInsensitiveNamesThenNumericSections()

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/processrunner.h"
 #include "catalogue/searchpaths.h"
+#include "common/futurewait.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFutureWatcher>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QTest>
@@ -145,12 +144,9 @@ void ProcessRunnerTest::run_deliversOnceAsynchronously()
 {
     QTemporaryDir dir;
     const QString script = writeScript(dir, "slow", "sleep 0.2\necho done\n");
-    QFutureWatcher<ProcessRunner::RunResult> watcher;
-    QSignalSpy finished(&watcher, &QFutureWatcherBase::finished);
-    watcher.setFuture(ProcessRunner::run(script, {}));
-    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
-    QCOMPARE(watcher.future().resultCount(), 1);
-    QCOMPARE(watcher.result().output, QByteArray("done\n"));
+    const QFuture<ProcessRunner::RunResult> run = ProcessRunner::run(script, {});
+    QCOMPARE(TestFutures::waitFor(run, 10000).output, QByteArray("done\n"));
+    QCOMPARE(run.resultCount(), 1);
 }
 
 // A login shell whose start-up files hang, with a child of its own, as discovery meets it.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/appmodel.h"
+#include "catalogue/catalogueloader.h"
 #include "catalogue/searchpathcache.h"
 
 #include "cataloguetestfiles.h"
@@ -148,9 +149,11 @@ void SearchPathCacheTest::laterStart_unchangedPathsAreNotScannedAgain()
     QSignalSpy refreshing(model.get(), &AppModel::isRefreshingIndexChanged);
     model->loadIndexIfNeeded();
     fixture.shellStarted = true;
-    QTRY_COMPARE_WITH_TIMEOUT(fixture.discoveries.load(), 1, 10000);
-    // Give a wrongly started re-scan the time to show itself.
-    QTest::qWait(300);
+    // Confirming ends in `idle`; a wrongly started re-scan would have loaded again on its way there.
+    const auto *loader = model->findChild<CatalogueLoader *>();
+    QVERIFY(loader);
+    QTRY_COMPARE_WITH_TIMEOUT(loader->state(), CatalogueLoader::State::idle, 10000);
+    QCOMPARE(fixture.discoveries.load(), 1);
     QCOMPARE(loaded.size(), 1);
     QCOMPARE(refreshing.size(), 0);
     QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls" }));

@@ -6,12 +6,12 @@
 #include "faultfixtures.h"
 
 #include "catalogue/manindex.h"
+#include "common/futurewait.h"
 #include "fulltext/pagetext.h"
 #include "render/exportdata.h"
 #include "render/manpagerenderer.h"
 #include "render/unrenderablepages.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -25,15 +25,7 @@ namespace {
 
 constexpr int kPageCount = 300;
 
-template<typename T>
-T waitFor(QFuture<T> future)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!future.isFinished() && timer.elapsed() < 60000)
-        QTest::qWait(5);
-    return future.isFinished() ? future.result() : T {};
-}
+using TestFutures::waitFor;
 
 const QList<QByteArray> kHeaders {
     ".TH NAME 1 2024-01-01 \"Corpus 1.0\" \"User Commands\"\n.SH NAME\nname \\- a page\n",

@@ -4,13 +4,13 @@
 #include "faultfixtures.h"
 
 #include "catalogue/manindex.h"
+#include "common/futurewait.h"
 #include "render/commandhelp.h"
 #include "render/commandhelpcache.h"
 #include "render/exportdata.h"
 #include "render/manpagerenderer.h"
 #include "render/unrenderablepages.h"
 
-#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,16 +20,7 @@ using namespace FaultFixtures;
 
 namespace {
 
-template<typename T>
-T waitFor(QFuture<T> future)
-{
-    // Generous: a hung run must be ended by the code's own limit, not by this wait.
-    QElapsedTimer timer;
-    timer.start();
-    while (!future.isFinished() && timer.elapsed() < 30000)
-        QTest::qWait(20);
-    return future.isFinished() ? future.result() : T {};
-}
+using TestFutures::waitFor;
 
 } // namespace
 

@@ -2,30 +2,17 @@
 #pragma once
 
 #include "catalogue/manpage.h"
+#include "common/futurewait.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFuture>
-#include <QFutureWatcher>
 #include <QProcess>
 #include <QSignalSpy>
 
 namespace Lectorin::RenderFixtures {
 
-inline constexpr int kFutureTimeoutMilliseconds = 60000;
-
-// Waits for a future while this thread's event loop runs, so continuations bound to objects here can finish.
-template<typename T>
-T waitFor(const QFuture<T> &future)
-{
-    QFutureWatcher<T> watcher;
-    QSignalSpy finished(&watcher, &QFutureWatcherBase::finished);
-    watcher.setFuture(future);
-    if (!future.isFinished())
-        finished.wait(kFutureTimeoutMilliseconds);
-    return future.isFinished() && future.resultCount() > 0 ? future.result() : T {};
-}
+using TestFutures::waitFor;
 
 // A man(7) page source as people write them, with exactly two things mandoc -T lint warns about: the .TH
 // line has no date (line 1) and a .PP follows a .SH (line 10).
