@@ -147,6 +147,10 @@ void HttpsTestServer::serve(QSslSocket *socket, QByteArray *buffer)
     const Answer answer = m_handler(*request);
     if (answer.neverAnswer)
         return;
+    if (answer.misbehave) {
+        answer.misbehave(socket);
+        return;
+    }
 
     QByteArray response
         = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n";
