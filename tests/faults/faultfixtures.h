@@ -3,9 +3,12 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFuture>
 #include <QString>
+#include <QTest>
 
 #include <sys/resource.h>
 #include <csignal>
@@ -19,6 +22,17 @@ inline bool writeFile(const QString &path, const QByteArray &bytes,
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
         && file.setPermissions(permissions);
+}
+
+// Generous: a hung run must be ended by the code's own limit, not by this wait.
+template<typename T>
+T waitFor(QFuture<T> future)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!future.isFinished() && timer.elapsed() < 60000)
+        QTest::qWait(5);
+    return future.isFinished() ? future.result() : T {};
 }
 
 inline QByteArray readFile(const QString &path)

@@ -11,7 +11,6 @@
 #include "render/manpagerenderer.h"
 #include "render/unrenderablepages.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -24,16 +23,6 @@ using namespace FaultFixtures;
 namespace {
 
 constexpr int kPageCount = 300;
-
-template<typename T>
-T waitFor(QFuture<T> future)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!future.isFinished() && timer.elapsed() < 60000)
-        QTest::qWait(5);
-    return future.isFinished() ? future.result() : T {};
-}
 
 const QList<QByteArray> kHeaders {
     ".TH NAME 1 2024-01-01 \"Corpus 1.0\" \"User Commands\"\n.SH NAME\nname \\- a page\n",

@@ -10,28 +10,12 @@
 #include "render/manpagerenderer.h"
 #include "render/unrenderablepages.h"
 
-#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Lectorin;
 using namespace FaultFixtures;
-
-namespace {
-
-template<typename T>
-T waitFor(QFuture<T> future)
-{
-    // Generous: a hung run must be ended by the code's own limit, not by this wait.
-    QElapsedTimer timer;
-    timer.start();
-    while (!future.isFinished() && timer.elapsed() < 30000)
-        QTest::qWait(20);
-    return future.isFinished() ? future.result() : T {};
-}
-
-} // namespace
 
 class PageFaultsTest : public QObject
 {
@@ -132,6 +116,7 @@ void PageFaultsTest::missingFormatter_failsRenderAndExports()
     QVERIFY(html.data.isEmpty());
     const auto text = waitFor(ManPageRenderer::plainTextData(page, tools));
     QCOMPARE(text.failure, rendered.failure);
+    QCOMPARE(waitFor(ManPageRenderer::rtfData(page, tools)).failure, rendered.failure);
 }
 
 void PageFaultsTest::hungFormatter_isKilledAndReported()
