@@ -128,27 +128,13 @@ void HelpBookTest::url_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("page") << "themes"
-                          << "/opt/help"
-                          << "file:///opt/help/themes.html";
-    QTest::newRow("trailing slash") << "index"
-                                    << "/opt/help/"
-                                    << "file:///opt/help/index.html";
-    QTest::newRow("no folder") << "index"
-                               << ""
-                               << "";
-    QTest::newRow("no slug") << ""
-                             << "/opt/help"
-                             << "";
-    QTest::newRow("parent") << ".."
-                            << "/opt/help"
-                            << "";
-    QTest::newRow("outside") << "../../etc/passwd"
-                             << "/opt/help"
-                             << "";
-    QTest::newRow("absolute") << "/etc/passwd"
-                              << "/opt/help"
-                              << "";
+    QTest::newRow("page") << u"themes"_qs << u"/opt/help"_qs << u"file:///opt/help/themes.html"_qs;
+    QTest::newRow("trailing slash") << u"index"_qs << u"/opt/help/"_qs << u"file:///opt/help/index.html"_qs;
+    QTest::newRow("no folder") << u"index"_qs << QString() << QString();
+    QTest::newRow("no slug") << QString() << u"/opt/help"_qs << QString();
+    QTest::newRow("parent") << u".."_qs << u"/opt/help"_qs << QString();
+    QTest::newRow("outside") << u"../../etc/passwd"_qs << u"/opt/help"_qs << QString();
+    QTest::newRow("absolute") << u"/etc/passwd"_qs << u"/opt/help"_qs << QString();
 }
 
 void HelpBookTest::url()

@@ -243,16 +243,12 @@ void TMThemeTest::name_data()
     QTest::addColumn<QString>("nameBody");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain") << "<key>name</key><string>Solar</string>"
-                           << "Solar";
-    QTest::newRow("spaces and line breaks") << "<key>name</key><string>\n  Solar Flare \t\n</string>"
-                                            << "Solar Flare";
-    QTest::newRow("blank") << "<key>name</key><string>   </string>"
-                           << "Colour Scheme";
-    QTest::newRow("not a string") << "<key>name</key><integer>7</integer>"
-                                  << "Colour Scheme";
-    QTest::newRow("missing") << ""
-                             << "Colour Scheme";
+    QTest::newRow("plain") << u"<key>name</key><string>Solar</string>"_qs << u"Solar"_qs;
+    QTest::newRow("spaces and line breaks")
+        << u"<key>name</key><string>\n  Solar Flare \t\n</string>"_qs << u"Solar Flare"_qs;
+    QTest::newRow("blank") << u"<key>name</key><string>   </string>"_qs << u"Colour Scheme"_qs;
+    QTest::newRow("not a string") << u"<key>name</key><integer>7</integer>"_qs << u"Colour Scheme"_qs;
+    QTest::newRow("missing") << QString() << u"Colour Scheme"_qs;
 }
 
 void TMThemeTest::name()
