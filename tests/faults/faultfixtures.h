@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QTest>
 
 #include <sys/resource.h>
 #include <csignal>

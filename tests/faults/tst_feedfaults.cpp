@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A feed server that misbehaves after the handshake: it drips the body, resets mid-body or sends endless
 // headers. Every check ends within its time limit with a failure, never a hang or a partial feed.
+#include "../skeppa/httpstestserver.h"
+
 #include "skeppa/networkfeedtransport.h"
 
 #include <QNetworkRequest>
-#include <QProcess>
-#include <QSslKey>
 #include <QSslSocket>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -24,90 +22,37 @@ enum class Misbehaviour
     hugeHeaders
 };
 
-// A TLS server for "localhost" with a throw-away certificate that answers every request the same bad way.
-class MisbehavingServer : public QTcpServer
+void misbehave(QSslSocket *socket, Misbehaviour misbehaviour)
 {
-public:
-    bool start()
-    {
-        const QString key = m_directory.filePath(QStringLiteral("key.pem"));
-        const QString certificate = m_directory.filePath(QStringLiteral("certificate.pem"));
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-            { "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost", "-addext",
-                "subjectAltName=DNS:localhost", "-days", "2", "-keyout", key, "-out", certificate });
-        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
-            return false;
-        QFile keyFile(key);
-        QFile certificateFile(certificate);
-        if (!keyFile.open(QIODevice::ReadOnly) || !certificateFile.open(QIODevice::ReadOnly))
-            return false;
-        m_key = QSslKey(keyFile.readAll(), QSsl::Rsa);
-        m_certificate = QSslCertificate(certificateFile.readAll());
-        return !m_key.isNull() && !m_certificate.isNull() && listen(QHostAddress::LocalHost);
+    switch (misbehaviour) {
+    case Misbehaviour::drip: {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 100000\r\n\r\n{");
+        auto *timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+        timer->start(100);
+        break;
     }
-
-    Misbehaviour misbehaviour = Misbehaviour::drip;
-    QSslCertificate certificate() const { return m_certificate; }
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto *socket = new QSslSocket(this);
-        socket->setSocketDescriptor(descriptor);
-        socket->setLocalCertificate(m_certificate);
-        socket->setPrivateKey(m_key);
-        auto *request = new QByteArray;
-        connect(socket, &QObject::destroyed, [request] { delete request; });
-        connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QSslSocket::readyRead, socket, [this, socket, request] {
-            request->append(socket->readAll());
-            if (request->contains("\r\n\r\n") && !socket->property("answered").toBool()) {
-                socket->setProperty("answered", true);
-                answer(socket);
-            }
-        });
-        socket->startServerEncryption();
+    case Misbehaviour::resetMidBody:
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 5000\r\n\r\n"
+                      "{\"schema\": 1, \"app\": \"Lectorin\", \"releases\": [");
+        socket->flush();
+        QTimer::singleShot(100, socket, [socket] { socket->abort(); });
+        break;
+    case Misbehaviour::hugeHeaders: {
+        socket->write("HTTP/1.1 200 OK\r\n");
+        // One endless header line, then endless short ones: well past any sane header size.
+        const QByteArray chunk(64 * 1024, 'h');
+        socket->write("X-Long: ");
+        for (int i = 0; i < 64; ++i)
+            socket->write(chunk);
+        socket->write("\r\n");
+        for (int i = 0; i < 20000; ++i)
+            socket->write("X-Many-" + QByteArray::number(i) + ": v\r\n");
+        socket->write("Content-Length: 2\r\n\r\n{}");
+        break;
     }
-
-private:
-    void answer(QSslSocket *socket)
-    {
-        switch (misbehaviour) {
-        case Misbehaviour::drip: {
-            socket->write(
-                "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 100000\r\n\r\n{");
-            auto *timer = new QTimer(socket);
-            connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-            timer->start(100);
-            break;
-        }
-        case Misbehaviour::resetMidBody:
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 5000\r\n\r\n"
-                          "{\"schema\": 1, \"app\": \"Lectorin\", \"releases\": [");
-            socket->flush();
-            QTimer::singleShot(100, socket, [socket] { socket->abort(); });
-            break;
-        case Misbehaviour::hugeHeaders: {
-            socket->write("HTTP/1.1 200 OK\r\n");
-            // One endless header line, then endless short ones: well past any sane header size.
-            const QByteArray chunk(64 * 1024, 'h');
-            socket->write("X-Long: ");
-            for (int i = 0; i < 64; ++i)
-                socket->write(chunk);
-            socket->write("\r\n");
-            for (int i = 0; i < 20000; ++i)
-                socket->write("X-Many-" + QByteArray::number(i) + ": v\r\n");
-            socket->write("Content-Length: 2\r\n\r\n{}");
-            break;
-        }
-        }
     }
-
-    QTemporaryDir m_directory;
-    QSslKey m_key;
-    QSslCertificate m_certificate;
-};
+}
 
 } // namespace
 
@@ -121,13 +66,14 @@ private Q_SLOTS:
     void misbehavingServer_failsWithinTheLimit();
 
 private:
-    MisbehavingServer m_server;
+    HttpsTestServer m_server;
 };
 
 void FeedFaultsTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_server.start());
+    QString error;
+    QVERIFY2(m_server.start(&error), qPrintable(error));
 }
 
 void FeedFaultsTest::misbehavingServer_failsWithinTheLimit_data()
@@ -141,11 +87,14 @@ void FeedFaultsTest::misbehavingServer_failsWithinTheLimit_data()
 void FeedFaultsTest::misbehavingServer_failsWithinTheLimit()
 {
     QFETCH(Misbehaviour, misbehaviour);
-    m_server.misbehaviour = misbehaviour;
+    m_server.setHandler([misbehaviour](const HttpsTestServer::Request &) {
+        HttpsTestServer::Answer answer;
+        answer.misbehave = [misbehaviour](QSslSocket *socket) { misbehave(socket, misbehaviour); };
+        return answer;
+    });
     NetworkFeedTransport transport;
     transport.setAdditionalCaCertificates({ m_server.certificate() });
-    QNetworkRequest request(
-        QUrl(QStringLiteral("https://localhost:%1/lectorin/lectorin.json").arg(m_server.serverPort())));
+    QNetworkRequest request(m_server.url(QStringLiteral("/lectorin/lectorin.json")));
     // The checker's 15 s, shortened: the limit is what is tested, not its length.
     request.setTransferTimeout(1500);
 

@@ -47,11 +47,9 @@ private slots:
 
     void plainText_manPage_hasNoBackspaces();
     void plainText_emptyOutput_isRenderFailed();
-    void plainText_missingFormatter_givesRunnerError();
     void plainText_helpPage_isTheCleanedOutput();
     void helpPageThatPrintedNothing_exportsAsHtmlButNotText();
     void html_hasNoThemeOrZoom();
-    void writeExportFile_replacesAndReportsFailure();
 
 private:
     ManPage writePage(
@@ -171,18 +169,6 @@ void ExportDataTest::plainText_emptyOutput_isRenderFailed()
         QStringLiteral("The manual page could not be rendered."));
 }
 
-void ExportDataTest::plainText_missingFormatter_givesRunnerError()
-{
-    const ManPage page
-        = writePage(QStringLiteral("missing/man1/m.1"), kManPage, QStringLiteral("m"), QStringLiteral("1"));
-    const RenderTools tools { m_dir.filePath(QStringLiteral("no-formatter")) };
-    const ExportResult text = waitFor(plainTextData(page, tools));
-    QVERIFY(!text.succeeded());
-    QVERIFY(text.failure != description(ExportError::renderFailed));
-    const ExportResult rtf = waitFor(rtfData(page, tools));
-    QCOMPARE(rtf.failure, text.failure);
-}
-
 void ExportDataTest::plainText_helpPage_isTheCleanedOutput()
 {
     const QString tool = m_dir.filePath(QStringLiteral("bin/colourful"));
@@ -216,17 +202,6 @@ void ExportDataTest::html_hasNoThemeOrZoom()
     QVERIFY(result.data.startsWith("<!DOCTYPE html>"));
     const QByteArray style = result.data.mid(0, result.data.indexOf("</style>"));
     QVERIFY(style.endsWith(ManPageRenderer::baseStylesheet().toUtf8()));
-}
-
-void ExportDataTest::writeExportFile_replacesAndReportsFailure()
-{
-    const QString path = m_dir.filePath(QStringLiteral("out/page.txt"));
-    QVERIFY(writeFile(path, "an older and longer file"));
-    QCOMPARE(writeExportFile(path, "new"), std::nullopt);
-    QCOMPARE(readFile(path), QByteArray("new"));
-    const std::optional<QString> failure
-        = writeExportFile(m_dir.filePath(QStringLiteral("none/page.txt")), "x");
-    QVERIFY(failure && !failure->isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -25,15 +25,6 @@ struct Alert
     QString informative;
 };
 
-QString writeFile(const QDir &directory, const QString &name, const QByteArray &contents)
-{
-    const QString path = directory.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-        return {};
-    return path;
-}
-
 QByteArray solarTheme()
 {
     return ThemeFixtures::themeXml(
@@ -62,7 +53,8 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<ThemesSettingsView> makeView();
-    QString importFixture(const QString &fileName, const QByteArray &contents);
+    void importFixture(const QString &fileName, const QByteArray &contents);
+    void addShippedPaper();
 
     std::unique_ptr<SettingsFixture> m_fixture;
     QString m_chosenFile;
@@ -90,20 +82,24 @@ std::unique_ptr<ThemesSettingsView> ThemesSettingsTest::makeView()
         });
 }
 
-// Writes a theme file of the test's own and imports it through the "plus" button.
-QString ThemesSettingsTest::importFixture(const QString &fileName, const QByteArray &contents)
+// Writes a theme file of the test's own for the "plus" button to pick.
+void ThemesSettingsTest::importFixture(const QString &fileName, const QByteArray &contents)
 {
-    m_chosenFile = writeFile(QDir(m_fixture->inputs.path()), fileName, contents);
-    return m_chosenFile;
+    m_chosenFile = m_fixture->inputs.filePath(fileName);
+    QVERIFY(ThemeFixtures::writeFile(m_chosenFile, contents));
+}
+
+void ThemesSettingsTest::addShippedPaper()
+{
+    QVERIFY(ThemeFixtures::writeFile(m_fixture->shippedThemes.filePath(QStringLiteral("Paper.tmTheme")),
+        ThemeFixtures::themeXml(
+            QStringLiteral("Paper"), QStringLiteral("#FFFFFF"), QStringLiteral("#111111"))));
+    m_fixture->library->reload();
 }
 
 void ThemesSettingsTest::list_showsTheLibraryAndSyncsToTheStore()
 {
-    QVERIFY(!writeFile(m_fixture->shippedThemes, QStringLiteral("Paper.tmTheme"),
-        ThemeFixtures::themeXml(
-            QStringLiteral("Paper"), QStringLiteral("#FFFFFF"), QStringLiteral("#111111")))
-                 .isEmpty());
-    m_fixture->library->reload();
+    addShippedPaper();
     m_fixture->store->setSingleName(QStringLiteral("Paper"));
 
     auto view = makeView();
@@ -177,11 +173,7 @@ void ThemesSettingsTest::import_brokenFile_showsTheAlert()
 
 void ThemesSettingsTest::removeButton_isEnabledOnlyForUserThemes()
 {
-    QVERIFY(!writeFile(m_fixture->shippedThemes, QStringLiteral("Paper.tmTheme"),
-        ThemeFixtures::themeXml(
-            QStringLiteral("Paper"), QStringLiteral("#FFFFFF"), QStringLiteral("#111111")))
-                 .isEmpty());
-    m_fixture->library->reload();
+    addShippedPaper();
     auto view = makeView();
     importFixture(QStringLiteral("Solar.tmTheme"), solarTheme());
     view->importButton()->click();

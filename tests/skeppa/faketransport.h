@@ -2,8 +2,10 @@
 #pragma once
 
 #include "skeppa/feedtransport.h"
+#include "skeppa/updatechecker.h"
 
 #include <QPromise>
+#include <QTest>
 
 #include <memory>
 
@@ -40,4 +42,14 @@ inline Skeppa::FeedResponse httpAnswer(int status, const QByteArray &body = {}, 
     if (!etag.isEmpty())
         response.headers.append({ "ETag", etag });
     return response;
+}
+
+// Runs one check to its end with the given answer.
+inline void finishCheck(
+    Skeppa::UpdateChecker &checker, FakeTransport &transport, const Skeppa::FeedResponse &response)
+{
+    const QFuture<void> task = checker.check();
+    QTRY_COMPARE(transport.pending.size(), 1);
+    transport.answer(response);
+    QTRY_VERIFY(task.isFinished());
 }

@@ -9,28 +9,6 @@
 
 namespace {
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 304:
-        return "Not Modified";
-    case 307:
-        return "Temporary Redirect";
-    case 308:
-        return "Permanent Redirect";
-    case 404:
-        return "Not Found";
-    default:
-        return "Status";
-    }
-}
-
 std::optional<HttpsTestServer::Request> parseRequestHead(const QByteArray &head)
 {
     const QList<QByteArray> lines = head.split('\n');
@@ -147,9 +125,13 @@ void HttpsTestServer::serve(QSslSocket *socket, QByteArray *buffer)
     const Answer answer = m_handler(*request);
     if (answer.neverAnswer)
         return;
+    if (answer.misbehave) {
+        answer.misbehave(socket);
+        return;
+    }
 
-    QByteArray response
-        = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n";
+    // Clients go by the code; the reason phrase is free text.
+    QByteArray response = "HTTP/1.1 " + QByteArray::number(answer.status) + " Status\r\n";
     for (const auto &[name, value] : answer.headers)
         response += name + ": " + value + "\r\n";
     if (answer.status != 304)

@@ -36,6 +36,7 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers;
         QByteArray body;
         bool neverAnswer = false; // keep the connection open and silent
+        std::function<void(QSslSocket *)> misbehave; // writes its own answer, however badly
 
         static Answer redirect(int status, const QByteArray &location)
         {

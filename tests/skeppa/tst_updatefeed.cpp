@@ -6,8 +6,6 @@
 
 using namespace Skeppa;
 
-Q_DECLARE_METATYPE(UpdateFeedError::Kind)
-
 namespace {
 
 // A valid one-release document with the release's fields replaced or added by `releaseFields`
@@ -41,9 +39,9 @@ class UpdateFeedTest : public QObject
 private Q_SLOTS:
     void validDocument_data();
     void validDocument();
-    void invalidDocument_data();
-    void invalidDocument();
-    void newerSchema_isUnsupportedEvenWhenTheRestIsGarbage();
+    void malformedDocument_data();
+    void malformedDocument();
+    void otherSchema_isUnsupportedEvenWhenTheRestIsGarbage();
     void encoding_roundTripsWithTheSameKeys();
     void publishedDate_data();
     void publishedDate();
@@ -58,39 +56,31 @@ void UpdateFeedTest::validDocument_data()
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<Release>("expected");
 
-    Release withNotes = sampleRelease();
-    withNotes.notes = QUrl(QStringLiteral("https://example.org/notes/1.4"));
-    Release withChecksum = sampleRelease();
-    withChecksum.sha256 = QStringLiteral("ab12");
-
+    const auto edited = [](auto edit) {
+        Release release = sampleRelease();
+        edit(release);
+        return release;
+    };
     QTest::newRow("plain") << document() << sampleRelease();
     QTest::newRow("notes null, sha256 null")
         << document(R"("notes": null, "sha256": null)") << sampleRelease();
-    QTest::newRow("notes given") << document(R"("notes": "https://example.org/notes/1.4")") << withNotes;
-    QTest::newRow("sha256 given") << document(R"("sha256": "ab12")") << withChecksum;
+    const QUrl notes(QStringLiteral("https://example.org/notes/1.4"));
+    QTest::newRow("notes given") << document(R"("notes": "https://example.org/notes/1.4")")
+                                 << edited([&](Release &r) { r.notes = notes; });
+    QTest::newRow("sha256 given") << document(R"("sha256": "ab12")")
+                                  << edited([](Release &r) { r.sha256 = QStringLiteral("ab12"); });
     QTest::newRow("extra key in release") << document(R"("channel": "beta")") << sampleRelease();
     QTest::newRow("extra key at root") << document({}, R"("channel": {"any": [1, 2]})") << sampleRelease();
     QTest::newRow("extra key holding a fraction") << document(R"("score": 1.5e3)") << sampleRelease();
-    QTest::newRow("text with quotes and numbers") << document(R"("version": "1.4 \"beta\" 12.0")") << [] {
-        Release release = sampleRelease();
-        release.version = QStringLiteral("1.4 \"beta\" 12.0");
-        return release;
-    }();
-    QTest::newRow("negative build") << document(R"("build": -3)") << [] {
-        Release release = sampleRelease();
-        release.build = -3;
-        return release;
-    }();
-    QTest::newRow("largest 64-bit build") << document(R"("build": 9223372036854775807)") << [] {
-        Release release = sampleRelease();
-        release.build = std::numeric_limits<qint64>::max();
-        return release;
-    }();
-    QTest::newRow("unparsable date kept as text") << document(R"("date": "07/03/2025")") << [] {
-        Release release = sampleRelease();
-        release.date = QStringLiteral("07/03/2025");
-        return release;
-    }();
+    QTest::newRow("text with quotes and numbers")
+        << document(R"("version": "1.4 \"beta\" 12.0")")
+        << edited([](Release &r) { r.version = QStringLiteral("1.4 \"beta\" 12.0"); });
+    QTest::newRow("negative build") << document(R"("build": -3)") << edited([](Release &r) { r.build = -3; });
+    QTest::newRow("largest 64-bit build")
+        << document(R"("build": 9223372036854775807)")
+        << edited([](Release &r) { r.build = std::numeric_limits<qint64>::max(); });
+    QTest::newRow("unparsable date kept as text") << document(
+        R"("date": "07/03/2025")") << edited([](Release &r) { r.date = QStringLiteral("07/03/2025"); });
 }
 
 void UpdateFeedTest::validDocument()
@@ -108,67 +98,48 @@ void UpdateFeedTest::validDocument()
     QCOMPARE(feed->releases.first(), expected);
 }
 
-void UpdateFeedTest::invalidDocument_data()
+void UpdateFeedTest::malformedDocument_data()
 {
     QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<UpdateFeedError::Kind>("kind");
-    QTest::addColumn<qint64>("schema");
 
-    const auto malformed = UpdateFeedError::Kind::malformed;
-    QTest::newRow("not JSON") << QByteArray("<html>") << malformed << qint64(0);
-    QTest::newRow("empty") << QByteArray() << malformed << qint64(0);
-    QTest::newRow("root is an array") << QByteArray("[1]") << malformed << qint64(0);
-    QTest::newRow("no schema") << QByteArray(R"({"app": "Lectorin", "releases": []})") << malformed
-                               << qint64(0);
-    QTest::newRow("schema as string")
-        << QByteArray(R"({"schema": "1", "app": "L", "releases": []})") << malformed << qint64(0);
-    QTest::newRow("schema 1.0") << QByteArray(R"({"schema": 1.0, "app": "L", "releases": []})") << malformed
-                                << qint64(0);
-    QTest::newRow("key case differs")
-        << QByteArray(R"({"Schema": 1, "app": "L", "releases": []})") << malformed << qint64(0);
-    QTest::newRow("app missing") << QByteArray(R"({"schema": 1, "releases": []})") << malformed << qint64(0);
-    QTest::newRow("releases not an array")
-        << QByteArray(R"({"schema": 1, "app": "L", "releases": {}})") << malformed << qint64(0);
-    QTest::newRow("release not an object")
-        << QByteArray(R"({"schema": 1, "app": "L", "releases": [3]})") << malformed << qint64(0);
-    QTest::newRow("build 12.0") << document(R"("build": 12.0)") << malformed << qint64(0);
-    QTest::newRow("build \"12\"") << document(R"("build": "12")") << malformed << qint64(0);
-    QTest::newRow("build 1e1") << document(R"("build": 1e1)") << malformed << qint64(0);
-    QTest::newRow("build beyond 64 bits")
-        << document(R"("build": 9223372036854775808)") << malformed << qint64(0);
-    QTest::newRow("build null") << document(R"("build": null)") << malformed << qint64(0);
-    QTest::newRow("version as number") << document(R"("version": 1.4)") << malformed << qint64(0);
-    QTest::newRow("url empty") << document(R"("url": "")") << malformed << qint64(0);
-    QTest::newRow("url not a URL") << document(R"("url": "https://exa mple.org/%zz")") << malformed
-                                   << qint64(0);
-    QTest::newRow("notes as number") << document(R"("notes": 5)") << malformed << qint64(0);
-    QTest::newRow("sha256 as boolean") << document(R"("sha256": true)") << malformed << qint64(0);
-    QTest::newRow("schema 2") << QByteArray(R"({"schema": 2, "app": "L", "releases": []})")
-                              << UpdateFeedError::Kind::unsupportedSchema << qint64(2);
-    QTest::newRow("schema 0") << QByteArray(R"({"schema": 0})") << UpdateFeedError::Kind::unsupportedSchema
-                              << qint64(0);
+    QTest::newRow("not JSON") << QByteArray("<html>");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("root is an array") << QByteArray("[1]");
+    QTest::newRow("no schema") << QByteArray(R"({"app": "Lectorin", "releases": []})");
+    QTest::newRow("schema as string") << QByteArray(R"({"schema": "1", "app": "L", "releases": []})");
+    QTest::newRow("schema 1.0") << QByteArray(R"({"schema": 1.0, "app": "L", "releases": []})");
+    QTest::newRow("key case differs") << QByteArray(R"({"Schema": 1, "app": "L", "releases": []})");
+    QTest::newRow("app missing") << QByteArray(R"({"schema": 1, "releases": []})");
+    QTest::newRow("releases not an array") << QByteArray(R"({"schema": 1, "app": "L", "releases": {}})");
+    QTest::newRow("release not an object") << QByteArray(R"({"schema": 1, "app": "L", "releases": [3]})");
+    QTest::newRow("build 12.0") << document(R"("build": 12.0)");
+    QTest::newRow("build \"12\"") << document(R"("build": "12")");
+    QTest::newRow("build 1e1") << document(R"("build": 1e1)");
+    QTest::newRow("build beyond 64 bits") << document(R"("build": 9223372036854775808)");
+    QTest::newRow("build null") << document(R"("build": null)");
+    QTest::newRow("version as number") << document(R"("version": 1.4)");
+    QTest::newRow("url empty") << document(R"("url": "")");
+    QTest::newRow("url not a URL") << document(R"("url": "https://exa mple.org/%zz")");
+    QTest::newRow("notes as number") << document(R"("notes": 5)");
+    QTest::newRow("sha256 as boolean") << document(R"("sha256": true)");
 }
 
-void UpdateFeedTest::invalidDocument()
+void UpdateFeedTest::malformedDocument()
 {
     QFETCH(QByteArray, json);
-    QFETCH(UpdateFeedError::Kind, kind);
-    QFETCH(qint64, schema);
-
     const UpdateFeedDecoding decoding = UpdateFeed::decode(json);
     const UpdateFeedError *error = std::get_if<UpdateFeedError>(&decoding);
     QVERIFY(error);
-    QCOMPARE(error->kind, kind);
-    if (kind == UpdateFeedError::Kind::malformed)
-        QVERIFY(!error->description.isEmpty());
-    else
-        QCOMPARE(*error, UpdateFeedError::unsupportedSchema(schema));
+    QCOMPARE(error->kind, UpdateFeedError::Kind::malformed);
+    QVERIFY(!error->description.isEmpty());
 }
 
-void UpdateFeedTest::newerSchema_isUnsupportedEvenWhenTheRestIsGarbage()
+void UpdateFeedTest::otherSchema_isUnsupportedEvenWhenTheRestIsGarbage()
 {
-    const UpdateFeedDecoding decoding = UpdateFeed::decode(R"({"schema": 2, "releases": "later"})");
-    QCOMPARE(std::get<UpdateFeedError>(decoding), UpdateFeedError::unsupportedSchema(2));
+    QCOMPARE(std::get<UpdateFeedError>(UpdateFeed::decode(R"({"schema": 2, "releases": "later"})")),
+        UpdateFeedError::unsupportedSchema(2));
+    QCOMPARE(std::get<UpdateFeedError>(UpdateFeed::decode(R"({"schema": 0})")),
+        UpdateFeedError::unsupportedSchema(0));
 
     const UpdateFeedDecoding empty = UpdateFeed::decode(R"({"schema": 1, "app": "L", "releases": []})");
     QVERIFY(std::get<UpdateFeed>(empty).releases.isEmpty());

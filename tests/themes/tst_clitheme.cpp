@@ -37,7 +37,6 @@ class CliThemeTest : public QObject
 
 private slots:
     void shippedTheme_printsOverlayNameAndDarkness();
-    void binaryTheme_printsTheSameAsXml();
     void unreadableFile_isReportedWithStatusOne();
 };
 
@@ -53,18 +52,6 @@ void CliThemeTest::shippedTheme_printsOverlayNameAndDarkness()
     QCOMPARE(
         QString::fromUtf8(result.out), palette.overlayCSS() + QStringLiteral("\nname Paper\ndark false\n"));
     QVERIFY(result.err.isEmpty());
-}
-
-void CliThemeTest::binaryTheme_printsTheSameAsXml()
-{
-    QTemporaryDir dir;
-    const QByteArray xml = ThemeFixtures::themeXml(QStringLiteral("Nacht"), "#101214", "#e0e0e0");
-    QVERIFY(ThemeFixtures::writeFile(dir.filePath("x.tmTheme"), xml));
-    QVERIFY(ThemeFixtures::writeFile(dir.filePath("b.tmTheme"), ThemeFixtures::toBinary(xml)));
-    const CliResult fromXml = runTheme({ dir.filePath("x.tmTheme") });
-    QCOMPARE(fromXml.exitCode, 0);
-    QVERIFY(fromXml.out.endsWith("\nname Nacht\ndark true\n"));
-    QCOMPARE(runTheme({ dir.filePath("b.tmTheme") }).out, fromXml.out);
 }
 
 void CliThemeTest::unreadableFile_isReportedWithStatusOne()

@@ -31,7 +31,6 @@ private slots:
     void appearanceChange_swapsThemeOnlyPerAppearance();
     void forcedDarkAppearance_usesDarkName();
     void unlistedName_givesNoThemeButStaysStored();
-    void persistedChoice_survivesANewStore();
 
 private:
     std::unique_ptr<ColorSchemeStore> makeStore();
@@ -216,24 +215,6 @@ void ColorSchemeStoreTest::unlistedName_givesNoThemeButStaysStored()
     QCOMPARE(store->singleName(), QStringLiteral("Removed Theme"));
     store->reload();
     QCOMPARE(m_settings->value("themeSingle").toString(), QStringLiteral("Removed Theme"));
-}
-
-void ColorSchemeStoreTest::persistedChoice_survivesANewStore()
-{
-    {
-        const auto store = makeStore();
-        store->setMode(ThemeMode::perAppearance);
-        store->setLightName("Paper");
-        store->setDarkName("Night");
-    }
-    m_settings->sync();
-    QSettings reread(m_root->filePath("settings.ini"), QSettings::IniFormat);
-    QCOMPARE(reread.value("themeMode").toString(), QStringLiteral("perAppearance"));
-    m_dark = true;
-    const ColorSchemeStore store(m_library.get(), &reread, [this] { return m_dark; });
-    QCOMPARE(store.mode(), ThemeMode::perAppearance);
-    QCOMPARE(store.lightName(), QStringLiteral("Paper"));
-    QCOMPARE(store.theme()->name, QStringLiteral("Night"));
 }
 
 QTEST_GUILESS_MAIN(ColorSchemeStoreTest)

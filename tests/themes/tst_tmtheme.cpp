@@ -49,21 +49,15 @@ private slots:
     void ruleScopes_data();
     void ruleScopes();
 
-    void resolveRole_earlierCandidateWins_regardlessOfLength();
-    void resolveRole_longestSelectingRuleWins_firstOnTies();
-    void resolveRole_ruleMustBeDottedPrefixOfCandidate();
+    void resolveRole_earlierCandidateThenLongestDottedPrefix();
     void roles_followTheirCandidateLists();
     void roles_onlyGlobalEntry_useFallbacks();
     void scopedEntryWithoutUsableForeground_isSkipped();
 
-    void globalEntry_isFirstWithoutScope();
-    void globalEntry_everyElementScoped_isFirst();
-    void globalBackgroundShortForm_isRead();
+    void globalEntry_isFirstWithoutScopeElseFirst();
 
     void name_data();
     void name();
-
-    void equality_isMemberwise();
 };
 
 void TMThemeTest::parseColour_data()
@@ -73,20 +67,16 @@ void TMThemeTest::parseColour_data()
 
     const std::optional<Colour> none;
     QTest::newRow("white") << "#FFFFFF" << std::optional(rgb(255, 255, 255));
-    QTest::newRow("lower case") << "#1e1e1e" << std::optional(rgb(30, 30, 30));
-    QTest::newRow("mixed case") << "#aBcDeF" << std::optional(rgb(0xab, 0xcd, 0xef));
+    QTest::newRow("lower case") << "#1e1E1e" << std::optional(rgb(30, 30, 30));
     QTest::newRow("with alpha") << "#1e1e1e80" << std::optional(rgb(30, 30, 30, 128));
     QTest::newRow("short") << "#abc" << std::optional(rgb(0xaa, 0xbb, 0xcc));
     QTest::newRow("space and tab around") << " #1e1e1e\t" << std::optional(rgb(30, 30, 30));
     QTest::newRow("unicode spaces around") << "\u00A0#fff\u2003" << std::optional(rgb(255, 255, 255));
     QTest::newRow("line break before") << "\n#ffffff" << none;
     QTest::newRow("line break after") << "#ffffff\n" << none;
-    QTest::newRow("five digits") << "#12345" << none;
     QTest::newRow("four digits") << "#1234" << none;
-    QTest::newRow("seven digits") << "#1234567" << none;
     QTest::newRow("nine digits") << "#123456789" << none;
     QTest::newRow("no number sign") << "1e1e1e" << none;
-    QTest::newRow("only number sign") << "#" << none;
     QTest::newRow("empty") << "" << none;
     QTest::newRow("invalid digits") << "#GGHHII" << none;
     QTest::newRow("sign inside") << "#+1a" << none;
@@ -141,32 +131,27 @@ void TMThemeTest::ruleScopes()
     QCOMPARE(TMThemeReader::ruleScopes(scope), expected);
 }
 
-void TMThemeTest::resolveRole_earlierCandidateWins_regardlessOfLength()
+void TMThemeTest::resolveRole_earlierCandidateThenLongestDottedPrefix()
 {
+    // An earlier candidate wins however short its rule.
     const QList<ThemeRule> rules { { "keyword", kRed }, { "entity.name.section", kGreen } };
     QCOMPARE(TMThemeReader::resolveRole(rules, { "markup.heading", "entity.name.section", "keyword" }, kBlue),
         kGreen);
     QCOMPARE(TMThemeReader::resolveRole(rules, { "markup.heading", "keyword" }, kBlue), kRed);
     QCOMPARE(TMThemeReader::resolveRole(rules, { "markup.heading" }, kBlue), kBlue);
-}
 
-void TMThemeTest::resolveRole_longestSelectingRuleWins_firstOnTies()
-{
-    const QList<ThemeRule> rules { { "constant", kRed }, { "constant.numeric", kGreen },
+    // Within one candidate the longest selecting rule wins, the first on ties.
+    const QList<ThemeRule> nested { { "constant", kRed }, { "constant.numeric", kGreen },
         { "constant.numeric", kBlue } };
-    QCOMPARE(TMThemeReader::resolveRole(rules, { "constant.numeric" }, Colour {}), kGreen);
-    QCOMPARE(TMThemeReader::resolveRole(rules, { "constant" }, Colour {}), kRed);
-}
+    QCOMPARE(TMThemeReader::resolveRole(nested, { "constant.numeric" }, Colour {}), kGreen);
+    QCOMPARE(TMThemeReader::resolveRole(nested, { "constant" }, Colour {}), kRed);
 
-void TMThemeTest::resolveRole_ruleMustBeDottedPrefixOfCandidate()
-{
-    const Colour fallback {};
-    QCOMPARE(TMThemeReader::resolveRole({ { "string.quoted.double", kRed } }, { "string.quoted" }, fallback),
-        fallback);
+    // A rule selects only as a whole, case-sensitive, dotted prefix.
     QCOMPARE(
-        TMThemeReader::resolveRole({ { "markup.head", kRed } }, { "markup.heading" }, fallback), fallback);
-    QCOMPARE(TMThemeReader::resolveRole({ { "String", kRed } }, { "string.quoted" }, fallback), fallback);
-    QCOMPARE(TMThemeReader::resolveRole({ { "string", kRed } }, { "string.quoted" }, fallback), kRed);
+        TMThemeReader::resolveRole({ { "string.quoted.double", kRed } }, { "string.quoted" }, kBlue), kBlue);
+    QCOMPARE(TMThemeReader::resolveRole({ { "markup.head", kRed } }, { "markup.heading" }, kBlue), kBlue);
+    QCOMPARE(TMThemeReader::resolveRole({ { "String", kRed } }, { "string.quoted" }, kBlue), kBlue);
+    QCOMPARE(TMThemeReader::resolveRole({ { "string", kRed } }, { "string.quoted" }, kBlue), kRed);
 }
 
 void TMThemeTest::roles_followTheirCandidateLists()
@@ -227,32 +212,25 @@ void TMThemeTest::scopedEntryWithoutUsableForeground_isSkipped()
     QCOMPARE(theme->muted, kBlue);
 }
 
-void TMThemeTest::globalEntry_isFirstWithoutScope()
+void TMThemeTest::globalEntry_isFirstWithoutScopeElseFirst()
 {
-    const QString elements = ThemeFixtures::settingsEntry(
-                                 QStringLiteral("keyword"), ThemeFixtures::globalStyle("#111111", "#222222"))
-        + ThemeFixtures::settingsEntry(
-            QStringLiteral("comment"), ThemeFixtures::globalStyle("#333333", "#444444"))
+    const QString keyword = ThemeFixtures::settingsEntry(
+        QStringLiteral("keyword"), ThemeFixtures::globalStyle("#111111", "#222222"));
+    const QString comment = ThemeFixtures::settingsEntry(
+        QStringLiteral("comment"), ThemeFixtures::globalStyle("#333333", "#444444"));
+    const std::optional<TMTheme> theme = TMTheme::fromData(ThemeFixtures::settingsArray(keyword + comment
         + ThemeFixtures::settingsEntry(std::nullopt, ThemeFixtures::globalStyle("#555555", "#666666"))
-        + ThemeFixtures::settingsEntry(std::nullopt, ThemeFixtures::globalStyle("#777777", "#888888"));
-    const std::optional<TMTheme> theme = TMTheme::fromData(ThemeFixtures::settingsArray(elements));
+        + ThemeFixtures::settingsEntry(std::nullopt, ThemeFixtures::globalStyle("#777777", "#888888"))));
     QVERIFY(theme);
     QCOMPARE(theme->background, rgb(0x55, 0x55, 0x55));
     QCOMPARE(theme->foreground, rgb(0x66, 0x66, 0x66));
     QCOMPARE(theme->heading, rgb(0x22, 0x22, 0x22));
-}
 
-void TMThemeTest::globalEntry_everyElementScoped_isFirst()
-{
-    const QString elements = ThemeFixtures::settingsEntry(
-                                 QStringLiteral("keyword"), ThemeFixtures::globalStyle("#111111", "#222222"))
-        + ThemeFixtures::settingsEntry(
-            QStringLiteral("comment"), ThemeFixtures::globalStyle("#333333", "#444444"));
-    const std::optional<TMTheme> theme = TMTheme::fromData(ThemeFixtures::settingsArray(elements));
-    QVERIFY(theme);
-    QCOMPARE(theme->background, rgb(0x11, 0x11, 0x11));
-    // The first element still contributes its scoped rule.
-    QCOMPARE(theme->heading, rgb(0x22, 0x22, 0x22));
+    // With every element scoped the first is global, and still contributes its scoped rule.
+    const std::optional<TMTheme> scoped = TMTheme::fromData(ThemeFixtures::settingsArray(keyword + comment));
+    QVERIFY(scoped);
+    QCOMPARE(scoped->background, rgb(0x11, 0x11, 0x11));
+    QCOMPARE(scoped->heading, rgb(0x22, 0x22, 0x22));
 
     const QString unreadableFirst = ThemeFixtures::settingsEntry(QStringLiteral("keyword"),
                                         ThemeFixtures::colourKey("foreground", "#222222"))
@@ -260,34 +238,17 @@ void TMThemeTest::globalEntry_everyElementScoped_isFirst()
     QVERIFY(!TMTheme::fromData(ThemeFixtures::settingsArray(unreadableFirst)));
 }
 
-void TMThemeTest::globalBackgroundShortForm_isRead()
-{
-    const std::optional<TMTheme> theme = TMTheme::fromData(
-        ThemeFixtures::themeXml(QStringLiteral("T"), QStringLiteral("#FFF"), QStringLiteral("#000")));
-    QVERIFY(theme);
-    QCOMPARE(theme->background, rgb(255, 255, 255));
-    QVERIFY(!TMTheme::fromData(ThemeFixtures::themeXml("T", "#FFFF", "#000")));
-}
-
 void TMThemeTest::name_data()
 {
     QTest::addColumn<QString>("nameBody");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain") << "<key>name</key><string>Solar</string>"
-                           << "Solar";
-    QTest::newRow("spaces and line breaks") << "<key>name</key><string>\n  Solar Flare \t\n</string>"
-                                            << "Solar Flare";
-    QTest::newRow("empty") << "<key>name</key><string></string>"
-                           << "Colour Scheme";
-    QTest::newRow("blank") << "<key>name</key><string>   </string>"
-                           << "Colour Scheme";
-    QTest::newRow("not a string") << "<key>name</key><integer>7</integer>"
-                                  << "Colour Scheme";
-    QTest::newRow("missing") << ""
-                             << "Colour Scheme";
-    QTest::newRow("non-ASCII") << "<key>name</key><string>Grüne Wiese</string>"
-                               << "Grüne Wiese";
+    QTest::newRow("plain") << u"<key>name</key><string>Solar</string>"_qs << u"Solar"_qs;
+    QTest::newRow("spaces and line breaks")
+        << u"<key>name</key><string>\n  Solar Flare \t\n</string>"_qs << u"Solar Flare"_qs;
+    QTest::newRow("blank") << u"<key>name</key><string>   </string>"_qs << u"Colour Scheme"_qs;
+    QTest::newRow("not a string") << u"<key>name</key><integer>7</integer>"_qs << u"Colour Scheme"_qs;
+    QTest::newRow("missing") << QString() << u"Colour Scheme"_qs;
 }
 
 void TMThemeTest::name()
@@ -300,18 +261,6 @@ void TMThemeTest::name()
     const std::optional<TMTheme> theme = TMTheme::fromData(ThemeFixtures::plistXml(nameBody + settings));
     QVERIFY(theme);
     QCOMPARE(theme->name, expected);
-}
-
-void TMThemeTest::equality_isMemberwise()
-{
-    const TMTheme base = themeWith({ { "keyword", "#ff0000" } });
-    QCOMPARE(themeWith({ { "keyword", "#ff0000" } }), base);
-    TMTheme renamed = base;
-    renamed.name = QStringLiteral("Other");
-    QVERIFY(renamed != base);
-    TMTheme recoloured = base;
-    recoloured.muted.alpha = 0.5;
-    QVERIFY(recoloured != base);
 }
 
 QTEST_GUILESS_MAIN(TMThemeTest)
