@@ -2,12 +2,14 @@
 // lectorin-cli: the program's own code paths, scriptable.
 #include "app/clicommands.h"
 #include "app/climodel.h"
+#include "app/engineflags.h"
 
 #include "web/manschemehandler.h"
 #include "buildinfo.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <functional>
@@ -55,8 +57,15 @@ int main(int argc, char *argv[])
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     }
     // The PDF formats print through the web engine, which wants shared GL contexts before the application.
-    if (needsGui)
+    if (needsGui) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        Lectorin::EngineFlags::quietEngine();
+        // The command line says what went wrong in its own words; the engine's start-up notes are noise in a
+        // script's output. QT_LOGGING_RULES still brings them back.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.info=false\ndefault.warning=false\n"
+                                                        "qt.webenginecontext.info=false"));
+        Lectorin::EngineFlags::allowStartAsRoot("lectorin-cli");
+    }
     const std::unique_ptr<QCoreApplication> application = needsGui
         ? std::make_unique<QGuiApplication>(argc, argv)
         : std::make_unique<QCoreApplication>(argc, argv);

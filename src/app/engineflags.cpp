@@ -2,6 +2,11 @@
 #include "app/engineflags.h"
 
 #include <QList>
+#include <QLoggingCategory>
+
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <algorithm>
 
@@ -33,6 +38,28 @@ QByteArray withSharedRenderer(const QByteArray &flags)
 void shareOneRenderer()
 {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", withSharedRenderer(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")));
+}
+
+void quietEngine()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--log-level"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --log-level=3").trimmed());
+}
+
+bool needsSandboxSwitch(bool isRoot, bool sandboxVariableSet, const QByteArray &flags)
+{
+    return isRoot && !sandboxVariableSet && !flags.simplified().split(' ').contains("--no-sandbox");
+}
+
+void allowStartAsRoot(const char *program)
+{
+    if (!needsSandboxSwitch(geteuid() == 0, qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"),
+            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")))
+        return;
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    std::fprintf(stderr, "%s: running as root, so the web engine runs without its sandbox.\n", program);
 }
 
 } // namespace Lectorin::EngineFlags

@@ -14,4 +14,15 @@ QByteArray withSharedRenderer(const QByteArray &flags);
 // Applies withSharedRenderer to the environment.
 void shareOneRenderer();
 
+// Keeps the engine's reports for its developers (its GL dump, its log lines) off the terminal, unless the
+// user's own flags set a log level.
+void quietEngine();
+
+// Whether the engine must be told to start without its sandbox: it refuses to start inside it as root, and
+// would then hang or fail with a log line of its own. The user's own setting of either switch wins.
+bool needsSandboxSwitch(bool isRoot, bool sandboxVariableSet, const QByteArray &flags);
+// Every page is Lectorin's own and its scripts are held by the page's policy, so as root the engine runs
+// without its sandbox; `program` says so once on standard error.
+void allowStartAsRoot(const char *program);
+
 } // namespace Lectorin::EngineFlags

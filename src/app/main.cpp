@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLoggingCategory>
 #include <QOpenGLContext>
 #include <QSettings>
 #include <QSslCertificate>
@@ -53,16 +52,6 @@ std::optional<int> answerWithoutStarting(const Lectorin::LaunchArguments::Reques
         break;
     }
     return std::nullopt;
-}
-
-// Keeps the engine's reports for its developers off the terminal of a normal start; QT_LOGGING_RULES and a
-// --log-level in QTWEBENGINE_CHROMIUM_FLAGS still bring them back.
-void quietWebEngine()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--log-level"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --log-level=3").trimmed());
 }
 
 // Without a working OpenGL (some remote and virtual displays) the engine should draw in software from the
@@ -104,7 +93,7 @@ int main(int argc, char *argv[])
         return *status;
 
     Lectorin::Trace::mark(QStringLiteral("process started"));
-    quietWebEngine();
+    Lectorin::EngineFlags::quietEngine();
     Lectorin::EngineFlags::shareOneRenderer();
     Lectorin::registerManUrlScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -124,6 +113,8 @@ int main(int argc, char *argv[])
     if (instance.forwardToRunningInstance(references))
         return 0;
     instance.listen();
+    // Read when the engine starts, with the first page; a start that only hands over never says it.
+    Lectorin::EngineFlags::allowStartAsRoot("lectorin");
 
     QSettings settings;
     Lectorin::SystemAppearance appearance;

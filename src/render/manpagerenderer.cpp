@@ -190,7 +190,11 @@ QFuture<ProcessRunner::RunResult> runFormatter(
 {
     UnrenderablePages *unrenderable
         = tools.unrenderablePages ? tools.unrenderablePages : &UnrenderablePages::shared();
-    if (QThread::currentThread() == unrenderable->thread() && unrenderable->contains(pagePath))
+    // A FIFO or a device would hold the formatter until its time limit on every try: never hand one over.
+    const QFileInfo file(pagePath);
+    const bool isSpecialFile = file.exists() && !file.isFile();
+    if (isSpecialFile
+        || (QThread::currentThread() == unrenderable->thread() && unrenderable->contains(pagePath)))
         return QtFuture::makeReadyFuture(ProcessRunner::RunResult {}); // as if stopped by a signal
     // Taken before the run: a file that changes meanwhile gets its chance.
     const std::optional<UnrenderablePages::FileState> state = UnrenderablePages::stateOf(pagePath);

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Lectorin;
 using namespace FaultFixtures;
 
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void hungFormatter_isKilledAndReported();
     void floodingHelpCommand_isCutAndStillMakesAPage();
     void boundlessPage_stopsAtTheLimitsAndIsNotFormattedAgain();
+    void pageThatIsAPipe_isNeverHandedToTheFormatter();
     void fileNameNotUtf8_isListedAndRenders();
 
 private:
@@ -205,6 +208,28 @@ void PageFaultsTest::boundlessPage_stopsAtTheLimitsAndIsNotFormattedAgain()
     const auto mended = waitFor(ManPageRenderer::render(page, std::nullopt, 1.0, tools));
     QVERIFY(mended.document.contains(u"<code class=\"Nm\">tool</code>"));
     QCOMPARE(runs(), 2);
+}
+
+void PageFaultsTest::pageThatIsAPipe_isNeverHandedToTheFormatter()
+{
+    // mandoc would wait on the pipe for a writer until its time limit, on every try.
+    const QString root = m_dir.filePath(QStringLiteral("pipes"));
+    QVERIFY(QDir().mkpath(root + u"/man1"));
+    QCOMPARE(::mkfifo(QFile::encodeName(root + u"/man1/pipe.1").constData(), 0600), 0);
+    const QString formatter = m_dir.filePath(QStringLiteral("bin/pipe-mandoc"));
+    const QString log = formatter + u".log";
+    QVERIFY(writeFile(formatter,
+        "#!/bin/sh\necho run >> '" + log.toUtf8() + "'\nexec /usr/bin/mandoc \"$@\"\n", kExecutable));
+    RenderTools tools;
+    tools.formatter = formatter;
+    const QList<ManPage> pages = ManIndex::scan({ root }).pages();
+    QCOMPARE(pages.size(), 1);
+
+    const auto rendered = waitFor(ManPageRenderer::render(pages.constFirst(), std::nullopt, 1.0, tools));
+    QVERIFY(rendered.document.contains(u"mandoc could not render this page."));
+    const auto text = waitFor(ManPageRenderer::plainTextData(pages.constFirst(), tools));
+    QCOMPARE(text.failure, ManPageRenderer::description(ManPageRenderer::ExportError::renderFailed));
+    QVERIFY(!QFile::exists(log));
 }
 
 void PageFaultsTest::fileNameNotUtf8_isListedAndRenders()

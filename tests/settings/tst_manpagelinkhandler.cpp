@@ -195,12 +195,12 @@ void ManPageLinkHandlerTest::section_choosing_asksThenShowsTheRealDefault()
     QCOMPARE(section.selection(), QStringLiteral("b.desktop"));
 
     // Choosing the current default asks nothing.
-    Q_EMIT section.picker()->activated(1);
+    emit section.picker()->activated(1);
     QVERIFY(desktop.requests.isEmpty());
 
     QSignalSpy reloaded(&section, &ManPageLinkHandlerSection::handlersReloaded);
     section.picker()->setCurrentIndex(0);
-    Q_EMIT section.picker()->activated(0);
+    emit section.picker()->activated(0);
     QCOMPARE(desktop.requests, QStringList { QStringLiteral("a.desktop") });
     QTRY_COMPARE(reloaded.size(), 1);
     QCOMPARE(section.selection(), QStringLiteral("a.desktop"));
@@ -216,7 +216,7 @@ void ManPageLinkHandlerTest::section_declined_returnsToThePreviousDefault()
     ManPageLinkHandlerSection section(desktop.backend());
     QSignalSpy reloaded(&section, &ManPageLinkHandlerSection::handlersReloaded);
     section.picker()->setCurrentIndex(1);
-    Q_EMIT section.picker()->activated(1);
+    emit section.picker()->activated(1);
     QTRY_COMPARE(reloaded.size(), 1);
     QCOMPARE(section.selection(), QStringLiteral("a.desktop"));
     QCOMPARE(section.picker()->currentText(), QStringLiteral("Alpha"));
@@ -252,7 +252,7 @@ void ManPageLinkHandlerTest::desktop_change_writesMimeappsList()
     const int lectorin = section.picker()->findData(QStringLiteral("lectorin.desktop"));
     QVERIFY(lectorin >= 0);
     section.picker()->setCurrentIndex(lectorin);
-    Q_EMIT section.picker()->activated(lectorin);
+    emit section.picker()->activated(lectorin);
     QTRY_COMPARE(reloaded.size(), 1);
     QCOMPARE(section.selection(), QStringLiteral("lectorin.desktop"));
 

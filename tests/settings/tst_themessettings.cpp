@@ -252,7 +252,7 @@ void ThemesSettingsTest::modeRadios_andPickers_writeTheStore()
     QComboBox *dark = view->darkPicker();
     QCOMPARE(dark->currentText(), QStringLiteral("Default"));
     dark->setCurrentIndex(dark->findText(QStringLiteral("Solar")));
-    Q_EMIT dark->activated(dark->currentIndex());
+    emit dark->activated(dark->currentIndex());
     QCOMPARE(m_fixture->store->darkName(), QStringLiteral("Solar"));
     QCOMPARE(m_fixture->settings->value(QStringLiteral("themeDark")).toString(), QStringLiteral("Solar"));
     QCOMPARE(m_fixture->settings->value(QStringLiteral("themeLight")).toString(), QStringLiteral("Default"));
