@@ -92,7 +92,7 @@ std::optional<PageReference> referenceFrom(const QString &text)
 {
     for (const QString &scheme : { kManURLScheme, kManPageLinkScheme }) {
         if (text.startsWith(scheme + u"://", Qt::CaseInsensitive))
-            return parseManURL(QUrl(text));
+            return parseManURLText(text);
     }
     return parseReference(text);
 }

@@ -3,6 +3,7 @@
 
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
+#include "render/manurl.h"
 #include "render/pagesource.h"
 #include "render/unrenderablepages.h"
 
@@ -144,6 +145,31 @@ QString withoutDoubledBreaks(QString html)
     }
 }
 
+// mandoc writes its page links as "x-lectorin-man://%S/%N"; a section QUrl would read back as another one
+// ("010" as 8) gets the form that reads back.
+QString withReadableLinks(QString html)
+{
+    static const QString prefix = u"href=\"" + kManURLScheme + u"://";
+    for (qsizetype found = html.indexOf(prefix); found >= 0; found = html.indexOf(prefix, found + 1)) {
+        const qsizetype start = found + prefix.size();
+        const qsizetype end = html.indexOf(u'"', start);
+        const qsizetype slash = html.indexOf(u'/', start);
+        if (end < 0)
+            break;
+        if (slash < 0 || slash > end)
+            continue;
+        const QString section = html.sliced(start, slash - start);
+        const QString name
+            = html.sliced(slash + 1, end - slash - 1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        const std::optional<QString> url = manURLString(name, section);
+        if (!url || url->startsWith(kManURLScheme + u"://" + section + u'/'))
+            continue;
+        html.replace(start - kManURLScheme.size() - 3, end - start + kManURLScheme.size() + 3,
+            CommandHelp::escapeHTML(*url));
+    }
+    return html;
+}
+
 // mandoc's HTML for the file at `path` as a document titled `title`.
 QFuture<RenderResult> formatFile(const QString &path, const QString &title, const QString &emptyTitle,
     const std::optional<ManPagePalette> &palette, double fontScale, const RenderTools &tools)
@@ -156,7 +182,8 @@ QFuture<RenderResult> formatFile(const QString &path, const QString &title, cons
                 = formatterGaveUp(run.exitStatus) ? std::nullopt : decodeStrictUtf8(run.output);
             if (!output || output->isEmpty())
                 return RenderResult { emptyOutputHTML(emptyTitle), std::nullopt };
-            return RenderResult { documentHTML(title, withoutDoubledBreaks(*output), palette, fontScale),
+            return RenderResult { documentHTML(title, withReadableLinks(withoutDoubledBreaks(*output)),
+                                      palette, fontScale),
                 std::nullopt };
         });
 }

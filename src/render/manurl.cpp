@@ -90,6 +90,27 @@ std::optional<PageReference> parseManURL(const QUrl &url)
     return std::nullopt;
 }
 
+std::optional<PageReference> parseManURLText(const QString &text)
+{
+    const QUrl url(text);
+    std::optional<PageReference> parsed = parseManURL(url);
+    const qsizetype authorityStart = text.indexOf(u"://");
+    if (!parsed || authorityStart < 0 || QUrlQuery(url).hasQueryItem(kSectionQueryItem))
+        return parsed;
+    qsizetype authorityEnd = authorityStart + 3;
+    while (authorityEnd < text.size() && !QStringView(u"/?#").contains(text.at(authorityEnd)))
+        ++authorityEnd;
+    const QString written = QUrl::fromPercentEncoding(
+        text.sliced(authorityStart + 3, authorityEnd - authorityStart - 3).toUtf8());
+    if (written.isEmpty())
+        return parsed;
+    if (trimmedSlashes(url.path(QUrl::FullyDecoded)).isEmpty())
+        parsed->name = written;
+    else
+        parsed->section = written;
+    return parsed;
+}
+
 QUrl pageFileURL(const QString &path)
 {
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());

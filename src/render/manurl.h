@@ -32,6 +32,10 @@ inline std::optional<QUrl> manURL(const ManPage &page)
 // and a "section" query item wins over the host.
 std::optional<PageReference> parseManURL(const QUrl &url);
 
+// The reference a man page URL typed or handed over as text names: as parseManURL, but the part QUrl would take
+// for a host counts as written ("x-lectorin-man://010/foo" is section 010, "x-man-page://Xlib" names Xlib).
+std::optional<PageReference> parseManURLText(const QString &text);
+
 // The preview URL of the page source at `path` (made absolute), and the path a preview URL names (nothing for
 // another URL).
 QUrl pageFileURL(const QString &path);

@@ -175,7 +175,7 @@ std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
     const QString scheme = asURL.scheme().toLower();
     std::optional<PageReference> parsed;
     if (scheme == QLatin1String("x-man-page") || scheme == QLatin1String("x-lectorin-man"))
-        parsed = parseManURL(asURL);
+        parsed = parseManURLText(reference.trimmed());
     else
         parsed = parseReference(reference);
     if (!parsed || parsed->name.isEmpty())

@@ -127,6 +127,18 @@ void ManPageRendererTest::render_mdocPage_linksCrossReferences()
     QVERIFY(result.document.contains(u"</style>\n</head>\n<body>\n<table class=\"head\">"));
     QVERIFY(result.document.contains(u"<a class=\"Xr\" href=\"x-lectorin-man://1/ls\">ls(1)</a>"));
     QVERIFY(result.document.contains(u"href=\"x-lectorin-man://3/printf\""));
+
+    // A section a URL would read as another one ("010" as 8) links in the form that reads back.
+    const QString odd = m_dir.filePath(QStringLiteral("mdoc/man1/odd.1"));
+    QVERIFY(writeFile(odd,
+        ".Dd January 1, 2024\n.Dt ODD 1\n.Os\n.Sh NAME\n.Nm odd\n.Nd odd sections\n"
+        ".Sh SEE ALSO\n.Xr zone 010 ,\n.Xr wide 3X11\n"));
+    const QString document
+        = waitFor(ManPageRenderer::render(
+                      manualPage(odd, QStringLiteral("odd"), QStringLiteral("1")), std::nullopt, 1.0))
+              .document;
+    QVERIFY2(document.contains(u"href=\"x-lectorin-man:///zone?section=010\""), qPrintable(document));
+    QVERIFY(document.contains(u"href=\"x-lectorin-man:///wide?section=3X11\""));
     QVERIFY(result.document.contains(u"\nhtml { font-size: 19.50px; }"));
     QVERIFY(result.document.contains(u":root { color-scheme: dark; }"));
 }

@@ -65,6 +65,8 @@ private Q_SLOTS:
     void parse_data();
     void parse();
     void resolve_sectionThatLostItsCase();
+    void parseText_keepsTheHostAsWritten_data();
+    void parseText_keepsTheHostAsWritten();
     void decide_data();
     void decide();
     void decide_withoutModel();
@@ -236,6 +238,45 @@ void ManUrlTest::resolve_sectionThatLostItsCase()
     QCOMPARE(page->id(), QStringLiteral("3X11/XDrawLine"));
     QCOMPARE(resolveManReference(*catalogue.app, { QStringLiteral("XDrawLine"), QStringLiteral("3") })->id(),
         QStringLiteral("3/XDrawLine"));
+}
+
+void ManUrlTest::parseText_keepsTheHostAsWritten_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("section");
+    QTest::newRow("octal-looking") << "x-lectorin-man://010/foo"
+                                   << "foo"
+                                   << "010";
+    QTest::newRow("hex-looking") << "x-lectorin-man://0x1/foo"
+                                 << "foo"
+                                 << "0x1";
+    QTest::newRow("case") << "x-man-page://3X11/XDrawLine"
+                          << "XDrawLine"
+                          << "3X11";
+    QTest::newRow("name only") << "x-man-page://Xlib"
+                               << "Xlib"
+                               << "";
+    QTest::newRow("query wins") << "x-lectorin-man://1/foo?section=010"
+                                << "foo"
+                                << "010";
+    QTest::newRow("plain") << "x-lectorin-man://1/ls"
+                           << "ls"
+                           << "1";
+    QTest::newRow("encoded") << "x-man-page://3/Foo%3A%3ABar"
+                             << "Foo::Bar"
+                             << "3";
+}
+
+void ManUrlTest::parseText_keepsTheHostAsWritten()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QFETCH(QString, section);
+    const std::optional<PageReference> parsed = parseManURLText(text);
+    QVERIFY(parsed);
+    QCOMPARE(parsed->name, name);
+    QCOMPARE(parsed->section.value_or(QString()), section);
 }
 
 void ManUrlTest::decide_data()
