@@ -104,7 +104,9 @@ for (const element of document.querySelectorAll("code.Nm, code.Sy, code.Ic, code
 const char16_t kWebLinkScript[] = uR"js(
 if (!document.body) return;
 // A bare "www." starts a word; "name=www.example.org." in an example command is no address.
-const address = /(?:(?<![\w@.\/:-])(?:https?:\/\/|mailto:)|(?<![^\s(<\["'])www\.)[^\s<>"\\]+/gi;
+// A bare mail address has a dotted domain and is no "user@host:path" of a repository.
+const address = /(?:(?<![\w@.\/:-])(?:https?:\/\/|mailto:)|(?<![^\s(<\["'])www\.)[^\s<>"\\]+|(?<![\w.+%\/:=@-])[\w.+%-]+@[a-z0-9-]+(?:\.[a-z0-9-]+)+(?![\w:\/@-])/gi;
+const bareMail = /^[\w.+%-]+@/;
 const trailing = /[.,;:!?'"\]]$/;
 const trimmed = (text) => {
     for (;;) {
@@ -113,7 +115,7 @@ const trimmed = (text) => {
         else return text;
     }
 };
-const hasTarget = /^(?:https?:\/\/|mailto:|www\.)[\w%~]/i;
+const hasTarget = /^(?:(?:https?:\/\/|mailto:|www\.)[\w%~]|[\w.+%-]+@[a-z0-9-]+\.)/i;
 const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
 const nodes = [];
 for (let node = walker.nextNode(); node; node = walker.nextNode()) {
@@ -130,7 +132,7 @@ for (const node of nodes) {
         if (!hasTarget.test(link)) continue;
         fragment.appendChild(document.createTextNode(text.slice(done, match.index)));
         const a = document.createElement("a");
-        a.href = /^www\./i.test(link) ? "https://" + link : link;
+        a.href = /^www\./i.test(link) ? "https://" + link : bareMail.test(link) ? "mailto:" + link : link;
         a.className = "lectorin-web";
         a.textContent = link;
         fragment.appendChild(a);

@@ -40,6 +40,8 @@ for nothing,
 for this page and ls(1) for files.
 The project lives at <https://www.example.org/spark>.
 Write to mailto:bugs@example.org, or read the notes (see www.example.org/docs).
+Report bugs to <bug-spark@example.org>; the maintainer is fire@example.org.
+Clone git@example.org:spark.git to build it.
 .UR https://example.org/ur
 The site
 .UE .
@@ -101,7 +103,8 @@ void PageLinksTest::pageLinks_splitReferencesAndWebAddresses()
     QVERIFY(showAndWait("1/spark"));
     QVERIFY(inferred.wait(kTimeout));
     // Not wick(3) (no such page) nor spark(1) (the page itself); the angle brackets, the full stop and the
-    // parenthesis the address did not open stay outside the web links.
+    // parenthesis the address did not open stay outside the web links; a bare mail address is a mail link, a
+    // repository address is not.
     const QList<PageLinks::PageLink> expected {
         { "inferred", "x-lectorin-man://5/wick", "wick(5)" },
         { "inferred", "x-lectorin-man://8/flint", "flint(8)" },
@@ -109,6 +112,8 @@ void PageLinksTest::pageLinks_splitReferencesAndWebAddresses()
         { "web", "https://www.example.org/spark", "https://www.example.org/spark" },
         { "web", "mailto:bugs@example.org", "mailto:bugs@example.org" },
         { "web", "https://www.example.org/docs", "www.example.org/docs" },
+        { "web", "mailto:bug-spark@example.org", "bug-spark@example.org" },
+        { "web", "mailto:fire@example.org", "fire@example.org" },
         { "web", "https://example.org/ur", "The site" },
         { "inferred", "x-lectorin-man://8/flint", "flint(8)" },
         { "inferred", "x-lectorin-man://5/wick", "wick(5)" },
@@ -155,7 +160,7 @@ void PageLinksTest::cliLinks_listsWhatAReaderCanClick()
             ? QByteArray("lectorin-cli: running as root, so the web engine runs without its sandbox.\n")
             : QByteArray());
     const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines.size(), 11);
     QCOMPARE(lines.first(), QStringLiteral("inferred\tx-lectorin-man://5/wick\twick(5)"));
     QCOMPARE(
         lines.at(3), QStringLiteral("web\thttps://www.example.org/spark\thttps://www.example.org/spark"));
