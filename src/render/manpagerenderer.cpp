@@ -67,11 +67,13 @@ a.lectorin-inferred, a.lectorin-web { text-decoration: none; }
 a.lectorin-inferred:hover, a.lectorin-web:hover { text-decoration: underline dotted; }
 /* Synopses: mandoc sets each command line in a table.Nm of a name cell and an
    arguments cell. Names and flags never break inside ("ssh-agent", "-o"), the
-   name column takes its longest name, and both cells start on the first line. */
+   name column takes its longest name, and both cells start on the first line.
+   A man(7) synopsis is the section after NAME, whatever its language calls it. */
 table.Nm { border-collapse: collapse; margin: 0.2em 0; }
 table.Nm td { vertical-align: top; padding: 0; }
 table.Nm td:first-child { white-space: nowrap; padding-right: 0.6em; }
-code.Nm, code.Fl, code.Cm, h1#SYNOPSIS ~ p b { white-space: nowrap; }
+code.Nm, code.Fl, code.Cm, table.Nm b, h1#SYNOPSIS ~ p b,
+div.manual-text > section.Sh:nth-of-type(2) > p b { white-space: nowrap; }
 dl.Bl-tag > dt { margin-top: 0.7em; }
 dl.Bl-tag.Bl-compact > dt { margin-top: 0.15em; }
 dl.Bl-tag > dd { margin-left: 2.4em; }

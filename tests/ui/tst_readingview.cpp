@@ -61,6 +61,7 @@ private Q_SLOTS:
     void pageSwitch_inDarkLook_isCoveredInThePageBackground();
     void synopsis_namesWholeAndCellsTopAligned_data();
     void synopsis_namesWholeAndCellsTopAligned();
+    void synopsis_ofATranslatedPage_keepsNamesWhole();
     void translatedPage_switchesToTheUntranslatedAndBack();
 
 private:
@@ -85,6 +86,11 @@ void ReadingViewTest::initTestCase()
     QVERIFY(
         writeFile(man + "/de/man7/spark.7", mdocPage("spark", "7", ".Sh BESCHREIBUNG\nNur auf Deutsch.\n")));
     QVERIFY(writeFile(man + "/man1/ember.1", longManPage()));
+    QByteArray funke = ".TH FUNKE 1\n.SH BEZEICHNUNG\nfunke \\- z\\[:u]ndet\n.SH \\[:U]BERSICHT\n"
+                       ".B funken-halter-werkzeug\n";
+    for (const char *option : { "lange-option-eins", "lange-option-zwei", "lange-option-drei" })
+        funke += "[\\fB\\-\\-" + QByteArray(option) + "\\fR]\n";
+    QVERIFY(writeFile(man + "/de/man1/funke.1", funke + ".SH BESCHREIBUNG\nZ\\[:u]ndet.\n"));
     QVERIFY(writeFile(man + "/man5/wick.5", mdocPage("wick", "5", ".Sh DESCRIPTION\nBurns.\n")));
     QVERIFY(writeFile(man + "/man1/wick-keeper-agent.1", mdocPage("wick-keeper-agent", "1", kAgentSynopsis)));
     QVERIFY(m_catalogue->loadAndWait());
@@ -240,6 +246,28 @@ void ReadingViewTest::synopsis_namesWholeAndCellsTopAligned()
     QCOMPARE(layout.value("brokenNames").toInt(), 0);
     QCOMPARE(layout.value("narrowNameCells").toInt(), 0);
     QCOMPARE(layout.value("unalignedCells").toInt(), 0);
+}
+
+// A German synopsis ("ÜBERSICHT") written the man(7) way, with no table: names and flags stay whole too.
+void ReadingViewTest::synopsis_ofATranslatedPage_keepsNamesWhole()
+{
+    m_view->resize(460, 560);
+    QVERIFY(showAndWait("1/funke"));
+    const QVariantMap layout
+        = evaluateInPage("const synopsis = document.querySelectorAll('div.manual-text > section.Sh')[1];"
+                         "const bold = Array.from(synopsis.querySelectorAll('p b'));"
+                         "return {"
+                         " heading: synopsis.querySelector('h1').textContent,"
+                         " names: bold.length,"
+                         " broken: bold.filter((e) => e.getClientRects().length > 1).length,"
+                         " wrapped: synopsis.querySelector('p').getBoundingClientRect().height"
+                         "     > 2 * bold[0].getBoundingClientRect().height,"
+                         "};")
+              .toMap();
+    QCOMPARE(layout.value("heading").toString(), QStringLiteral("\u00DCBERSICHT"));
+    QCOMPARE(layout.value("names").toInt(), 4);
+    QVERIFY(layout.value("wrapped").toBool());
+    QCOMPARE(layout.value("broken").toInt(), 0);
 }
 
 // The toolbar names the language of a translated page and switches to the untranslated page and back, as a
