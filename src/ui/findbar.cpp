@@ -2,6 +2,7 @@
 #include "ui/findbar.h"
 
 #include "browser/browsermodel.h"
+#include "browser/scriptcall.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -15,6 +16,11 @@
 
 namespace Lectorin {
 namespace {
+
+// The engine focuses the link that holds the current match; left so, Return would follow it after find.
+const QString kUnfocusMatchLinkScript
+    = QStringLiteral("const focused = document.activeElement;"
+                     " if (focused && focused !== document.body && focused.closest('a')) focused.blur();");
 
 QToolButton *makeButton(
     QWidget *parent, const QString &iconName, QStyle::StandardPixmap fallback, const QString &toolTip)
@@ -72,6 +78,7 @@ FindBar::FindBar(BrowserModel *browser, QWidget *parent)
         } else if (m_browser) {
             m_browser->page()->findText(QString());
             m_matches->clear();
+            ScriptCall::call(m_browser->page(), kUnfocusMatchLinkScript, {}, this);
         }
     });
     // Matches found while a page loads belong to the page before; the loaded one is searched anew.

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void findClose_keepsScrollAndSelection_data();
     void findClose_keepsScrollAndSelection();
     void followingALink_closesFind();
+    void findClose_onALink_leavesNoLinkFocused();
     void pageSwitch_inDarkLook_isCoveredInThePageBackground();
     void synopsis_namesWholeAndCellsTopAligned_data();
     void synopsis_namesWholeAndCellsTopAligned();
@@ -184,6 +185,20 @@ void ReadingViewTest::followingALink_closesFind()
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->currentPageID(), std::optional<QString>("5/wick"), kTimeout);
     QVERIFY(!m_browser->isFindPresented());
     QVERIFY(!m_view->findBar()->isVisible());
+}
+
+// A match inside a link: the engine focuses the link while it finds, and Return would follow it once find
+// closes.
+void ReadingViewTest::findClose_onALink_leavesNoLinkFocused()
+{
+    QVERIFY(showAndWait("1/ember"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_view->webView()->focusProxy(), kTimeout);
+    openFindOn("wick");
+    QTest::keyClick(m_view->findBar()->field(), Qt::Key_Escape);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), m_view->webView()->focusProxy(), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluateInPage("return document.activeElement === document.body;").toBool(), true, kTimeout);
+    QCOMPARE(evaluateInPage("return window.getSelection().toString();").toString(), QStringLiteral("wick"));
 }
 
 void ReadingViewTest::pageSwitch_inDarkLook_isCoveredInThePageBackground()
