@@ -5,6 +5,7 @@
 #include "browser/pagetranslation.h"
 #include "catalogue/pagelanguages.h"
 #include "skeppaui/updatenotice.h"
+#include "ui/fallbackicons.h"
 #include "ui/findbar.h"
 #include "ui/manwebview.h"
 
@@ -66,11 +67,13 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
 {
     m_toolBar->setIconSize(QSize(18, 18));
     m_toolBar->setMovable(false);
-    m_back = m_toolBar->addAction(themedIcon(this, QStringLiteral("go-previous"), QStyle::SP_ArrowBack),
-        tr("Back"), browser, &BrowserModel::goBack);
+    m_back = m_toolBar->addAction(
+        FallbackIcons::themed(QStringLiteral("go-previous"), FallbackIcons::Shape::back), tr("Back"), browser,
+        &BrowserModel::goBack);
     m_back->setToolTip(tr("Show the previous page"));
-    m_forward = m_toolBar->addAction(themedIcon(this, QStringLiteral("go-next"), QStyle::SP_ArrowForward),
-        tr("Forward"), browser, &BrowserModel::goForward);
+    m_forward = m_toolBar->addAction(
+        FallbackIcons::themed(QStringLiteral("go-next"), FallbackIcons::Shape::forward), tr("Forward"),
+        browser, &BrowserModel::goForward);
     m_forward->setToolTip(tr("Show the next page"));
     auto *spacer = new QWidget(m_toolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

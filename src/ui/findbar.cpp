@@ -3,13 +3,13 @@
 
 #include "browser/browsermodel.h"
 #include "browser/scriptcall.h"
+#include "ui/fallbackicons.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStyle>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
@@ -23,10 +23,10 @@ const QString kUnfocusMatchLinkScript
                      " if (focused && focused !== document.body && focused.closest('a')) focused.blur();");
 
 QToolButton *makeButton(
-    QWidget *parent, const QString &iconName, QStyle::StandardPixmap fallback, const QString &toolTip)
+    QWidget *parent, const QString &iconName, FallbackIcons::Shape fallback, const QString &toolTip)
 {
     auto *button = new QToolButton(parent);
-    button->setIcon(QIcon::fromTheme(iconName, parent->style()->standardIcon(fallback)));
+    button->setIcon(FallbackIcons::themed(iconName, fallback));
     button->setToolTip(toolTip);
     button->setAutoRaise(true);
     return button;
@@ -43,11 +43,12 @@ FindBar::FindBar(BrowserModel *browser, QWidget *parent)
     m_field->setPlaceholderText(tr("Find in page"));
     m_field->setClearButtonEnabled(true);
     m_field->installEventFilter(this);
-    auto *previous
-        = makeButton(this, QStringLiteral("go-up"), QStyle::SP_ArrowUp, tr("Previous match (Shift+Enter)"));
-    auto *next = makeButton(this, QStringLiteral("go-down"), QStyle::SP_ArrowDown, tr("Next match (Enter)"));
-    auto *done = makeButton(
-        this, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton, tr("Close (Escape)"));
+    auto *previous = makeButton(
+        this, QStringLiteral("go-up"), FallbackIcons::Shape::up, tr("Previous match (Shift+Enter)"));
+    auto *next
+        = makeButton(this, QStringLiteral("go-down"), FallbackIcons::Shape::down, tr("Next match (Enter)"));
+    auto *done
+        = makeButton(this, QStringLiteral("window-close"), FallbackIcons::Shape::close, tr("Close (Escape)"));
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 4);
