@@ -5,7 +5,6 @@
 #include "cataloguetestfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,24 +13,6 @@
 
 using namespace Lectorin;
 using namespace Lectorin::CatalogueTestFiles;
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &content = "x", QFile::Permissions permissions = {})
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-    file.close();
-    if (permissions)
-        file.setPermissions(permissions);
-}
-
-constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr QFile::Permissions kPlain = QFile::ReadOwner | QFile::WriteOwner;
-
-} // namespace
 
 class ManIndexTest : public QObject
 {
@@ -53,51 +34,23 @@ void ManIndexTest::pageFileName_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("name"); // empty: no page
     QTest::addColumn<QString>("section");
-    QTest::newRow("gzip") << "ls.1.gz"
-                          << "ls"
-                          << "1";
-    QTest::newRow("bzip2 is no page") << "ls.1.bz2"
-                                      << ""
-                                      << "";
-    QTest::newRow("last dot") << "perl5.30.1"
-                              << "perl5.30"
-                              << "1";
-    QTest::newRow("n") << "Tcl.n"
-                       << "Tcl"
-                       << "n";
-    QTest::newRow("capital N") << "Tcl.N"
-                               << ""
-                               << "";
-    QTest::newRow("l") << "foo.l"
-                       << "foo"
-                       << "l";
-    QTest::newRow("free rest") << "SSL_new.3ssl"
-                               << "SSL_new"
-                               << "3ssl";
-    QTest::newRow("no dot") << "README"
-                            << ""
-                            << "";
-    QTest::newRow("dot first") << ".DS_Store"
-                               << ""
-                               << "";
-    QTest::newRow("empty section") << "foo."
-                                   << ""
-                                   << "";
-    QTest::newRow("only gz") << "foo.gz"
-                             << ""
-                             << "";
-    QTest::newRow("upper GZ kept") << "foo.1.GZ"
-                                   << ""
-                                   << "";
-    QTest::newRow("arabic-indic digit") << "foo.\u0663"
-                                        << "foo"
-                                        << "\u0663";
-    QTest::newRow("double colon") << "File::Spec.3pm.gz"
-                                  << "File::Spec"
-                                  << "3pm";
-    QTest::newRow("spaces") << "my page.7"
-                            << "my page"
-                            << "7";
+    const auto row
+        = [](const char *tag, const QString &fileName, const char *name = "", const QString &section = {}) {
+              QTest::newRow(tag) << fileName << QString::fromUtf8(name) << section;
+          };
+    row("gzip", "ls.1.gz", "ls", "1");
+    row("bzip2 is no page", "ls.1.bz2");
+    row("last dot", "perl5.30.1", "perl5.30", "1");
+    row("n", "Tcl.n", "Tcl", "n");
+    row("capital N", "Tcl.N");
+    row("free rest", "SSL_new.3ssl", "SSL_new", "3ssl");
+    row("no dot", "README");
+    row("dot first", ".DS_Store");
+    row("empty section", "foo.");
+    row("only gz", "foo.gz");
+    row("upper GZ kept", "foo.1.GZ");
+    row("arabic-indic digit", "foo.\u0663", "foo", "\u0663");
+    row("double colon", "File::Spec.3pm.gz", "File::Spec", "3pm");
 }
 
 void ManIndexTest::pageFileName()
@@ -119,17 +72,17 @@ void ManIndexTest::scan_readsManSubdirectoriesOfEveryRoot()
 {
     QTemporaryDir root;
     const QString a = root.filePath("a"), b = root.filePath("b");
-    writeFile(a + "/man1/ls.1.gz");
-    writeFile(a + "/man1/README");
-    writeFile(a + "/man3p/File::Spec.3pm");
-    writeFile(a + "/cat1/cached.1"); // formatted pages are not read
-    writeFile(a + "/man.conf"); // named like a subdirectory, but a file
-    writeFile(a + "/man1/nested/deep.1"); // only one level below the root
-    writeFile(a + "/ls.1"); // directly in the root
+    touch(a + "/man1/ls.1.gz");
+    touch(a + "/man1/README");
+    touch(a + "/man3p/File::Spec.3pm");
+    touch(a + "/cat1/cached.1"); // formatted pages are not read
+    touch(a + "/man.conf"); // named like a subdirectory, but a file
+    touch(a + "/man1/nested/deep.1"); // only one level below the root
+    touch(a + "/ls.1"); // directly in the root
     QDir().mkpath(a + "/man8/odd.8"); // a directory named like a page is taken
-    writeFile(b + "/mann/Tcl.n");
-    writeFile(b + "/man1/.hidden.1");
-    writeFile(b + QString::fromUtf8("/man1/Grüß.1x.gz"));
+    touch(b + "/mann/Tcl.n");
+    touch(b + "/man1/.hidden.1");
+    touch(b + QString::fromUtf8("/man1/Grüß.1x.gz"));
 
     const Catalogue catalogue = ManIndex::scan({ a, root.filePath("missing"), b + "/" });
     QCOMPARE(idsOf(catalogue.pages()),
@@ -157,7 +110,7 @@ void ManIndexTest::scan_displayNamesAndPreferredSections()
     const QString r = root.path();
     for (const char *file : { "man1/printf.1", "man3/printf.3", "man3/Foo.3", "man3/Foo.3pm", "mann/tk.n",
              "man1/tk.1", "manl/pl.l", "man9/pl.9", "man1/uniq.1", "man1/Printf.1" })
-        writeFile(r + "/" + file);
+        touch(r + "/" + file);
     const Catalogue catalogue = ManIndex::scan({ r });
 
     QCOMPARE(catalogue.page(u"1/printf")->displayName, QStringLiteral("printf(1)"));
@@ -188,10 +141,10 @@ void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
 {
     QTemporaryDir root;
     const QString first = root.filePath("first"), second = root.filePath("second");
-    writeFile(first + "/man1/tool.1");
-    writeFile(second + "/man1/tool.1.gz");
-    writeFile(first + "/man1/both.1");
-    writeFile(first + "/man1/both.1.gz"); // one directory, two files of one identifier
+    touch(first + "/man1/tool.1");
+    touch(second + "/man1/tool.1.gz");
+    touch(first + "/man1/both.1");
+    touch(first + "/man1/both.1.gz"); // one directory, two files of one identifier
     const Catalogue catalogue = ManIndex::scan({ first, second });
     QCOMPARE(idsOf(catalogue.pages()), QStringList({ "1/both", "1/tool" }));
     QCOMPARE(catalogue.page(u"1/tool")->path(), first + "/man1/tool.1");
@@ -205,8 +158,8 @@ void ManIndexTest::scan_firstRootWinsAndLaterCopyDoesNotCount()
         QStringList expected;
         for (int i = 0; i < count; ++i) {
             const QString name = QStringLiteral("p%1").arg(i, 2, 10, QChar(u'0'));
-            writeFile(tree.filePath("first/man1/" + name + ".1"));
-            writeFile(tree.filePath("second/man1/" + name + ".1.gz"));
+            touch(tree.filePath("first/man1/" + name + ".1"));
+            touch(tree.filePath("second/man1/" + name + ".1.gz"));
             expected.append("1/" + name);
         }
         for (int run = 0; run < 5; ++run) {
@@ -224,7 +177,7 @@ void ManIndexTest::scan_nonAsciiNamesInCollatorOrder()
     QTemporaryDir root;
     for (const char *file : { "man1/\xc3\xa9tat.1", "man1/Etat.1", "man3/zu\xcc\x88ge.3", "man1/tab\tname.1",
              "man1/zsh.1", "man8/etat.8" })
-        writeFile(root.filePath(QString::fromUtf8(file)));
+        touch(root.filePath(QString::fromUtf8(file)));
     // Case ties go by section; an accent sorts after the plain letter.
     QCOMPARE(idsOf(ManIndex::scan({ root.path() }).pages()),
         QStringList({ "1/Etat", "8/etat", QString::fromUtf8("1/\xc3\xa9tat"), "1/tab\tname", "1/zsh",
@@ -234,7 +187,7 @@ void ManIndexTest::scan_nonAsciiNamesInCollatorOrder()
 void ManIndexTest::scan_unreadableOrMissingRootsGiveEmptyCatalogue()
 {
     QTemporaryDir root;
-    writeFile(root.filePath("locked/man1/ls.1"));
+    touch(root.filePath("locked/man1/ls.1"));
     QFile::setPermissions(root.filePath("locked"), {});
     const bool permissionsApply = geteuid() != 0; // root reads through any permission
     const Catalogue catalogue = ManIndex::scan({ root.filePath("nowhere"), root.filePath("locked") });
@@ -242,7 +195,7 @@ void ManIndexTest::scan_unreadableOrMissingRootsGiveEmptyCatalogue()
         QVERIFY(catalogue.pages().isEmpty());
     QFile::setPermissions(root.filePath("locked"), kExecutable);
 
-    writeFile(root.filePath("plainfile"));
+    touch(root.filePath("plainfile"));
     QCOMPARE(ManIndex::scan({ root.filePath("plainfile") }), Catalogue());
     QCOMPARE(ManIndex::scan({}), Catalogue());
     QCOMPARE(ManIndex::scan({ root.filePath("nowhere") }), Catalogue());
@@ -254,11 +207,11 @@ void ManIndexTest::scanCommands_takesFirstExecutableOfEachName()
     const QString a = root.filePath("a"), b = root.filePath("b");
     writeFile(a + "/tool", "#!/bin/sh\n", kPlain); // not executable: does not hide the later one
     writeFile(b + "/tool", "#!/bin/sh\n", kExecutable);
-    writeFile(a + "/ls", "", kExecutable); // has a manual page
-    writeFile(a + "/LS", "", kExecutable); // differs only in case: a help page
-    writeFile(a + "/.hidden", "", kExecutable);
-    writeFile(a + "/brew", "", kExecutable);
-    writeFile(b + "/brew", "", kExecutable);
+    touch(a + "/ls", kExecutable); // has a manual page
+    touch(a + "/LS", kExecutable); // differs only in case: a help page
+    touch(a + "/.hidden", kExecutable);
+    touch(a + "/brew", kExecutable);
+    touch(b + "/brew", kExecutable);
     QDir().mkpath(a + "/adir");
     QFile::link(b + "/tool", a + "/linked"); // links are followed
     QFile::link(a + "/nowhere", a + "/dangling");

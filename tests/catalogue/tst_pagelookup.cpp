@@ -2,7 +2,8 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/pagelookup.h"
 
-#include <QDir>
+#include "cataloguetestfiles.h"
+
 #include <QEventLoop>
 #include <QFile>
 #include <QSettings>
@@ -12,15 +13,9 @@
 #include <memory>
 
 using namespace Lectorin;
+using namespace Lectorin::CatalogueTestFiles;
 
 namespace {
-
-void touch(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
 
 PageReference reference(const QString &text)
 {

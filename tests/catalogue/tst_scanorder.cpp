@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "catalogue/collation.h"
 #include "catalogue/directorylisting.h"
 #include "catalogue/manindex.h"
 
 #include "cataloguetestfiles.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <algorithm>
 
 using namespace Lectorin;
 using namespace Lectorin::CatalogueTestFiles;
@@ -84,15 +80,7 @@ QList<ManPage> expectedCatalogue(const QStringList &roots)
             });
         });
     }
-    const QCollator names = Collation::caseInsensitive();
-    const QCollator sections = Collation::standard();
-    std::stable_sort(pages.begin(), pages.end(), [&](const ManPage &a, const ManPage &b) {
-        if (const int byName = names.compare(a.name, b.name); byName != 0)
-            return byName < 0;
-        if (const int bySection = sections.compare(a.section, b.section); bySection != 0)
-            return bySection < 0;
-        return std::pair(a.name, a.section) < std::pair(b.name, b.section);
-    });
+    sortByCollators(pages);
     QList<ManPage> kept;
     QSet<QString> seen;
     for (const ManPage &page : std::as_const(pages)) {

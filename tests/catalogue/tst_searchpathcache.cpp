@@ -21,13 +21,6 @@ using namespace Lectorin::CatalogueTestFiles;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // Two manual trees, a cache file, and a discovery that answers only once the test lets it: a slow login
 // shell.
 struct Fixture
