@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "catalogue/appmodel.h"
 #include "catalogue/manpage.h"
+#include "fulltext/fulltextsearch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace Lectorin::FullTextFixtures {
 
@@ -21,6 +26,19 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QStringList idsOf(const QList<FullTextHit> &hits)
+{
+    QStringList ids;
+    for (const FullTextHit &hit : hits)
+        ids.append(hit.id);
+    return ids;
+}
+
+inline QStringList idsFound(const QString &indexPath, const QString &filter)
+{
+    return idsOf(FullTextSearch::searchBlocking(indexPath, filter));
 }
 
 inline QByteArray mdocPage(
@@ -57,6 +75,17 @@ public:
     }
     const QList<ManPage> &pages() const { return m_pages; }
 
+    // A model over the tree, with a settings file of its own; `languages` stand for the reader's locale.
+    std::unique_ptr<AppModel> makeModel(std::optional<QStringList> languages = std::nullopt)
+    {
+        m_settings
+            = std::make_unique<QSettings>(root() + QStringLiteral("/settings.ini"), QSettings::IniFormat);
+        const QString manual = root();
+        return std::make_unique<AppModel>(m_settings.get(),
+            AppModel::Discovery { [manual] { return QStringList { manual }; }, [] { return QStringList(); },
+                QString(), languages });
+    }
+
     // An executable shell script in the tree.
     QString script(const QString &name, const QByteArray &body) const
     {
@@ -69,6 +98,7 @@ public:
 private:
     QTemporaryDir m_directory;
     QList<ManPage> m_pages;
+    std::unique_ptr<QSettings> m_settings;
 };
 
 } // namespace Lectorin::FullTextFixtures

@@ -8,7 +8,6 @@
 #include "fulltextfixtures.h"
 
 #include <QDateTime>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -22,14 +21,6 @@ using Summary = FullTextIndexer::Summary;
 namespace {
 
 constexpr int kTimeout = 60000;
-
-QStringList idsFound(const QString &indexPath, const QString &filter)
-{
-    QStringList ids;
-    for (const FullTextHit &hit : FullTextSearch::searchBlocking(indexPath, filter))
-        ids.append(hit.id);
-    return ids;
-}
 
 qsizetype rowCount(const QString &indexPath)
 {
@@ -287,9 +278,8 @@ void FullTextIndexerTest::watchedModel_indexesAfterLoadAndRescan()
 {
     ManualTree tree;
     addPages(tree);
-    QSettings settings(tree.root() + "/settings.ini", QSettings::IniFormat);
-    const QString root = tree.root();
-    AppModel model(&settings, { [root] { return QStringList { root }; }, [] { return QStringList(); } });
+    const auto loaded = tree.makeModel();
+    AppModel &model = *loaded;
     FullTextIndexer indexer({ tree.indexPath() });
     QSignalSpy finished(&indexer, &FullTextIndexer::finished);
     indexer.watch(&model);
@@ -312,11 +302,8 @@ void FullTextIndexerTest::translationSetting_reindexesTheCopiesShown()
     addPages(tree);
     QVERIFY(writeFile(tree.root() + "/de/man1/alpha.1",
         mdocPage("alpha", "1", "erster Buchstabe", "Das Werkzeug druckt Zebrastreifen.")));
-    QSettings settings(tree.root() + "/settings.ini", QSettings::IniFormat);
-    const QString root = tree.root();
-    AppModel model(&settings,
-        { [root] { return QStringList { root }; }, [] { return QStringList(); }, QString(),
-            QStringList { "de" } });
+    const auto loaded = tree.makeModel(QStringList { "de" });
+    AppModel &model = *loaded;
     FullTextIndexer indexer({ tree.indexPath() });
     QSignalSpy finished(&indexer, &FullTextIndexer::finished);
     indexer.watch(&model);

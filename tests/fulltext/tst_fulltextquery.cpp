@@ -15,6 +15,7 @@ private slots:
     void terms();
     void expression_quotesEveryTerm_data();
     void expression_quotesEveryTerm();
+    void nameExpression_limitsTheTermsToTheNameLine();
     void noSearchableWord_givesNoExpression();
     void veryLongInput_isBounded();
     void firstWord();
@@ -59,20 +60,16 @@ void FullTextQueryTest::expression_quotesEveryTerm_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("words") << "copy files"
-                           << "\"copy\" AND \"files\"";
-    QTest::newRow("phrase") << "\"two words\""
-                            << "\"two words\"";
-    QTest::newRow("keyword") << "NEAR"
-                             << "\"near\"";
-    QTest::newRow("prefix word") << "sock* stream"
-                                 << "\"sock\" * AND \"stream\"";
-    QTest::newRow("prefix of a punctuated word") << "git-lo*"
-                                                 << "\"git lo\" *";
-    QTest::newRow("star inside a word is no prefix") << "a*b"
-                                                     << "\"a b\"";
-    QTest::newRow("star after a phrase is no prefix") << "\"two words\"*"
-                                                      << "\"two words\"";
+    const auto row = [](const char *tag, const char *filter, const char *expected) {
+        QTest::newRow(tag) << QString(filter) << QString(expected);
+    };
+    row("words", "copy files", "\"copy\" AND \"files\"");
+    row("phrase", "\"two words\"", "\"two words\"");
+    row("keyword", "NEAR", "\"near\"");
+    row("prefix word", "sock* stream", "\"sock\" * AND \"stream\"");
+    row("prefix of a punctuated word", "git-lo*", "\"git lo\" *");
+    row("star inside a word is no prefix", "a*b", "\"a b\"");
+    row("star after a phrase is no prefix", "\"two words\"*", "\"two words\"");
 }
 
 void FullTextQueryTest::expression_quotesEveryTerm()
@@ -80,7 +77,12 @@ void FullTextQueryTest::expression_quotesEveryTerm()
     QFETCH(QString, filter);
     QFETCH(QString, expected);
     QCOMPARE(FullTextQuery::expression(filter), std::optional(expected));
-    QCOMPARE(FullTextQuery::nameExpression(filter), std::optional("name : (" + expected + ")"));
+}
+
+void FullTextQueryTest::nameExpression_limitsTheTermsToTheNameLine()
+{
+    QCOMPARE(FullTextQuery::nameExpression(QStringLiteral("git-lo* x")),
+        std::optional(QStringLiteral("name : (\"git lo\" * AND \"x\")")));
 }
 
 void FullTextQueryTest::noSearchableWord_givesNoExpression()
