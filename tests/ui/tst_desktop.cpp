@@ -15,6 +15,7 @@
 #include "ui/windowpresenter.h"
 #include "web/manschemehandler.h"
 
+#include "../web/webfixtures.h"
 #include "windowfixtures.h"
 
 #include <QAction>
@@ -29,7 +30,6 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -39,11 +39,6 @@ using namespace Lectorin;
 namespace {
 
 constexpr int kTimeout = 15000;
-
-QWidget *focusedWidget()
-{
-    return QApplication::focusWidget();
-}
 
 } // namespace
 
@@ -74,7 +69,6 @@ private:
 
 void DesktopTest::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     DesktopIcons::install();
     // Enough pages that the list scrolls.
     QList<WindowFixtures::Page> pages;
@@ -190,14 +184,14 @@ void DesktopTest::newTabAndWindow_focusTheFilter()
 {
     MainWindow *window = openShownWindow();
     QVERIFY(window);
-    QTRY_COMPARE(focusedWidget(), window->currentTab()->sidebar()->filterField());
+    QTRY_COMPARE(QApplication::focusWidget(), window->currentTab()->sidebar()->filterField());
 
     // Away from the filter, Ctrl+T opens a tab whose filter takes the typing.
     window->currentTab()->sidebar()->catalogueList()->setFocus();
     QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
     QCOMPARE(window->tabs().size(), 2);
-    QTRY_COMPARE(focusedWidget(), window->tabs().at(1)->sidebar()->filterField());
-    QTest::keyClicks(focusedWidget(), "tool4");
+    QTRY_COMPARE(QApplication::focusWidget(), window->tabs().at(1)->sidebar()->filterField());
+    QTest::keyClicks(QApplication::focusWidget(), "tool4");
     QCOMPARE(window->tabs().at(1)->browser()->filter(), QStringLiteral("tool4"));
 
     // Ctrl+N: the new window's filter.
@@ -206,7 +200,7 @@ void DesktopTest::newTabAndWindow_focusTheFilter()
     QCOMPARE(m_app->windows().size(), before + 1);
     MainWindow *second = m_app->windows().last();
     QVERIFY(QTest::qWaitForWindowActive(second));
-    QTRY_COMPARE(focusedWidget(), second->currentTab()->sidebar()->filterField());
+    QTRY_COMPARE(QApplication::focusWidget(), second->currentTab()->sidebar()->filterField());
 }
 
 void DesktopTest::newQuery_scrollsToTop()
@@ -320,13 +314,6 @@ void DesktopTest::printToPdfFile_keepsTheText()
     QVERIFY(text.readAllStandardOutput().contains("tool07"));
 }
 
-int main(int argc, char *argv[])
-{
-    registerManUrlScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication application(argc, argv);
-    DesktopTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+LECTORIN_WEB_TEST_MAIN(DesktopTest)
 
 #include "tst_desktop.moc"

@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,7 +78,6 @@ private:
 
 void PagePreviewTest::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     const QString man = m_dir.filePath("man");
     QVERIFY(writeFile(man + "/man1/ls.1", ".TH LS 1 2026-01-01\n.SH NAME\nls \\- list directory contents\n"));
     QVERIFY(writeScript(m_dir.filePath("shell"),
@@ -252,13 +250,6 @@ void PagePreviewTest::badFile_showsMessageInTab()
     close(preview);
 }
 
-int main(int argc, char *argv[])
-{
-    registerManUrlScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication application(argc, argv);
-    PagePreviewTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+LECTORIN_WEB_TEST_MAIN(PagePreviewTest)
 
 #include "tst_pagepreview.moc"
