@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 
 #include <cstdio>
 #include <functional>
@@ -59,11 +58,9 @@ int main(int argc, char *argv[])
     // The PDF formats print through the web engine, which wants shared GL contexts before the application.
     if (needsGui) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        Lectorin::EngineFlags::quietEngine();
         // The command line says what went wrong in its own words; the engine's start-up notes are noise in a
-        // script's output. QT_LOGGING_RULES still brings them back.
-        QLoggingCategory::setFilterRules(QStringLiteral("default.info=false\ndefault.warning=false\n"
-                                                        "qt.webenginecontext.info=false"));
+        // script's output.
+        Lectorin::EngineFlags::quietEngine(QStringLiteral("default.info=false\ndefault.warning=false"));
         Lectorin::EngineFlags::allowStartAsRoot("lectorin-cli");
     }
     const std::unique_ptr<QCoreApplication> application = needsGui

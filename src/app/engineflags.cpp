@@ -40,9 +40,9 @@ void shareOneRenderer()
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", withSharedRenderer(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")));
 }
 
-void quietEngine()
+void quietEngine(const QString &moreFilterRules)
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\n") + moreFilterRules);
     const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--log-level"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --log-level=3").trimmed());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The web engine's start flags (QTWEBENGINE_CHROMIUM_FLAGS) that the program adds to the user's own. They
 // must be in place before the engine starts, i.e. before the QApplication exists.
@@ -15,8 +16,9 @@ QByteArray withSharedRenderer(const QByteArray &flags);
 void shareOneRenderer();
 
 // Keeps the engine's reports for its developers (its GL dump, its log lines) off the terminal, unless the
-// user's own flags set a log level.
-void quietEngine();
+// user's own flags set a log level; `moreFilterRules` silences further categories with them. QT_LOGGING_RULES
+// still brings them back.
+void quietEngine(const QString &moreFilterRules = {});
 
 // Whether the engine must be told to start without its sandbox: it refuses to start inside it as root, and
 // would then hang or fail with a log line of its own. The user's own setting of either switch wins.

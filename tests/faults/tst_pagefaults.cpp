@@ -44,8 +44,20 @@ private Q_SLOTS:
     void fileNameNotUtf8_isListedAndRenders();
 
 private:
+    // A formatter that runs mandoc and adds a line to `<formatter>.log` at each start.
+    QString countingFormatter(const QString &name);
+
     QTemporaryDir m_dir;
 };
+
+QString PageFaultsTest::countingFormatter(const QString &name)
+{
+    const QString formatter = m_dir.filePath(u"bin/" + name);
+    const QString log = formatter + u".log";
+    const bool written = writeFile(formatter,
+        "#!/bin/sh\necho run >> '" + log.toUtf8() + "'\nexec /usr/bin/mandoc \"$@\"\n", kExecutable);
+    return written ? formatter : QString();
+}
 
 void PageFaultsTest::initTestCase()
 {
@@ -177,10 +189,9 @@ void PageFaultsTest::boundlessPage_stopsAtTheLimitsAndIsNotFormattedAgain()
     QVERIFY(writeFile(pagePath,
         ".TH GROWS 1\n.SH NAME\ngrows \\- without end\n.SH DESCRIPTION\n.EQ\ndefine inner \"content\"\n"
         "define outer \"inner outer\"\nouter\n.EN\n"));
-    const QString formatter = m_dir.filePath(QStringLiteral("bin/counted-mandoc"));
+    const QString formatter = countingFormatter(QStringLiteral("counted-mandoc"));
+    QVERIFY(!formatter.isEmpty());
     const QString log = formatter + u".log";
-    QVERIFY(writeFile(formatter,
-        "#!/bin/sh\necho run >> '" + log.toUtf8() + "'\nexec /usr/bin/mandoc \"$@\"\n", kExecutable));
     const auto runs = [&] { return readFile(log).count("run"); };
     UnrenderablePages unrenderable;
     RenderTools tools;
@@ -216,10 +227,9 @@ void PageFaultsTest::pageThatIsAPipe_isNeverHandedToTheFormatter()
     const QString root = m_dir.filePath(QStringLiteral("pipes"));
     QVERIFY(QDir().mkpath(root + u"/man1"));
     QCOMPARE(::mkfifo(QFile::encodeName(root + u"/man1/pipe.1").constData(), 0600), 0);
-    const QString formatter = m_dir.filePath(QStringLiteral("bin/pipe-mandoc"));
+    const QString formatter = countingFormatter(QStringLiteral("pipe-mandoc"));
+    QVERIFY(!formatter.isEmpty());
     const QString log = formatter + u".log";
-    QVERIFY(writeFile(formatter,
-        "#!/bin/sh\necho run >> '" + log.toUtf8() + "'\nexec /usr/bin/mandoc \"$@\"\n", kExecutable));
     RenderTools tools;
     tools.formatter = formatter;
     const QList<ManPage> pages = ManIndex::scan({ root }).pages();
