@@ -13,11 +13,12 @@
 namespace Lectorin::Cli {
 namespace {
 
-QStringList directoriesFrom(const Arguments &arguments, const QString &option, QStringList (*discover)())
+QStringList directoriesFrom(const Arguments &arguments, const QString &option,
+    QStringList (*discover)(const SpawnedProcess::Cancellation *))
 {
     if (const auto given = arguments.option(option))
         return given->split(u':', Qt::SkipEmptyParts);
-    return discover();
+    return discover(nullptr);
 }
 
 void printLine(const QString &line)

@@ -93,6 +93,14 @@ int main(int argc, char *argv[])
         return *status;
 
     Lectorin::Trace::mark(QStringLiteral("process started"));
+    // Page files to preview go to a running instance as absolute paths: it has another working directory.
+    // Handed over before anything is built that only the first instance uses: the display, OpenGL, the
+    // engine.
+    const QStringList references = Lectorin::LectorinApp::withAbsolutePageFiles(request.references);
+    Lectorin::SingleInstance instance;
+    if (instance.forwardToRunningInstance(references))
+        return 0;
+
     Lectorin::EngineFlags::quietEngine();
     Lectorin::EngineFlags::shareOneRenderer();
     Lectorin::registerManUrlScheme();
@@ -107,11 +115,6 @@ int main(int argc, char *argv[])
     Lectorin::DesktopIcons::install();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("lectorin")));
 
-    // Page files to preview go to a running instance as absolute paths: it has another working directory.
-    const QStringList references = Lectorin::LectorinApp::withAbsolutePageFiles(request.references);
-    Lectorin::SingleInstance instance;
-    if (instance.forwardToRunningInstance(references))
-        return 0;
     instance.listen();
     // Read when the engine starts, with the first page; a start that only hands over never says it.
     Lectorin::EngineFlags::allowStartAsRoot("lectorin");

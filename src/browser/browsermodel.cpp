@@ -52,6 +52,8 @@ BrowserModel::BrowserModel(
 
     m_afterLoad = new PageAfterLoad(m_page, app, this);
     connect(m_afterLoad, &PageAfterLoad::pageIdentified, this, &BrowserModel::pageIdentified);
+    connect(m_afterLoad, &PageAfterLoad::earlierVisitIdentified, this,
+        [this](const QString &id) { m_app->recordVisit(id, true); });
     connect(m_afterLoad, &PageAfterLoad::pageUnidentified, this, [this] { setCurrentPageID(std::nullopt); });
     connect(m_afterLoad, &PageAfterLoad::outlineChanged, this, &BrowserModel::pageSectionsChanged);
     connect(m_afterLoad, &PageAfterLoad::linksInferred, this, &BrowserModel::linksInferred);

@@ -7,6 +7,8 @@
 #include "catalogue/appmodel.h"
 #include "render/manurl.h"
 
+#include <utility>
+
 namespace Lectorin {
 namespace {
 
@@ -51,7 +53,7 @@ PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
     , m_page(page)
     , m_app(app)
 {
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_shown = Shown::nothing; });
+    connect(m_page, &QWebEnginePage::loadStarted, this, &PageAfterLoad::loadDidStart);
     // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (ok)
@@ -67,6 +69,14 @@ PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
         Qt::QueuedConnection);
 }
 
+void PageAfterLoad::loadDidStart()
+{
+    if (m_shown == Shown::awaitingCatalogue && m_awaitedVisit)
+        m_visitsBeforeCatalogue.append(*m_awaitedVisit);
+    m_awaitedVisit.reset();
+    m_shown = Shown::nothing;
+}
+
 void PageAfterLoad::loadDidFinish()
 {
     const std::optional<PageReference> reference = parseManURL(m_page->url());
@@ -74,6 +84,8 @@ void PageAfterLoad::loadDidFinish()
     if (!page) {
         const bool awaiting = reference && m_app->indexState() != AppModel::IndexState::ready;
         m_shown = awaiting ? Shown::awaitingCatalogue : Shown::nothing;
+        if (awaiting && !m_page->lastNavigationWasReload())
+            m_awaitedVisit = reference;
         emit pageUnidentified();
         if (awaiting)
             refreshOutline();
@@ -89,6 +101,10 @@ void PageAfterLoad::loadDidFinish()
 
 void PageAfterLoad::catalogueBecameReady()
 {
+    for (const PageReference &left : std::exchange(m_visitsBeforeCatalogue, {})) {
+        if (const std::optional<ManPage> page = resolveManReference(*m_app, left))
+            emit earlierVisitIdentified(page->id());
+    }
     if (m_shown == Shown::awaitingCatalogue)
         loadDidFinish();
 }

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace Lectorin {
 
 class AppModel;
@@ -40,6 +42,9 @@ public:
 Q_SIGNALS:
     // A load showed the catalogue page `id`; `isVisit` is false for reloads, which leave the history alone.
     void pageIdentified(const QString &id, bool isVisit);
+    // A page shown before the catalogue could name it, and left before it came, is `id`: a visit to record
+    // before the page shown now.
+    void earlierVisitIdentified(const QString &id);
     // A load showed no page of the catalogue.
     void pageUnidentified();
     void outlineChanged();
@@ -47,6 +52,7 @@ Q_SIGNALS:
     void linksInferred();
 
 private:
+    void loadDidStart();
     void loadDidFinish();
     void catalogueBecameReady();
     void refreshOutline();
@@ -56,6 +62,9 @@ private:
     ManWebPage *m_page;
     AppModel *m_app;
     Shown m_shown = Shown::nothing;
+    // While awaiting the catalogue: the page shown, if the load was a visit, and those left before it.
+    std::optional<PageReference> m_awaitedVisit;
+    QList<PageReference> m_visitsBeforeCatalogue;
     QList<PageSection> m_outline;
 };
 

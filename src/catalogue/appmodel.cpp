@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace Lectorin {
 namespace {
@@ -23,8 +24,12 @@ const QString kFontScaleKey = QStringLiteral("viewerFontScale");
 
 AppModel::Discovery AppModel::systemDiscovery()
 {
-    return { SearchPaths::manualDirectories, SearchPaths::commandDirectories,
+    const auto cancellation = std::make_shared<SpawnedProcess::Cancellation>();
+    Discovery discovery { [cancellation] { return SearchPaths::manualDirectories(cancellation.get()); },
+        [cancellation] { return SearchPaths::commandDirectories(cancellation.get()); },
         SearchPathCache::defaultPath() };
+    discovery.stop = [cancellation] { cancellation->cancel(); };
+    return discovery;
 }
 
 AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
@@ -51,6 +56,11 @@ AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
 bool AppModel::indexLoadStarted() const
 {
     return m_loader->state() != CatalogueLoader::State::unloaded;
+}
+
+bool AppModel::isCatalogueSettled() const
+{
+    return m_loader->state() == CatalogueLoader::State::idle;
 }
 
 const QStringList &AppModel::readerLanguages() const
@@ -110,6 +120,9 @@ void AppModel::followLoader()
 {
     setIndexState(m_loader->isReady() ? IndexState::ready : IndexState::loading);
     setRefreshingIndex(m_loader->isRescanning());
+    // The loader tells only changes of its state.
+    if (isCatalogueSettled())
+        emit catalogueSettled();
 }
 
 void AppModel::publishCatalogue(const Catalogue &manualPages)

@@ -64,6 +64,9 @@ public:
     double fontScale() const { return m_fontScale; }
     bool isRefreshingIndex() const { return m_isRefreshingIndex; }
     bool indexLoadStarted() const;
+    // Loaded, with no discovery or scan running that may still change the catalogue: remembered search paths
+    // are confirmed, no refresh runs.
+    bool isCatalogueSettled() const;
     bool didRestoreInitialPage() const { return m_didRestoreInitialPage; }
     // The languages whose translations the reader's locale offers, most preferred first.
     const QStringList &readerLanguages() const;
@@ -121,6 +124,8 @@ signals:
     void helpPagesLoaded();
     // The first load's manual folders are known: pageBeforeCatalogue can answer from now on.
     void manualDirectoriesKnown();
+    // isCatalogueSettled became true.
+    void catalogueSettled();
 
 private:
     void publishCatalogue(const Catalogue &manualPages);

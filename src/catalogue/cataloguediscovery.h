@@ -22,6 +22,9 @@ struct CatalogueDiscovery
     // Whether "Show translated pages when available" decides if the languages are shown; false shows
     // them whatever the setting.
     bool followsTranslationSetting = true;
+    // Ends a discovery that runs at once (the two functions then return what they have, maybe nothing) and
+    // every later one; called when the catalogue goes, so that quitting never waits for a login shell.
+    std::function<void()> stop = {};
 };
 
 } // namespace Lectorin

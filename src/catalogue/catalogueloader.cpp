@@ -87,6 +87,12 @@ CatalogueLoader::CatalogueLoader(
     , m_languages(std::move(languages))
 { }
 
+CatalogueLoader::~CatalogueLoader()
+{
+    if (m_discovery.stop)
+        m_discovery.stop();
+}
+
 bool CatalogueLoader::isReady() const
 {
     return m_state != State::unloaded && m_state != State::firstLoad && m_state != State::firstLoadFromCache;

@@ -66,6 +66,8 @@ public:
     // `languages` gives the translations a scan starting now takes.
     CatalogueLoader(
         CatalogueDiscovery discovery, std::function<QStringList()> languages, QObject *parent = nullptr);
+    // Stops the discovery that runs, and waits only for what it had started.
+    ~CatalogueLoader() override;
 
     State state() const { return m_state; }
     bool isReady() const;

@@ -12,11 +12,12 @@
 namespace Lectorin::ProcessRunner {
 
 RunResult runBlocking(const QString &executable, const QStringList &arguments,
-    const QString &currentDirectory, int timeoutMilliseconds, const ResourceLimits &limits)
+    const QString &currentDirectory, int timeoutMilliseconds, const ResourceLimits &limits,
+    const Cancellation *cancellation)
 {
     // posix_spawn: from the program's large address space a fork would copy its page tables on every run.
-    SpawnedProcess::Result run
-        = SpawnedProcess::runBlocking(executable, arguments, currentDirectory, timeoutMilliseconds, limits);
+    SpawnedProcess::Result run = SpawnedProcess::runBlocking(
+        executable, arguments, currentDirectory, timeoutMilliseconds, limits, cancellation);
     switch (run.outcome) {
     case SpawnedProcess::Result::Outcome::finished:
         return { std::move(run.output), std::nullopt, run.exitStatus };
@@ -25,6 +26,11 @@ RunResult runBlocking(const QString &executable, const QStringList &arguments,
             QCoreApplication::translate("Lectorin", "“%1” did not finish within %2 seconds.")
                 .arg(QFileInfo(executable).fileName())
                 .arg(timeoutMilliseconds / 1000.0),
+            std::nullopt };
+    case SpawnedProcess::Result::Outcome::cancelled:
+        return { QByteArray(),
+            QCoreApplication::translate("Lectorin", "“%1” was stopped.")
+                .arg(QFileInfo(executable).fileName()),
             std::nullopt };
     case SpawnedProcess::Result::Outcome::notStarted:
         break;

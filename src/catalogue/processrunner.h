@@ -14,6 +14,7 @@ class QThreadPool;
 
 namespace Lectorin::ProcessRunner {
 
+using SpawnedProcess::Cancellation;
 using SpawnedProcess::ResourceLimits;
 
 // What a finished run gives: everything the program wrote to standard output, or why it could not start or
@@ -31,10 +32,10 @@ struct RunResult
 // Runs `executable` with `arguments` (no shell, no expansion) and the application's environment, standard
 // input on /dev/null; standard error is discarded without ever blocking the child. Blocks the calling thread
 // until the program ends, or kills it and everything it started after `timeoutMilliseconds` (never when
-// negative) and reports that as the failure.
+// negative) or once `cancellation` is cancelled, and reports that as the failure.
 RunResult runBlocking(const QString &executable, const QStringList &arguments,
     const QString &currentDirectory = QString(), int timeoutMilliseconds = -1,
-    const ResourceLimits &limits = {});
+    const ResourceLimits &limits = {}, const Cancellation *cancellation = nullptr);
 
 // The same on a thread of waitingPool(); the future delivers its result exactly once.
 QFuture<RunResult> run(const QString &executable, const QStringList &arguments,

@@ -18,10 +18,11 @@ QString loginShell()
 // A login shell whose start-up files wait for something must not keep the first catalogue load waiting.
 constexpr int kDiscoveryTimeoutMilliseconds = 10000;
 
-std::optional<QStringList> directoriesPrintedBy(const QString &executable, const QStringList &arguments)
+std::optional<QStringList> directoriesPrintedBy(
+    const QString &executable, const QStringList &arguments, const SpawnedProcess::Cancellation *cancellation)
 {
-    const ProcessRunner::RunResult result
-        = ProcessRunner::runBlocking(executable, arguments, QString(), kDiscoveryTimeoutMilliseconds);
+    const ProcessRunner::RunResult result = ProcessRunner::runBlocking(
+        executable, arguments, QString(), kDiscoveryTimeoutMilliseconds, {}, cancellation);
     if (!result.started())
         return std::nullopt;
     return parsePathList(result.output);
@@ -37,21 +38,32 @@ QStringView trimmedHorizontally(QStringView line)
     return line;
 }
 
+bool wasCancelled(const SpawnedProcess::Cancellation *cancellation)
+{
+    return cancellation && cancellation->isCancelled();
+}
+
 } // namespace
 
-QStringList manualDirectories()
+QStringList manualDirectories(const SpawnedProcess::Cancellation *cancellation)
 {
-    if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "manpath" }))
+    if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "manpath" }, cancellation))
         return *fromShell;
-    if (auto fromManpath = directoriesPrintedBy(QStringLiteral("/usr/bin/manpath"), {}))
+    if (wasCancelled(cancellation))
+        return {};
+    if (auto fromManpath = directoriesPrintedBy(QStringLiteral("/usr/bin/manpath"), {}, cancellation))
         return *fromManpath;
+    if (wasCancelled(cancellation))
+        return {};
     return { QStringLiteral("/usr/share/man") };
 }
 
-QStringList commandDirectories()
+QStringList commandDirectories(const SpawnedProcess::Cancellation *cancellation)
 {
-    if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "echo \"$PATH\"" }))
+    if (auto fromShell = directoriesPrintedBy(loginShell(), { "-l", "-c", "echo \"$PATH\"" }, cancellation))
         return *fromShell;
+    if (wasCancelled(cancellation))
+        return {};
     return { QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
         QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") };
 }

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -67,28 +68,50 @@ void setLimit(pid_t pid, __rlimit_resource resource, qint64 value)
     ::prlimit(pid, resource, &limit, nullptr);
 }
 
-// Waits for the first of: output on `pipe`, the end of the process behind `pidfd`, the deadline.
+// Waits for the first of: output on `pipe`, the end of the process behind `pidfd`, the cancellation, the
+// deadline. A descriptor of -1 is not watched.
 struct Readiness
 {
     bool output = false;
     bool ended = false;
+    bool cancelled = false;
 };
-Readiness waitForEvent(int pipe, int pidfd, const QDeadlineTimer &deadline)
+Readiness waitForEvent(int pipe, int pidfd, int cancellation, const QDeadlineTimer &deadline)
 {
-    pollfd watched[2] = { { pipe, POLLIN, 0 }, { pidfd, POLLIN, 0 } };
+    pollfd watched[3] = { { pidfd, POLLIN, 0 }, { pipe, POLLIN, 0 }, { cancellation, POLLIN, 0 } };
     const qint64 remaining = deadline.remainingTime();
     const int timeout = remaining < 0 ? -1 : int(std::min<qint64>(remaining, INT_MAX));
-    const nfds_t count = pipe >= 0 ? 2 : 1;
-    pollfd *first = pipe >= 0 ? watched : watched + 1;
-    const int polled = ::poll(first, count, timeout);
+    const int polled = ::poll(watched, 3, timeout);
     if (polled < 0 && errno != EINTR)
-        return { false, true }; // nothing left to wait with: finish as if ended
+        return { false, true, false }; // nothing left to wait with: finish as if ended
     if (polled <= 0)
         return {};
-    return { pipe >= 0 && watched[0].revents != 0, watched[1].revents != 0 };
+    return { watched[1].revents != 0, watched[0].revents != 0, watched[2].revents != 0 };
 }
 
 } // namespace
+
+Cancellation::Cancellation()
+    : m_descriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{ }
+
+Cancellation::~Cancellation()
+{
+    closeIfOpen(m_descriptor);
+}
+
+void Cancellation::cancel()
+{
+    // Never read, so it stays readable: every later wait sees it too.
+    const eventfd_t one = 1;
+    ::write(m_descriptor, &one, sizeof one);
+}
+
+bool Cancellation::isCancelled() const
+{
+    pollfd watched { m_descriptor, POLLIN, 0 };
+    return ::poll(&watched, 1, 0) > 0;
+}
 
 void ResourceLimits::applyToThisProcess() const
 {
@@ -97,9 +120,13 @@ void ResourceLimits::applyToThisProcess() const
 }
 
 Result runBlocking(const QString &executable, const QStringList &arguments, const QString &directory,
-    int timeoutMilliseconds, const ResourceLimits &limits)
+    int timeoutMilliseconds, const ResourceLimits &limits, const Cancellation *cancellation)
 {
     Result result;
+    if (cancellation && cancellation->isCancelled()) {
+        result.outcome = Result::Outcome::cancelled;
+        return result;
+    }
     int pipeEnds[2] = { -1, -1 };
     // Close-on-exec keeps the write end out of programs other threads start meanwhile.
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
@@ -160,9 +187,15 @@ Result runBlocking(const QString &executable, const QStringList &arguments, cons
     int output = pipeEnds[0];
     char buffer[65536];
     for (;;) {
-        const Readiness ready = waitForEvent(output, pidfd, deadline);
+        const Readiness ready
+            = waitForEvent(output, pidfd, cancellation ? cancellation->descriptor() : -1, deadline);
         if (ready.ended)
             break;
+        if (ready.cancelled) {
+            ::kill(-pid, SIGKILL);
+            result.outcome = Result::Outcome::cancelled;
+            break;
+        }
         if (ready.output) {
             const ssize_t got = ::read(output, buffer, sizeof buffer);
             if (got > 0) {

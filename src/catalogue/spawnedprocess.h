@@ -24,12 +24,32 @@ struct ResourceLimits
     void applyToThisProcess() const;
 };
 
+// Stops runs from another thread: once cancelled, a run given it ends its process group at once, and a run
+// given it later does not start. Cancelling is safe from any thread and lasts.
+class Cancellation
+{
+public:
+    Cancellation();
+    ~Cancellation();
+    Cancellation(const Cancellation &) = delete;
+    Cancellation &operator=(const Cancellation &) = delete;
+
+    void cancel();
+    bool isCancelled() const;
+    // Readable once cancelled; for poll().
+    int descriptor() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
+
 struct Result
 {
     enum class Outcome
     {
         finished,
         timedOut, // killed after the time limit; `output` holds what came before
+        cancelled, // killed, or never started, because the run was cancelled
         notStarted,
     };
     Outcome outcome = Outcome::notStarted;
@@ -40,10 +60,11 @@ struct Result
 
 // Runs `executable` with `arguments` (no shell) in `directory` (the current one when empty), standard input
 // and error on /dev/null, in a process group of its own under `limits`. Blocks the calling thread until the
-// program ends or `timeoutMilliseconds` pass (never when negative); then the whole group is killed. The run
-// ends when the program does, with what it wrote by then: a process it left behind holding the output open
-// does not hold the caller. Paths and arguments are encoded with FileNames::encode.
+// program ends, `timeoutMilliseconds` pass (never when negative) or `cancellation` is cancelled; then the
+// whole group is killed. The run ends when the program does, with what it wrote by then: a process it left
+// behind holding the output open does not hold the caller. Paths and arguments are encoded with
+// FileNames::encode.
 Result runBlocking(const QString &executable, const QStringList &arguments, const QString &directory,
-    int timeoutMilliseconds, const ResourceLimits &limits = {});
+    int timeoutMilliseconds, const ResourceLimits &limits = {}, const Cancellation *cancellation = nullptr);
 
 } // namespace Lectorin::SpawnedProcess

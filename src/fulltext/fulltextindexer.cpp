@@ -87,7 +87,6 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
 {
     FullTextIndexer::Summary summary;
     const QHash<QString, PageStamp> stored = index.stamps();
-    const QHash<QString, qint64> storedFolders = index.folderStamps();
     if (index.isDamaged())
         return summary;
 
@@ -100,15 +99,9 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
         const QString path = page.path();
         const QString id = page.id();
         const auto found = stored.constFind(id);
-        // Nothing in a folder changed since the last complete pass: no need to look at each of its files.
-        const QString folder = folderOf(path);
-        const qint64 folderTime = folders.of(folder);
-        if (found != stored.cend() && found->path == path && folderTime != -1
-            && storedFolders.value(folder, -1) == folderTime) {
-            liveIDs.insert(id);
-            ++summary.unchanged;
-            continue;
-        }
+        // Read before the file, so that a change during the pass shows next time. An unchanged folder says
+        // nothing of its files: a file rewritten in place leaves its folder's time alone.
+        folders.of(folderOf(path));
         struct stat file;
         // By the file's own bytes: its name need not be UTF-8.
         if (::stat(FileNames::encode(path).constData(), &file) != 0 || !S_ISREG(file.st_mode))

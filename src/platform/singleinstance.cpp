@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/singleinstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
@@ -8,7 +9,13 @@
 #include <QRegularExpression>
 #include <QVariant>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace Lectorin {
@@ -68,6 +75,64 @@ std::optional<QString> privateFallbackFolder(const SingleInstance::Environment &
     return folder;
 }
 
+// Waits for `events` on `descriptor` until `deadline`; false when it passed.
+bool waitFor(int descriptor, short events, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        pollfd watched { descriptor, events, 0 };
+        const int polled = ::poll(&watched, 1, int(std::max<qint64>(deadline.remainingTime(), 0)));
+        if (polled > 0)
+            return true;
+        if (polled == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// Owns a descriptor.
+struct Descriptor
+{
+    int value;
+    ~Descriptor()
+    {
+        if (value >= 0)
+            ::close(value);
+    }
+};
+
+// Plain system calls with a deadline, so that a second start needs no application object, no event loop
+// and no display connection to hand over. The server reads the message until the connection closes.
+bool sendMessage(const QString &path, const QByteArray &message)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (size_t(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()));
+    const Descriptor socket { ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0) };
+    if (socket.value < 0)
+        return false;
+    const QDeadlineTimer deadline(kConnectMilliseconds);
+    // A full backlog refuses a non-blocking connect for the moment; a socket nobody listens on, for good.
+    while (::connect(socket.value, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        if ((errno != EAGAIN && errno != EINTR) || deadline.hasExpired())
+            return false;
+        ::poll(nullptr, 0, 10);
+    }
+    qsizetype sent = 0;
+    while (sent < message.size()) {
+        const ssize_t written
+            = ::send(socket.value, message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
+        if (written > 0) {
+            sent += written;
+            continue;
+        }
+        if ((errno != EAGAIN && errno != EINTR) || !waitFor(socket.value, POLLOUT, deadline))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SingleInstance::Environment SingleInstance::Environment::current()
@@ -110,17 +175,10 @@ bool SingleInstance::forwardToRunningInstance(const QStringList &references) con
 {
     if (!m_path || ownership(*m_path, ::getuid(), isSocket) != Ownership::ours)
         return false;
-    QLocalSocket socket;
-    socket.connectToServer(*m_path);
-    if (!socket.waitForConnected(kConnectMilliseconds))
-        return false;
-    socket.write(kMessageHeader.data(), kMessageHeader.size());
+    QByteArray message = kMessageHeader.toByteArray();
     for (const QString &reference : references)
-        socket.write(reference.toUtf8() + '\n');
-    socket.flush();
-    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(kConnectMilliseconds)) { }
-    socket.disconnectFromServer();
-    return true;
+        message += reference.toUtf8() + '\n';
+    return sendMessage(*m_path, message);
 }
 
 bool SingleInstance::listen()

@@ -43,7 +43,8 @@ public:
 
     const std::optional<QString> &socketPath() const { return m_path; }
 
-    // Hands `references` (possibly none) to a running instance; false when none answers.
+    // Hands `references` (possibly none) to a running instance; false when none answers. Needs no application
+    // object: a second start hands over before it makes one.
     bool forwardToRunningInstance(const QStringList &references) const;
     // Becomes the running instance, replacing a socket left by a crash but never one owned by someone else;
     // false when there is no socket.

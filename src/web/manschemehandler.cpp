@@ -3,12 +3,12 @@
 
 #include "catalogue/appmodel.h"
 #include "render/manurl.h"
+#include "render/pendingpagelookup.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -48,76 +48,29 @@ void answerPageFile(
 class ManRequest : public QObject
 {
 public:
-    ManRequest(QWebEngineUrlRequestJob *job, QPointer<AppModel> app,
-        PageReference reference, RenderTools tools)
+    ManRequest(
+        QWebEngineUrlRequestJob *job, QPointer<AppModel> app, PageReference reference, RenderTools tools)
         : QObject(job)
         , m_job(job)
-        , m_app(std::move(app))
-        , m_reference(std::move(reference))
+        , m_app(app)
+        , m_reference(reference)
         , m_tools(std::move(tools))
-    { }
-
-    void start()
+        , m_lookup(new PendingPageLookup(std::move(app), std::move(reference), this))
     {
-        AppModel *app = m_app;
-        if (!app) {
-            finish(ManPageRenderer::notFoundHTML(m_reference.name));
-            return;
-        }
-        if (app->indexState() == AppModel::IndexState::ready) {
-            resolveAndRender();
-            return;
-        }
-        // A page named at the start need not wait for the catalogue when its file names tell which it is.
-        if (renderBeforeCatalogue())
-            return;
-        connect(app, &AppModel::manualDirectoriesKnown, this, &ManRequest::renderBeforeCatalogue);
-        connect(app, &AppModel::indexStateChanged, this, [this](AppModel::IndexState state) {
-            if (state == AppModel::IndexState::ready)
-                resolveAndRender();
+        connect(m_lookup, &PendingPageLookup::finished, this, [this](const std::optional<ManPage> &page) {
+            if (page)
+                render(*page);
+            else
+                finish(ManPageRenderer::notFoundHTML(m_reference.name));
         });
-        // After the wait the lookup goes on with whatever the catalogue holds by then.
-        QTimer::singleShot(ManSchemeHandler::kCatalogueWaitMilliseconds, this, &ManRequest::resolveAndRender);
     }
+
+    void start() { m_lookup->start(); }
 
 private:
-    bool renderBeforeCatalogue()
-    {
-        const std::optional<ManPage> page
-            = m_app ? m_app->pageBeforeCatalogue(m_reference) : std::nullopt;
-        if (page)
-            render(*page);
-        return page.has_value();
-    }
-
-    void resolveAndRender()
-    {
-        AppModel *app = m_app;
-        if (m_rendering)
-            return;
-        if (const std::optional<ManPage> page = app ? resolveManReference(*app, m_reference) : std::nullopt) {
-            render(*page);
-            return;
-        }
-        stopWaiting();
-        finish(ManPageRenderer::notFoundHTML(m_reference.name));
-    }
-
-    // The answer is on its way; later catalogue news and the wait's end change nothing.
-    void stopWaiting()
-    {
-        m_rendering = true;
-        if (AppModel *app = m_app)
-            disconnect(app, nullptr, this, nullptr);
-    }
-
     void render(const ManPage &page)
     {
-        if (m_rendering)
-            return;
-        stopWaiting();
-        ManPageRenderer::render(
-            page, currentPalette(), m_app ? m_app->fontScale() : 1.0, m_tools)
+        ManPageRenderer::render(page, currentPalette(), m_app ? m_app->fontScale() : 1.0, m_tools)
             .then(this, [this](const ManPageRenderer::RenderResult &result) {
                 finish(result.succeeded()
                         ? result.document
@@ -135,7 +88,7 @@ private:
     QPointer<AppModel> m_app;
     PageReference m_reference;
     RenderTools m_tools;
-    bool m_rendering = false;
+    PendingPageLookup *m_lookup;
 };
 
 } // namespace

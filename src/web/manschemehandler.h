@@ -18,15 +18,13 @@ class AppModel;
 void registerManUrlScheme();
 
 // Serves man page URLs: every request is answered with an HTML document, a page or an error page, never a
-// failed job. Waits for the first catalogue load (at most kCatalogueWait), reads theme and zoom on the GUI
+// failed job. Waits for the catalogue as PendingPageLookup does, reads theme and zoom on the GUI
 // thread and renders off it.
 class ManSchemeHandler : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
 
 public:
-    static constexpr int kCatalogueWaitMilliseconds = 10000;
-
     // The model is held weakly: a request may still arrive while it goes down.
     explicit ManSchemeHandler(AppModel *app, RenderTools tools = {}, QObject *parent = nullptr);
 

@@ -4,9 +4,12 @@
 #include "browser/inferredlinks.h"
 #include "browser/pageexports.h"
 #include "browser/scriptcall.h"
+#include "render/manurl.h"
 #include "web/webfixtures.h"
 
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QTest>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
@@ -68,6 +71,7 @@ private Q_SLOTS:
     void cleanup();
     void afterLoad_historySelectionOutlineBackForward();
     void unresolvedLoad_clearsPageAndOutline();
+    void pagesShownBeforeTheCatalogue_areVisitsOnceItComes();
     void inferredLinks_confirmedAgainstCatalogue();
     void clicks_eachGestureOpensExactlyOnePage();
     void missingPage_alertWithoutNavigation();
@@ -166,6 +170,37 @@ void BrowserModelTest::unresolvedLoad_clearsPageAndOutline()
     QVERIFY(m_model->pageSections().isEmpty());
     QCOMPARE(m_catalogue->app->history(), QStringList { "1/greet" });
     QCOMPARE(m_model->currentPage(), std::nullopt);
+}
+
+// Shown from the remembered folders while the catalogue is scanned, and left before the scan ends: still a
+// visit, recorded before the page shown when the catalogue comes.
+void BrowserModelTest::pagesShownBeforeTheCatalogue_areVisitsOnceItComes()
+{
+    FixtureCatalogue catalogue(std::nullopt, FixtureCatalogue::Paths::remembered);
+    // The scan waits for the one thread of the global pool, which the test holds.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    QSemaphore scanMayRun;
+    pool->start([&scanMayRun] { scanMayRun.acquire(); });
+    catalogue.app->loadIndexIfNeeded();
+    BrowserModel model(catalogue.app.get(), &m_presenter);
+    QSignalSpy loads(model.page(), &QWebEnginePage::loadFinished);
+    const auto loadAndWait = [&](const QString &name) {
+        model.page()->load(*manURL(name, QStringLiteral("1")));
+        return QTest::qWaitFor(
+            [&] { return loads.size() == 1 && loads.takeFirst().first().toBool(); }, kTimeout);
+    };
+    QVERIFY(loadAndWait("greet"));
+    QVERIFY(loadAndWait("ls"));
+    QCOMPARE(model.page()->title(), "ls(1)");
+    QCOMPARE(catalogue.app->indexState(), AppModel::IndexState::loading);
+    QVERIFY(catalogue.app->history().isEmpty());
+
+    scanMayRun.release();
+    QTRY_COMPARE_WITH_TIMEOUT(catalogue.app->history(), (QStringList { "1/ls", "1/greet" }), kTimeout);
+    QCOMPARE(model.currentPageID(), std::optional<QString>("1/ls"));
+    pool->setMaxThreadCount(threads);
 }
 
 void BrowserModelTest::inferredLinks_confirmedAgainstCatalogue()

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogue/appmodel.h"
 #include "catalogue/processrunner.h"
 #include "catalogue/searchpaths.h"
 #include "common/futurewait.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtConcurrent>
 
 using namespace Lectorin;
 
@@ -51,6 +53,28 @@ private:
     bool m_hadValue;
 };
 
+// Gone, or a zombie nobody reaps in a container without an init process.
+bool isRunning(const QByteArray &pid)
+{
+    QFile status(QString::fromLatin1("/proc/" + pid + "/stat"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray fields = status.readAll();
+    return !fields.mid(fields.lastIndexOf(')') + 2).startsWith('Z');
+}
+
+// A shell whose start-up files hang, with a child of its own; its pid file appears once it runs.
+QString hangingShell(const QTemporaryDir &dir, const QString &pidFile)
+{
+    return writeScript(dir, "shell", "sleep 300 &\necho $! > '" + pidFile.toUtf8() + "'\nsleep 300\n");
+}
+
+QByteArray readPid(const QString &pidFile)
+{
+    QFile file(pidFile);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+}
+
 } // namespace
 
 class ProcessRunnerTest : public QObject
@@ -68,6 +92,7 @@ private Q_SLOTS:
     void parsePathList_data();
     void parsePathList();
     void discovery_followsShellThenFallbacks();
+    void discovery_stopped_endsTheShellAndEverythingItStarted();
 };
 
 void ProcessRunnerTest::run_returnsOutputWhateverTheExitStatus()
@@ -153,24 +178,13 @@ void ProcessRunnerTest::run_timeoutEndsEverythingTheProgramStarted()
 {
     QTemporaryDir dir;
     const QString pidFile = dir.filePath("child.pid");
-    const QString shell
-        = writeScript(dir, "shell", "sleep 300 &\necho $! > '" + pidFile.toUtf8() + "'\nsleep 300\n");
-    const auto result = ProcessRunner::runBlocking(shell, { "-l", "-c", "manpath" }, QString(), 1000);
+    const auto result
+        = ProcessRunner::runBlocking(hangingShell(dir, pidFile), { "-l", "-c", "manpath" }, QString(), 1000);
     QVERIFY(!result.started());
     QVERIFY(result.startError->contains("did not finish"));
-    QFile file(pidFile);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray child = file.readAll().trimmed();
+    const QByteArray child = readPid(pidFile);
     QVERIFY(!child.isEmpty());
-    // Gone, or a zombie nobody reaps in a container without an init process.
-    const auto isRunning = [&] {
-        QFile status(QString::fromLatin1("/proc/" + child + "/stat"));
-        if (!status.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray fields = status.readAll();
-        return !fields.mid(fields.lastIndexOf(')') + 2).startsWith('Z');
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(child), 10000);
 }
 
 void ProcessRunnerTest::run_underLimits_reportsTheSignalThatEndedIt()
@@ -251,6 +265,25 @@ void ProcessRunnerTest::discovery_followsShellThenFallbacks()
         QCOMPARE(SearchPaths::commandDirectories(), fixedCommandPath);
         QVERIFY(!SearchPaths::manualDirectories().isEmpty());
     }
+}
+
+// Quitting while the login shell still answers: the stop ends it and its children at once, without waiting
+// for the discovery's time limit, and no fallback program runs after it.
+void ProcessRunnerTest::discovery_stopped_endsTheShellAndEverythingItStarted()
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("child.pid");
+    const ShellOverride override(hangingShell(dir, pidFile).toUtf8());
+    const AppModel::Discovery discovery = AppModel::systemDiscovery();
+    const QFuture<QStringList> found = QtConcurrent::run(discovery.manualDirectories);
+    QTRY_VERIFY_WITH_TIMEOUT(!readPid(pidFile).isEmpty(), 10000);
+    const QByteArray child = readPid(pidFile);
+    discovery.stop();
+    QCOMPARE(TestFutures::waitFor(found), QStringList());
+    QVERIFY(found.isFinished());
+    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(child), 10000);
+    // Stopped for good: a later discovery starts nothing.
+    QCOMPARE(discovery.commandDirectories(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(ProcessRunnerTest)

@@ -2,6 +2,7 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/catalogueloader.h"
 #include "catalogue/searchpathcache.h"
+#include "render/pendingpagelookup.h"
 
 #include "cataloguetestfiles.h"
 
@@ -28,6 +29,7 @@ struct Fixture
     QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
     std::atomic<bool> shellStarted = false;
+    std::atomic<bool> stopped = false;
     std::atomic<int> discoveries = 0;
     QStringList discoveredManual;
 
@@ -54,6 +56,11 @@ struct Fixture
             [this] { return QStringList { dir.filePath("bin") }; },
             cacheFile(),
         };
+        // As the login shell would, the wait ends when the discovery is stopped.
+        discovery.stop = [this] {
+            stopped = true;
+            shellStarted = true;
+        };
         return std::make_unique<AppModel>(settings.get(), std::move(discovery));
     }
 };
@@ -68,6 +75,7 @@ private Q_SLOTS:
     void firstStart_discoversThenRemembers();
     void laterStart_showsCachedPathsBeforeTheShellAnswers();
     void laterStart_unchangedPathsAreNotScannedAgain();
+    void quitting_stopsTheDiscoveryThatRuns();
 };
 
 void SearchPathCacheTest::file_roundTripsAndRejectsWhatItDidNotWrite()
@@ -124,9 +132,30 @@ void SearchPathCacheTest::laterStart_showsCachedPathsBeforeTheShellAnswers()
     QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls" }));
     QTRY_COMPARE_WITH_TIMEOUT(fixture.discoveries.load(), 1, 10000);
 
+    // A page the remembered folders lack waits for the shell before it is called not installed; one they
+    // hold is found at once.
+    using Found = std::optional<ManPage>;
+    const auto lookUp = [&](const QString &name) {
+        auto *lookup = new PendingPageLookup(model.get(), { name, std::nullopt }, model.get());
+        auto spy = std::make_unique<QSignalSpy>(lookup, &PendingPageLookup::finished);
+        lookup->start();
+        return spy;
+    };
+    const auto ls = lookUp("ls");
+    const auto mount = lookUp("mount");
+    const auto nosuch = lookUp("nosuch");
+    QCOMPARE(ls->size(), 1);
+    QCOMPARE(ls->first().first().value<Found>()->id(), "1/ls");
+    QCOMPARE(mount->size(), 0);
+    QCOMPARE(nosuch->size(), 0);
+
     fixture.shellStarted = true;
     QTRY_COMPARE_WITH_TIMEOUT(refreshing.size(), 2, 10000);
     QCOMPARE(idsOf(model->pages()), QStringList({ "1/ls", "8/mount" }));
+    QCOMPARE(mount->size(), 1);
+    QCOMPARE(mount->first().first().value<Found>()->id(), "8/mount");
+    QCOMPARE(nosuch->size(), 1);
+    QCOMPARE(nosuch->first().first().value<Found>(), std::nullopt);
     QTRY_COMPARE_WITH_TIMEOUT(
         SearchPathCache::read(fixture.cacheFile())->manualDirectories, fixture.discoveredManual, 10000);
     QCOMPARE(model->indexState(), AppModel::IndexState::ready);
@@ -155,6 +184,18 @@ void SearchPathCacheTest::laterStart_unchangedPathsAreNotScannedAgain()
     model->refreshIndex();
     QTRY_COMPARE_WITH_TIMEOUT(refreshing.size(), 2, 10000);
     QCOMPARE(fixture.discoveries.load(), 2);
+}
+
+// A login shell that never answers would keep the program from quitting; the model stops it as it goes.
+void SearchPathCacheTest::quitting_stopsTheDiscoveryThatRuns()
+{
+    Fixture fixture;
+    auto model = fixture.makeModel();
+    model->loadIndexIfNeeded();
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.discoveries.load(), 1, 10000);
+    QVERIFY(!fixture.stopped);
+    model.reset();
+    QVERIFY(fixture.stopped);
 }
 
 QTEST_GUILESS_MAIN(SearchPathCacheTest)

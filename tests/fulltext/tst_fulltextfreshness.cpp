@@ -76,6 +76,19 @@ void FullTextFreshnessTest::folderTimes_tellWhetherTheIndexIsCurrent()
     QCOMPARE(FullTextSearch::searchBlocking(tree.indexPath(), "quokka").size(), 1);
     QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
 
+    // An editor or `cp` rewrites a page in place: its folder keeps its time. The shell's search takes the
+    // index as current, but a pass compares each file and finds the new words.
+    {
+        QFile page(tree.pathOf("alpha", "1"));
+        QVERIFY(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        page.write(mdocPage("alpha", "1", "first tool", "Prints capybara words at length."));
+    }
+    QVERIFY(FullTextIndexer::isCurrent(tree.indexPath(), {}));
+    summary = FullTextIndexer::updateBlocking(tree.pages(), options, {});
+    QCOMPARE(summary.updated, 1);
+    QCOMPARE(FullTextSearch::searchBlocking(tree.indexPath(), "capybara").size(), 1);
+    QCOMPARE(FullTextSearch::searchBlocking(tree.indexPath(), "quokka").size(), 0);
+
     // A new section folder changes its root.
     tree.add("gamma", "5", "third file", "Holds narwhal words.");
     ageFolder(tree.root(), 2);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalogue/appmodel.h"
+#include "catalogue/searchpathcache.h"
 #include "web/manschemehandler.h"
 
 #include <QApplication>
@@ -51,8 +52,16 @@ struct FixtureCatalogue
     std::shared_ptr<std::atomic<bool>> holdLoad = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<AppModel> app;
 
+    enum class Paths
+    {
+        discovered,
+        // The manual folder is remembered from an earlier run: pages are found before the catalogue.
+        remembered,
+    };
+
     // `languages` stand for the reader's locale; none given, the test process's locale decides.
-    explicit FixtureCatalogue(std::optional<QStringList> languages = std::nullopt)
+    explicit FixtureCatalogue(
+        std::optional<QStringList> languages = std::nullopt, Paths paths = Paths::discovered)
     {
         settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
         const QString man = dir.filePath("man");
@@ -78,6 +87,10 @@ struct FixtureCatalogue
             QString(),
             std::move(languages),
         };
+        if (paths == Paths::remembered) {
+            discovery.cacheFile = dir.filePath("search-paths.json");
+            SearchPathCache::write(discovery.cacheFile, { { man }, {} });
+        }
         app = std::make_unique<AppModel>(settings.get(), std::move(discovery));
     }
 
