@@ -26,8 +26,8 @@ NavigationDecision decideManURL(const QUrl &url, Target target, const AppModel *
         return cancelWith(FollowUp::openInNewTab, reference);
     if (target == Target::newWindow || asksForNewWindow(url))
         return cancelWith(FollowUp::openInNewWindow, reference);
-    // Until the catalogue is ready only the scheme handler, which waits for it, can tell a missing page.
-    if (!app || app->indexState() != AppModel::IndexState::ready || !reference
+    // Until the catalogue is settled only the scheme handler, which waits for it, can tell a missing page.
+    if (!app || !app->isCatalogueSettled() || !reference
         || resolveManReference(*app, *reference))
         return { Decision::allow };
     return cancelWith(FollowUp::missingPage, reference);

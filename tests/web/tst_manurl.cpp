@@ -13,6 +13,14 @@ using FollowUp = NavigationDecision::FollowUp;
 Q_DECLARE_METATYPE(Lectorin::NavigationDecision)
 Q_DECLARE_METATYPE(Lectorin::ManNavigationDecider::Target)
 
+enum class CatalogueState
+{
+    loading,
+    confirming,
+    settled,
+};
+Q_DECLARE_METATYPE(CatalogueState)
+
 namespace Lectorin {
 
 // What QCOMPARE prints of a decision that differs.
@@ -283,55 +291,66 @@ void ManUrlTest::decide_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<Target>("target");
-    QTest::addColumn<bool>("ready");
+    QTest::addColumn<CatalogueState>("catalogue");
     QTest::addColumn<NavigationDecision>("expected");
 
     const Target here = Target::thisFrame;
-    QTest::newRow("found") << "x-lectorin-man://1/ls" << here << true << allowed();
-    QTest::newRow("scheme case") << "X-Lectorin-Man://1/ls" << here << true << allowed();
-    QTest::newRow("anchor") << "x-lectorin-man://1/ls#DESCRIPTION" << here << true << allowed();
-    QTest::newRow("other section falls back") << "x-lectorin-man://2/open" << here << true << allowed();
-    QTest::newRow("missing, ready") << "x-lectorin-man://1/nosuch" << here << true
+    const CatalogueState ready = CatalogueState::settled;
+    const CatalogueState loading = CatalogueState::loading;
+    QTest::newRow("found") << "x-lectorin-man://1/ls" << here << ready << allowed();
+    QTest::newRow("scheme case") << "X-Lectorin-Man://1/ls" << here << ready << allowed();
+    QTest::newRow("anchor") << "x-lectorin-man://1/ls#DESCRIPTION" << here << ready << allowed();
+    QTest::newRow("other section falls back") << "x-lectorin-man://2/open" << here << ready << allowed();
+    QTest::newRow("missing, ready") << "x-lectorin-man://1/nosuch" << here << ready
                                     << cancelled(FollowUp::missingPage, "nosuch", "1");
-    QTest::newRow("missing, loading") << "x-lectorin-man://1/nosuch" << here << false << allowed();
-    QTest::newRow("malformed") << "x-lectorin-man://" << here << true << allowed();
-    QTest::newRow("new-window mark") << "x-lectorin-man://1/ls?a=b&lectorin-target=new-window" << here << true
-                                     << cancelled(FollowUp::openInNewWindow, "ls", "1");
+    QTest::newRow("missing, loading") << "x-lectorin-man://1/nosuch" << here << loading << allowed();
+    // The remembered folders are shown while the login shell confirms them: the shell may still bring it.
+    QTest::newRow("missing, confirming")
+        << "x-lectorin-man://1/nosuch" << here << CatalogueState::confirming << allowed();
+    QTest::newRow("malformed") << "x-lectorin-man://" << here << ready << allowed();
+    QTest::newRow("new-window mark") << "x-lectorin-man://1/ls?a=b&lectorin-target=new-window" << here
+                                     << ready << cancelled(FollowUp::openInNewWindow, "ls", "1");
     QTest::newRow("mark needs exact value")
-        << "x-lectorin-man://1/ls?lectorin-target=New-Window" << here << true << allowed();
-    QTest::newRow("no target frame, window") << "x-lectorin-man://1/ls" << Target::newWindow << true
+        << "x-lectorin-man://1/ls?lectorin-target=New-Window" << here << ready << allowed();
+    QTest::newRow("no target frame, window") << "x-lectorin-man://1/ls" << Target::newWindow << ready
                                              << cancelled(FollowUp::openInNewWindow, "ls", "1");
-    QTest::newRow("no target frame, tab") << "x-lectorin-man://3/printf" << Target::newTab << false
+    QTest::newRow("no target frame, tab") << "x-lectorin-man://3/printf" << Target::newTab << loading
                                           << cancelled(FollowUp::openInNewTab, "printf", "3");
     QTest::newRow("no target frame, malformed")
-        << "x-lectorin-man://" << Target::newTab << true << cancelled();
-    QTest::newRow("about") << "about:blank" << here << true << allowed();
-    QTest::newRow("x-man-page name") << "x-man-page://ls" << here << true
+        << "x-lectorin-man://" << Target::newTab << ready << cancelled();
+    QTest::newRow("about") << "about:blank" << here << ready << allowed();
+    QTest::newRow("x-man-page name") << "x-man-page://ls" << here << ready
                                      << cancelled(FollowUp::openInPlace, "ls");
     QTest::newRow("x-man-page section")
-        << "x-man-page://3/printf" << here << true << cancelled(FollowUp::openInPlace, "printf", "3");
-    QTest::newRow("x-man-page empty") << "x-man-page://" << here << true << cancelled();
-    QTest::newRow("https") << "https://example.org/" << here << true << external("https://example.org/");
-    QTest::newRow("http") << "http://example.org/" << here << true << external("http://example.org/");
-    QTest::newRow("mailto") << "mailto:someone@example.org" << here << true
+        << "x-man-page://3/printf" << here << ready << cancelled(FollowUp::openInPlace, "printf", "3");
+    QTest::newRow("x-man-page empty") << "x-man-page://" << here << ready << cancelled();
+    QTest::newRow("https") << "https://example.org/" << here << ready << external("https://example.org/");
+    QTest::newRow("http") << "http://example.org/" << here << ready << external("http://example.org/");
+    QTest::newRow("mailto") << "mailto:someone@example.org" << here << ready
                             << external("mailto:someone@example.org");
-    QTest::newRow("ftp") << "ftp://example.org/" << here << true << cancelled();
-    QTest::newRow("file") << "file:///etc/passwd" << here << true << cancelled();
-    QTest::newRow("no scheme") << "ls" << here << true << cancelled();
-    QTest::newRow("empty") << "" << here << true << cancelled();
+    QTest::newRow("ftp") << "ftp://example.org/" << here << ready << cancelled();
+    QTest::newRow("file") << "file:///etc/passwd" << here << ready << cancelled();
+    QTest::newRow("no scheme") << "ls" << here << ready << cancelled();
+    QTest::newRow("empty") << "" << here << ready << cancelled();
 }
 
 void ManUrlTest::decide()
 {
     QFETCH(QString, url);
     QFETCH(Target, target);
-    QFETCH(bool, ready);
+    QFETCH(CatalogueState, catalogue);
     QFETCH(NavigationDecision, expected);
 
-    WebFixtures::FixtureCatalogue catalogue;
-    if (ready)
-        QVERIFY(catalogue.loadAndWait());
-    QCOMPARE(ManNavigationDecider::decide(QUrl(url), target, catalogue.app.get()), expected);
+    const bool remembered = catalogue == CatalogueState::confirming;
+    WebFixtures::FixtureCatalogue fixture(std::nullopt,
+        remembered ? WebFixtures::FixtureCatalogue::Paths::remembered
+                   : WebFixtures::FixtureCatalogue::Paths::discovered);
+    // Confirming: the remembered folders' catalogue is shown, the login shell has not answered.
+    *fixture.holdLoad = remembered;
+    if (catalogue != CatalogueState::loading)
+        QVERIFY(fixture.loadAndWait());
+    QCOMPARE(fixture.app->isCatalogueSettled(), catalogue == CatalogueState::settled);
+    QCOMPARE(ManNavigationDecider::decide(QUrl(url), target, fixture.app.get()), expected);
 }
 
 void ManUrlTest::decide_withoutModel()

@@ -87,9 +87,10 @@ struct FixtureCatalogue
             QString(),
             std::move(languages),
         };
+        discovery.stop = [hold] { *hold = false; };
         if (paths == Paths::remembered) {
             discovery.cacheFile = dir.filePath("search-paths.json");
-            SearchPathCache::write(discovery.cacheFile, { { man }, {} });
+            SearchPathCache::write(discovery.cacheFile, { { man }, { dir.filePath("bin") } });
         }
         app = std::make_unique<AppModel>(settings.get(), std::move(discovery));
     }
