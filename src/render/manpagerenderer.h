@@ -4,6 +4,7 @@
 #include "catalogue/manpage.h"
 #include "catalogue/processrunner.h"
 #include "catalogue/spawnedprocess.h"
+#include "render/optionindex.h"
 #include "themes/manpagepalette.h"
 
 #include <QFuture>
@@ -40,11 +41,13 @@ namespace ManPageRenderer {
 
 inline constexpr double kBaseFontSize = 13.0;
 
-// A finished render: the document, or the process runner's reason why mandoc could not run.
+// A finished render: the document and the page's option index, or the process runner's reason why mandoc
+// could not run.
 struct RenderResult
 {
     QString document;
     std::optional<QString> failure;
+    QList<OptionDefinition> options = {};
 
     bool succeeded() const { return !failure.has_value(); }
     bool operator==(const RenderResult &) const = default;
