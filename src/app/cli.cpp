@@ -31,6 +31,7 @@ int usage()
                "       lectorin-cli render REF [--theme NAME] [--zoom F] [--timing] [--lang LL[_CC]|none]\n"
                "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
                "       lectorin-cli links REF [REF…]\n"
+               "       lectorin-cli options REF\n"
                "       lectorin-cli theme FILE\n"
                "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
@@ -92,6 +93,7 @@ int main(int argc, char *argv[])
         { "export", pathOptions + QSet<QString> { QStringLiteral("format"), QStringLiteral("output") },
             Cli::exportPage },
         { "links", pathOptions, Cli::links },
+        { "options", pathOptions, Cli::options },
         { "index", pathOptions + QSet<QString> { QStringLiteral("index") }, Cli::index },
         { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
             Cli::search },

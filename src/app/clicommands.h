@@ -18,6 +18,8 @@ int links(const Arguments &arguments);
 // The full-text index: build or update it, and search it.
 int index(const Arguments &arguments);
 int search(const Arguments &arguments);
+// The page's option index: "ANCHOR<TAB>SPELLINGS<TAB>arg|noarg<TAB>definition", in page order.
+int options(const Arguments &arguments);
 // mandoc's checks of a page source.
 int lint(const Arguments &arguments);
 

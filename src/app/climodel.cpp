@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/climodel.h"
 
+#include "catalogue/pagelookup.h"
 #include "catalogue/searchpaths.h"
 #include "render/manurl.h"
 
@@ -95,6 +96,14 @@ std::optional<PageReference> referenceFrom(const QString &text)
             return parseManURLText(text);
     }
     return parseReference(text);
+}
+
+std::optional<ManPage> pageFor(LoadedModel &loaded, const PageReference &reference)
+{
+    // One page needs no catalogue when its file names answer; the scan is the fallback for everything else.
+    if (std::optional<ManPage> page = PageLookup::findDirectly(loaded.manualRoots(), reference))
+        return page;
+    return resolveManReference(loaded.model(), reference);
 }
 
 void printText(const QString &text, FILE *stream)

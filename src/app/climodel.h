@@ -6,6 +6,9 @@
 #include "catalogue/manpage.h"
 #include "catalogue/pagelanguages.h"
 
+#include <QEventLoop>
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QSettings>
 
 #include <cstdio>
@@ -47,6 +50,22 @@ QStringList pageLanguages(const Arguments &arguments);
 
 // "name", "name(section)", or a man page URL (x-lectorin-man or x-man-page) read as the web view reads it.
 std::optional<PageReference> referenceFrom(const QString &text);
+
+// The future's result, with the event loop running until it finishes; a default value when it has none.
+template<typename T>
+T await(const QFuture<T> &future)
+{
+    QFutureWatcher<T> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(future);
+    if (!future.isFinished())
+        loop.exec();
+    return future.resultCount() > 0 ? future.result() : T {};
+}
+
+// The page a reference names: by its file names when they tell, else from the catalogue.
+std::optional<ManPage> pageFor(LoadedModel &loaded, const PageReference &reference);
 
 // Writes `text` as UTF-8.
 void printText(const QString &text, FILE *stream);

@@ -22,18 +22,6 @@
 namespace Lectorin::Cli {
 namespace {
 
-template<typename T>
-T await(const QFuture<T> &future)
-{
-    QFutureWatcher<T> watcher;
-    QEventLoop loop;
-    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(future);
-    if (!future.isFinished())
-        loop.exec();
-    return future.resultCount() > 0 ? future.result() : T {};
-}
-
 std::optional<ManPagePalette> paletteFor(const std::optional<QString> &themeName, bool *known)
 {
     *known = true;

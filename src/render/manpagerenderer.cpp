@@ -184,9 +184,10 @@ QFuture<RenderResult> formatFile(const QString &path, const QString &title, cons
                 = formatterGaveUp(run.exitStatus) ? std::nullopt : decodeStrictUtf8(run.output);
             if (!output || output->isEmpty())
                 return RenderResult { emptyOutputHTML(emptyTitle), std::nullopt };
-            return RenderResult { documentHTML(title, withReadableLinks(withoutDoubledBreaks(*output)),
-                                      palette, fontScale),
-                std::nullopt };
+            OptionIndex::Indexed indexed
+                = OptionIndex::index(withReadableLinks(withoutDoubledBreaks(*output)));
+            return RenderResult { documentHTML(title, indexed.html, palette, fontScale), std::nullopt,
+                std::move(indexed.definitions) };
         });
 }
 
