@@ -4,6 +4,7 @@
 #include "browser/browserpresenter.h"
 #include "browser/manwebpage.h"
 #include "browser/missingpagealert.h"
+#include "browser/optionjump.h"
 #include "browser/pageafterload.h"
 #include "browser/pageexports.h"
 #include "browser/pagetranslation.h"
@@ -121,26 +122,47 @@ bool BrowserModel::canGoForward() const
     return m_page->history()->canGoForward();
 }
 
-void BrowserModel::show(const QString &pageID)
+void BrowserModel::show(const QString &pageID, const QString &fragment)
 {
-    if (m_currentPageID == pageID)
+    if (m_currentPageID == pageID) {
+        if (!fragment.isEmpty())
+            jumpTo(fragment);
         return;
+    }
     if (const std::optional<ManPage> page = m_app->page(pageID))
-        load(*page);
+        load(*page, fragment);
 }
 
-void BrowserModel::load(const ManPage &page)
+void BrowserModel::load(const ManPage &page, const QString &fragment)
 {
-    if (const std::optional<QUrl> url = manURL(page)) {
+    if (std::optional<QUrl> url = manURL(page)) {
+        if (!fragment.isEmpty())
+            url->setFragment(fragment);
         updatePageBackground();
         m_page->load(*url);
     }
 }
 
-void BrowserModel::open(const QString &name, const std::optional<QString> &section)
+void BrowserModel::jumpTo(const QString &target, std::function<void(bool)> done)
+{
+    ScriptCall::call(m_page, OptionJump::script(), { { QStringLiteral("target"), target } }, this,
+        [done = std::move(done)](const QVariant &found) {
+            if (done)
+                done(found.toBool());
+        });
+}
+
+void BrowserModel::placeCaretBeforeDefinition(const QString &spelling, std::function<void()> done)
+{
+    ScriptCall::call(m_page, OptionJump::caretBeforeDefinitionScript(),
+        { { QStringLiteral("target"), spelling } }, this,
+        [done = std::move(done)](const QVariant &) { done(); });
+}
+
+void BrowserModel::open(const QString &name, const std::optional<QString> &section, const QString &fragment)
 {
     if (const std::optional<ManPage> page = resolveManReference(*m_app, { name, section }))
-        show(page->id());
+        show(page->id(), fragment);
     else
         showMissingPage(name, section);
 }
@@ -294,7 +316,7 @@ void BrowserModel::follow(const NavigationDecision &decision)
     const auto &[name, section] = *decision.reference;
     switch (decision.followUp) {
     case FollowUp::openInPlace:
-        open(name, section);
+        open(name, section, decision.fragment);
         return;
     case FollowUp::openInNewWindow:
         openInNewWindow(name, section);

@@ -74,10 +74,16 @@ public:
     bool canGoBack() const;
     bool canGoForward() const;
 
-    // Loads the page unless it is the one on display; an unknown ID does nothing.
-    void show(const QString &pageID);
+    // Loads the page unless it is the one on display; an unknown ID does nothing. A `fragment` (an anchor, or
+    // an option as typed: "--exclude") is scrolled to and marked, on the page shown too.
+    void show(const QString &pageID, const QString &fragment = {});
     // Shows the page a reference names in this window, or the missing-page alert.
-    void open(const QString &name, const std::optional<QString> &section);
+    void open(const QString &name, const std::optional<QString> &section, const QString &fragment = {});
+    // Scrolls the shown page to the definition or section `target` names and marks it; `done` learns whether
+    // there was one.
+    void jumpTo(const QString &target, std::function<void(bool)> done = {});
+    // Puts the caret before the definition of the option `spelling`; `done` is called either way.
+    void placeCaretBeforeDefinition(const QString &spelling, std::function<void()> done);
     void showMissingPage(const QString &name, const std::optional<QString> &section);
     void openInNewWindow(const QString &name, const std::optional<QString> &section);
     void openInNewTab(const QString &name, const std::optional<QString> &section);
@@ -122,7 +128,7 @@ Q_SIGNALS:
     void linksInferred();
 
 private:
-    void load(const ManPage &page);
+    void load(const ManPage &page, const QString &fragment = {});
     std::optional<ManPage> pageBeforeCatalogue(const QString &pageID) const;
     void follow(const NavigationDecision &decision);
     void pageIdentified(const QString &id, bool isVisit);

@@ -3,6 +3,7 @@
 
 #include "browser/inferredlinks.h"
 #include "browser/manwebpage.h"
+#include "browser/optionjump.h"
 #include "browser/scriptcall.h"
 #include "catalogue/appmodel.h"
 #include "render/manurl.h"
@@ -79,6 +80,10 @@ void PageAfterLoad::loadDidStart()
 
 void PageAfterLoad::loadDidFinish()
 {
+    // Also where the engine found the anchor itself: the definition is marked, and an option as typed finds
+    // it.
+    if (const QString fragment = m_page->url().fragment(QUrl::FullyDecoded); !fragment.isEmpty())
+        ScriptCall::call(m_page, OptionJump::script(), { { QStringLiteral("target"), fragment } }, this);
     const std::optional<PageReference> reference = parseManURL(m_page->url());
     const std::optional<ManPage> page = reference ? resolveManReference(*m_app, *reference) : std::nullopt;
     if (!page) {

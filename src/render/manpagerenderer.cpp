@@ -79,6 +79,12 @@ dl.Bl-tag.Bl-compact > dt { margin-top: 0.15em; }
 dl.Bl-tag > dd { margin-left: 2.4em; }
 div.Bd-indent { margin-left: 2.4em; }
 pre { line-height: 1.4; overflow-x: auto; }
+/* An option or section jumped to is marked for a moment. */
+.lectorin-marked { animation: lectorin-mark 2.4s ease-out; border-radius: 3px; }
+@keyframes lectorin-mark {
+    0%, 40% { background-color: color-mix(in srgb, Highlight 45%, transparent); }
+    100% { background-color: transparent; }
+}
 .lectorin-error { color: color-mix(in srgb, CanvasText 65%, Canvas); margin-top: 3em; text-align: center; }
 /* Command-help pages (no manual; the output of `command --help`). */
 .lectorin-help-note { font-size: 0.85em; color: color-mix(in srgb, CanvasText 65%, Canvas); margin: 0 0 1.6em; }

@@ -2,6 +2,7 @@
 #include "ui/findbar.h"
 
 #include "browser/browsermodel.h"
+#include "browser/optionjump.h"
 #include "browser/scriptcall.h"
 #include "ui/fallbackicons.h"
 
@@ -13,6 +14,8 @@
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
+
+#include <utility>
 
 namespace Lectorin {
 namespace {
@@ -157,16 +160,30 @@ void FindBar::find(bool backward)
         return;
     const QString text = m_field->text();
     if (text.isEmpty()) {
+        m_searchedText.clear();
         m_browser->page()->findText(QString());
         m_matches->clear();
         return;
     }
     QPointer<FindBar> self(this);
-    m_browser->page()->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
-        [self](const QWebEngineFindTextResult &result) {
-            if (self)
-                self->showResult(result);
-        });
+    const auto findText = [self, text, backward] {
+        if (!self || !self->m_browser)
+            return;
+        self->m_browser->page()->findText(text,
+            backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
+            [self](const QWebEngineFindTextResult &result) {
+                if (self)
+                    self->showResult(result);
+            });
+    };
+    // A new search for an option starts at its definition, before the mentions.
+    const bool startsSearch = std::exchange(m_searchedText, text) != text;
+    if (startsSearch && !backward && OptionJump::looksLikeOption(text)) {
+        m_browser->page()->findText(QString());
+        m_browser->placeCaretBeforeDefinition(text, findText);
+        return;
+    }
+    findText();
 }
 
 void FindBar::showResult(const QWebEngineFindTextResult &result)

@@ -42,6 +42,8 @@ private:
 
     QPointer<BrowserModel> m_browser;
     QLineEdit *m_field;
+    // What the last search looked for: a new one for an option starts at its definition.
+    QString m_searchedText;
     QLabel *m_matches;
     QPointer<QWidget> m_pageView;
     bool m_keepsFocus = false;

@@ -2,6 +2,7 @@
 #include "ui/lectorinapp.h"
 
 #include "browser/browsermodel.h"
+#include "browser/optionjump.h"
 #include "catalogue/appmodel.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/fulltextindexer.h"
@@ -171,16 +172,24 @@ void LectorinApp::activate(const QStringList &references)
 
 std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
 {
+    // "tar --exclude": the page, at the option's definition.
+    if (const std::optional<OptionJump::PageAndOption> jump = OptionJump::split(reference)) {
+        std::optional<QUrl> url = referenceURL(jump->page);
+        if (url)
+            url->setFragment(jump->option);
+        return url;
+    }
     const QUrl asURL(reference.trimmed());
     const QString scheme = asURL.scheme().toLower();
-    std::optional<PageReference> parsed;
-    if (scheme == QLatin1String("x-man-page") || scheme == QLatin1String("x-lectorin-man"))
-        parsed = parseManURLText(reference.trimmed());
-    else
-        parsed = parseReference(reference);
+    const bool isManURL = scheme == QLatin1String("x-man-page") || scheme == QLatin1String("x-lectorin-man");
+    const std::optional<PageReference> parsed
+        = isManURL ? parseManURLText(reference.trimmed().section(u'#', 0, 0)) : parseReference(reference);
     if (!parsed || parsed->name.isEmpty())
         return std::nullopt;
-    return manURL(parsed->name, parsed->section);
+    std::optional<QUrl> url = manURL(parsed->name, parsed->section);
+    if (url && isManURL && asURL.hasFragment())
+        url->setFragment(asURL.fragment(QUrl::FullyDecoded));
+    return url;
 }
 
 std::optional<QString> LectorinApp::pageFileArgument(const QString &argument)

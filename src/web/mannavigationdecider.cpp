@@ -13,9 +13,10 @@ namespace {
 
 using FollowUp = NavigationDecision::FollowUp;
 
-NavigationDecision cancelWith(FollowUp followUp, std::optional<PageReference> reference)
+NavigationDecision cancelWith(FollowUp followUp, std::optional<PageReference> reference, const QUrl &url)
 {
-    return reference ? NavigationDecision { Decision::cancel, followUp, std::move(reference) }
+    return reference ? NavigationDecision { Decision::cancel, followUp, std::move(reference), QUrl(),
+        url.fragment(QUrl::FullyDecoded) }
                      : NavigationDecision {};
 }
 
@@ -23,14 +24,13 @@ NavigationDecision decideManURL(const QUrl &url, Target target, const AppModel *
 {
     const std::optional<PageReference> reference = parseManURL(url);
     if (target == Target::newTab)
-        return cancelWith(FollowUp::openInNewTab, reference);
+        return cancelWith(FollowUp::openInNewTab, reference, url);
     if (target == Target::newWindow || asksForNewWindow(url))
-        return cancelWith(FollowUp::openInNewWindow, reference);
+        return cancelWith(FollowUp::openInNewWindow, reference, url);
     // Until the catalogue is settled only the scheme handler, which waits for it, can tell a missing page.
-    if (!app || !app->isCatalogueSettled() || !reference
-        || resolveManReference(*app, *reference))
+    if (!app || !app->isCatalogueSettled() || !reference || resolveManReference(*app, *reference))
         return { Decision::allow };
-    return cancelWith(FollowUp::missingPage, reference);
+    return cancelWith(FollowUp::missingPage, reference, url);
 }
 
 } // namespace
@@ -53,7 +53,7 @@ NavigationDecision decide(const QUrl &url, Target target, const AppModel *app)
     if (scheme == u"about")
         return { Decision::allow };
     if (scheme == kManPageLinkScheme)
-        return cancelWith(FollowUp::openInPlace, parseManURL(url));
+        return cancelWith(FollowUp::openInPlace, parseManURL(url), url);
     if (scheme == u"http" || scheme == u"https" || scheme == u"mailto")
         return { Decision::cancel, FollowUp::openExternally, std::nullopt, url };
     return {};

@@ -51,6 +51,8 @@ struct NavigationDecision
     FollowUp followUp = FollowUp::none;
     std::optional<PageReference> reference = {};
     QUrl externalURL = {};
+    // Where in the page to land: an anchor, or an option as typed ("exclude", "--exclude").
+    QString fragment = {};
 
     bool operator==(const NavigationDecision &) const = default;
 };

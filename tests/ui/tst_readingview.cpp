@@ -46,6 +46,18 @@ const QByteArray kAgentSynopsis = ".Sh SYNOPSIS\n.Nm wick-keeper-agent\n.Op Fl c
                                   ".Nm\n.Op Fl a Ar bind_address\n.Ar command Op Ar arg ...\n"
                                   ".Sh DESCRIPTION\nKeeps wicks.\n";
 
+// Mentions of --exclude and -x in screens of text, then their definitions far down.
+QByteArray archivePage()
+{
+    QByteArray page = ".TH ARCHIVE 1\n.SH NAME\narchive \\- store files\n.SH DESCRIPTION\n";
+    for (int paragraph = 0; paragraph < 40; ++paragraph)
+        page += ".PP\nWith \\fB\\-\\-exclude\\fR or \\fB\\-x\\fR the archive skips or takes out files, as "
+                "the paragraphs of a long description say again and again.\n";
+    return page
+        + ".SH OPTIONS\n.TP\n\\fB\\-x\\fR, \\fB\\-\\-extract\\fR\nExtract files.\n.TP\n"
+          "\\fB\\-\\-exclude\\fR=\\fIPATTERN\\fR\nExclude files matching PATTERN.\n";
+}
+
 } // namespace
 
 class ReadingViewTest : public QObject
@@ -64,6 +76,7 @@ private Q_SLOTS:
     void synopsis_namesWholeAndCellsTopAligned();
     void synopsis_ofATranslatedPage_keepsNamesWhole();
     void translatedPage_switchesToTheUntranslatedAndBack();
+    void optionJump_landsOnTheDefinition_andFindMeetsItFirst();
 
 private:
     bool showAndWait(const QString &id);
@@ -94,6 +107,7 @@ void ReadingViewTest::initTestCase()
     QVERIFY(writeFile(man + "/de/man1/funke.1", funke + ".SH BESCHREIBUNG\nZ\\[:u]ndet.\n"));
     QVERIFY(writeFile(man + "/man5/wick.5", mdocPage("wick", "5", ".Sh DESCRIPTION\nBurns.\n")));
     QVERIFY(writeFile(man + "/man1/wick-keeper-agent.1", mdocPage("wick-keeper-agent", "1", kAgentSynopsis)));
+    QVERIFY(writeFile(man + "/man1/archive.1", archivePage()));
     QVERIFY(m_catalogue->loadAndWait());
 }
 
@@ -322,6 +336,35 @@ void ReadingViewTest::translatedPage_switchesToTheUntranslatedAndBack()
 
     QVERIFY(showAndWait("5/wick"));
     QTRY_VERIFY_WITH_TIMEOUT(!language->isVisible(), kTimeout);
+}
+
+void ReadingViewTest::optionJump_landsOnTheDefinition_andFindMeetsItFirst()
+{
+    const QString marked = QStringLiteral(
+        "return document.querySelector('.lectorin-marked')?.getAttribute('data-lectorin-option') ?? null;");
+    // As `lectorin 'archive --excl'` asks: a long option by a unique prefix, far below its mentions.
+    QSignalSpy inferred(m_browser.get(), &BrowserModel::linksInferred);
+    m_browser->show("1/archive", "--excl");
+    QVERIFY(inferred.wait(kTimeout));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluateInPage(marked).toString(), QStringLiteral("--exclude"), kTimeout);
+    QVERIFY(scrollY() > 1000);
+    // On the page shown, a jump scrolls without loading it again.
+    QSignalSpy loads(m_browser->page(), &QWebEnginePage::loadStarted);
+    m_browser->show("1/archive", "-x");
+    QTRY_COMPARE_WITH_TIMEOUT(evaluateInPage(marked).toString(), QStringLiteral("-x --extract"), kTimeout);
+    QCOMPARE(loads.size(), 0);
+
+    // Find typed as an option starts at its definition; the mentions above come after it.
+    evaluateInPage("window.scrollTo(0, 0); return true;");
+    m_browser->setFindPresented(true);
+    QTRY_VERIFY(m_view->findBar()->field()->hasFocus());
+    QTest::keyClicks(m_view->findBar()->field(), "--exclude");
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->findBar()->matchText(), QStringLiteral("41 of 41"), kTimeout);
+    QTest::keyClick(m_view->findBar()->field(), Qt::Key_Escape);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluateInPage("return window.getSelection().anchorNode?.parentElement"
+                                             ".closest('[data-lectorin-option]')?.id ?? null;")
+                                  .toString(),
+        QStringLiteral("exclude"), kTimeout);
 }
 
 LECTORIN_WEB_TEST_MAIN(ReadingViewTest)

@@ -32,7 +32,7 @@ char *toString(const NavigationDecision &decision)
     return qstrdup(QStringLiteral("%1 %2 %3 %4")
                        .arg(decision.verdict == Decision::allow ? "allow" : "cancel")
                        .arg(int(decision.followUp))
-                       .arg(reference, decision.externalURL.toString())
+                       .arg(reference, decision.externalURL.toString() + u'#' + decision.fragment)
                        .toUtf8()
                        .constData());
 }
@@ -52,6 +52,12 @@ NavigationDecision cancelled(FollowUp followUp = FollowUp::none, const char *nam
     if (!name)
         return { Decision::cancel, followUp };
     return { Decision::cancel, followUp, PageReference { QString::fromUtf8(name), std::move(section) } };
+}
+
+NavigationDecision landingAt(NavigationDecision decision, const char *fragment)
+{
+    decision.fragment = QString::fromUtf8(fragment);
+    return decision;
 }
 
 NavigationDecision external(const char *url)
@@ -323,6 +329,10 @@ void ManUrlTest::decide_data()
                                      << cancelled(FollowUp::openInPlace, "ls");
     QTest::newRow("x-man-page section")
         << "x-man-page://3/printf" << here << ready << cancelled(FollowUp::openInPlace, "printf", "3");
+    QTest::newRow("x-man-page anchor") << "x-man-page://1/tar#exclude" << here << ready
+                                       << landingAt(cancelled(FollowUp::openInPlace, "tar", "1"), "exclude");
+    QTest::newRow("x-man-page option") << "x-man-page://tar#--exclude" << here << ready
+                                       << landingAt(cancelled(FollowUp::openInPlace, "tar"), "--exclude");
     QTest::newRow("x-man-page empty") << "x-man-page://" << here << ready << cancelled();
     QTest::newRow("https") << "https://example.org/" << here << ready << external("https://example.org/");
     QTest::newRow("http") << "http://example.org/" << here << ready << external("http://example.org/");
