@@ -13,12 +13,21 @@
 namespace Lectorin {
 namespace {
 
-const QString kOutlineScript = QStringLiteral(
-    "return Array.from(document.querySelectorAll(\"h1.Sh[id], h2.Sh[id], h2.Ss[id], h3.Ss[id]\"), (e) => ({\n"
-    "    id: e.id,\n"
-    "    title: e.textContent.replace(/\\s+/g, \" \").trim(),\n"
-    "    level: e.classList.contains(\"Sh\") ? 1 : 2,\n"
-    "}));");
+const QString kOutlineScript = QStringLiteral(R"js(
+const folded = (text) => (text || "").replace(/\s+/g, " ").trim();
+const headings = Array.from(document.querySelectorAll("h1.Sh[id], h2.Sh[id], h2.Ss[id], h3.Ss[id]"), (e) => ({
+    id: e.id,
+    title: folded(e.textContent),
+    level: e.classList.contains("Sh") ? 1 : 2,
+}));
+const definitions = Array.from(document.querySelectorAll("[data-lectorin-option][id]"), (e) => ({
+    id: e.id,
+    title: e.getAttribute("data-lectorin-option").split(" ").join(", "),
+    level: 3,
+    summary: folded(e.nextElementSibling?.textContent).slice(0, 120),
+}));
+return headings.concat(definitions);
+)js");
 
 bool isIntegral(const QVariant &value)
 {
@@ -42,7 +51,9 @@ QList<PageSection> outlineFrom(const QVariant &result)
         if (id.typeId() != QMetaType::QString || title.typeId() != QMetaType::QString)
             continue;
         const QVariant level = fields.value(QStringLiteral("level"));
-        sections.append({ id.toString(), title.toString(), isIntegral(level) ? int(level.toDouble()) : 1 });
+        const QVariant summary = fields.value(QStringLiteral("summary"));
+        sections.append({ id.toString(), title.toString(), isIntegral(level) ? int(level.toDouble()) : 1,
+            summary.typeId() == QMetaType::QString ? summary.toString() : QString() });
     }
     return sections;
 }

@@ -8,6 +8,7 @@
 #include "ui/fallbackicons.h"
 #include "ui/findbar.h"
 #include "ui/manwebview.h"
+#include "ui/outlinemenu.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -86,7 +87,10 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
         = new QAction(themedIcon(this, QStringLiteral("view-list-symbolic"), QStyle::SP_FileDialogListView),
             tr("Sections"), this);
     m_sections->setToolTip(tr("Jump to a section of this page"));
-    m_sections->setMenu(new QMenu(this));
+    m_outline = new OutlineMenu(this);
+    connect(
+        m_outline, &OutlineMenu::entryChosen, browser, [browser](const QString &id) { browser->jumpTo(id); });
+    m_sections->setMenu(m_outline);
     m_toolBar->addAction(m_sections);
     if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(m_sections)))
         button->setPopupMode(QToolButton::InstantPopup);
@@ -171,17 +175,9 @@ void DetailView::updateLanguage()
 
 void DetailView::rebuildSections()
 {
-    QMenu *menu = m_sections->menu();
-    menu->clear();
     if (!m_browser)
         return;
-    for (const PageSection &section : m_browser->pageSections()) {
-        const QString title = section.level == 2 ? QStringLiteral("    ") + section.title : section.title;
-        menu->addAction(title, m_browser.data(), [browser = m_browser, id = section.id] {
-            if (browser)
-                browser->scrollToSection(id);
-        });
-    }
+    m_outline->setEntries(m_browser->pageSections());
     m_sections->setEnabled(!m_browser->pageSections().isEmpty());
 }
 

@@ -18,6 +18,7 @@ namespace Lectorin {
 class BrowserModel;
 class FindBar;
 class ManWebView;
+class OutlineMenu;
 
 // The right-hand side of a window: the update notice, the toolbar (Back, Forward, Sections), the find bar,
 // and the page, or the empty state while nothing is loaded.
@@ -48,6 +49,7 @@ private:
     QAction *m_back;
     QAction *m_forward;
     QAction *m_sections;
+    OutlineMenu *m_outline;
     QAction *m_language;
     FindBar *m_findBar;
     QStackedWidget *m_stack;

@@ -6,6 +6,7 @@
 #include "ui/detailview.h"
 #include "ui/findbar.h"
 #include "ui/manwebview.h"
+#include "ui/outlinemenu.h"
 #include "ui/pageveil.h"
 #include "web/webfixtures.h"
 
@@ -353,6 +354,16 @@ void ReadingViewTest::optionJump_landsOnTheDefinition_andFindMeetsItFirst()
     m_browser->show("1/archive", "-x");
     QTRY_COMPARE_WITH_TIMEOUT(evaluateInPage(marked).toString(), QStringLiteral("-x --extract"), kTimeout);
     QCOMPARE(loads.size(), 0);
+
+    // The outline lists the options after the sections, narrowed as one types.
+    auto *outline = qobject_cast<OutlineMenu *>(m_view->sectionsAction()->menu());
+    QVERIFY(outline);
+    QTRY_COMPARE_WITH_TIMEOUT(outline->shownEntries().size(), 5, kTimeout);
+    QCOMPARE(outline->shownEntries().last()->text(),
+        QStringLiteral("--exclude \u2014 Exclude files matching PATTERN."));
+    outline->filterField()->setText("extr");
+    QCOMPARE(outline->shownEntries().size(), 1);
+    QCOMPARE(outline->shownEntries().first()->text(), QStringLiteral("-x, --extract \u2014 Extract files."));
 
     // Find typed as an option starts at its definition; the mentions above come after it.
     evaluateInPage("window.scrollTo(0, 0); return true;");
