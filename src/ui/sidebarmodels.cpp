@@ -4,6 +4,7 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/sidebarfilter.h"
 #include "ui/commandhelpsectionmodel.h"
+#include "ui/commandlinesectionmodel.h"
 #include "ui/commandssectionmodel.h"
 #include "ui/foundinpagessectionmodel.h"
 
@@ -20,6 +21,7 @@ const QString kHistoryTitle = QStringLiteral("History");
 CatalogueListModel::CatalogueListModel(AppModel *app, QObject *parent)
     : QConcatenateTablesProxyModel(parent)
     , m_app(app)
+    , m_commandLine(new CommandLineSectionModel(app, this))
     , m_commands(new CommandsSectionModel(this))
     , m_commandHelp(new CommandHelpSectionModel(this))
     , m_found(new FoundInPagesSectionModel(this))
@@ -28,6 +30,7 @@ CatalogueListModel::CatalogueListModel(AppModel *app, QObject *parent)
     connect(app, &AppModel::helpPagesChanged, this, &CatalogueListModel::rebuild);
     connect(app, &AppModel::indexStateChanged, this, &CatalogueListModel::rebuild);
     rebuild();
+    addSourceModel(m_commandLine);
     addSourceModel(m_commands);
     addSourceModel(m_commandHelp);
     addSourceModel(m_found);
@@ -54,6 +57,7 @@ void CatalogueListModel::setShowsCommands(bool shows)
 
 void CatalogueListModel::rebuild()
 {
+    m_commandLine->update(m_filter);
     const SidebarFilter::Sections sections = SidebarFilter::sections(*m_app, m_filter, m_showsCommands);
     m_commands->setRows(sections.commands);
     m_commandHelp->setRows(sections.commandHelp);

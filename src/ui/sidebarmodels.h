@@ -13,10 +13,12 @@ namespace Lectorin {
 
 class AppModel;
 class CommandHelpSectionModel;
+class CommandLineSectionModel;
 class CommandsSectionModel;
 class FoundInPagesSectionModel;
 
-// The "Commands", "Command Help" and "Found in Pages" sections as one list, each section a model of its own.
+// The command-line rows, the "Commands", "Command Help" and "Found in Pages" sections as one list, each
+// section a model of its own.
 class CatalogueListModel : public QConcatenateTablesProxyModel
 {
     Q_OBJECT
@@ -42,6 +44,7 @@ private:
     AppModel *m_app;
     QString m_filter;
     bool m_showsCommands = false;
+    CommandLineSectionModel *m_commandLine;
     CommandsSectionModel *m_commands;
     CommandHelpSectionModel *m_commandHelp;
     FoundInPagesSectionModel *m_found;

@@ -16,7 +16,9 @@ enum Role
     FindText,
     // The indexing row: pages done and pages in all.
     ProgressDone,
-    ProgressTotal
+    ProgressTotal,
+    // Where in the page a row opens it: an option or an anchor.
+    Fragment
 };
 
 enum class RowKind

@@ -198,7 +198,7 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
     m_syncingSelection = false;
     Trace::mark(QStringLiteral("sidebar choice ") + id);
     m_browser->setSelection(fromHistory ? SidebarItem::history(id) : SidebarItem::command(id));
-    m_browser->show(id);
+    m_browser->show(id, index.data(SidebarRoles::Fragment).toString());
     if (isResult)
         emit findRequested(index.data(SidebarRoles::FindText).toString());
 }

@@ -234,6 +234,20 @@ void SidebarSectionsTest::catalogueList_sectionsJoinedThroughLoadsFiltersAndResu
     QCOMPARE(texts(model).mid(0, 4), QStringList({ "Commands", "ls", "lsof", "lsblk" }));
     QTRY_COMPARE_WITH_TIMEOUT(helpLoaded.size(), 2, 10000);
     QCOMPARE(model.rowOf("help/lsx"), 5);
+
+    // A page's name and an option: a row above the lists jumps there, and Return takes it; a command with
+    // only help output, or no page at all, earns none.
+    model.setFilter("git --amend=yes");
+    QCOMPARE(texts(model).first(), QStringLiteral("--amend in git(1)"));
+    QCOMPARE(model.index(0, 0).data(SidebarRoles::PageID).toString(), QStringLiteral("1/git"));
+    QCOMPARE(model.index(0, 0).data(SidebarRoles::Fragment).toString(), QStringLiteral("--amend"));
+    QCOMPARE(model.firstPageRow(), 0);
+    model.setFilter("ls(8) -l");
+    QCOMPARE(texts(model).first(), QStringLiteral("-l in ls(1)"));
+    for (const char *filter : { "lsx -a", "nosuch -a", "git amend", "git" }) {
+        model.setFilter(filter);
+        QCOMPARE(texts(model).first(), QStringLiteral("Commands"));
+    }
 }
 
 QTEST_GUILESS_MAIN(SidebarSectionsTest)
