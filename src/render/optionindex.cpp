@@ -91,7 +91,9 @@ void addAlternative(Term &term, QStringView alternative)
         term.argumentIsOptional = true;
 }
 
-std::optional<Term> parseTerm(const QString &text, bool inCommandSection, bool allBold)
+// `inCommandSection`: a lone word names a subcommand; `inOptionSection`: a bold letter or two is an option
+// written without a dash, as ps(1) writes its BSD options.
+std::optional<Term> parseTerm(const QString &text, bool inCommandSection, bool inOptionSection, bool allBold)
 {
     // Pages that write hyphens or minus signs as typographic characters mean the option's dash.
     QString trimmed = text.trimmed();
@@ -121,7 +123,7 @@ std::optional<Term> parseTerm(const QString &text, bool inCommandSection, bool a
     const QString arguments = match.captured(3).trimmed();
     if (keyValue || (inCommandSection && (arguments.isEmpty() || !arguments.front().isLower()))) {
         term.kind = Kind::subcommand;
-    } else if (allBold && arguments.isEmpty() && match.captured(1).size() <= 2) {
+    } else if (inOptionSection && allBold && arguments.isEmpty() && match.captured(1).size() <= 2) {
         term.kind = Kind::option;
     } else {
         return std::nullopt;
@@ -208,25 +210,38 @@ QList<Candidate> candidates(const QString &html)
     return found;
 }
 
-// The titles of the sections, by where each begins.
-QList<std::pair<qsizetype, QString>> sectionTitles(const QString &html)
+// A heading of the page: where it begins, whether it heads a section or a subsection, its title.
+struct Heading
 {
-    QList<std::pair<qsizetype, QString>> titles;
-    static const QRegularExpression heading(QStringLiteral("<h[12] class=\"S[hs]\"[^>]*>(.*?)</h[12]>"),
+    qsizetype position;
+    bool isSection;
+    QString title;
+};
+
+QList<Heading> headings(const QString &html)
+{
+    QList<Heading> found;
+    static const QRegularExpression heading(QStringLiteral("<h[12] class=\"(S[hs])\"[^>]*>(.*?)</h[12]>"),
         QRegularExpression::DotMatchesEverythingOption);
     for (const QRegularExpressionMatch &match : heading.globalMatch(html))
-        titles.append({ match.capturedStart(), HtmlText::plain(match.captured(1)).toUpper() });
-    return titles;
+        found.append({ match.capturedStart(), match.captured(1) == u"Sh",
+            HtmlText::plain(match.captured(2)).toUpper() });
+    return found;
 }
 
-bool isCommandSection(const QList<std::pair<qsizetype, QString>> &titles, qsizetype position)
+// Whether the subsection or the section a position lies in has one of `words` in its title.
+bool isInSectionAbout(
+    const QList<Heading> &headings, qsizetype position, std::initializer_list<QLatin1StringView> words)
 {
-    // The nearest heading before the term, and the section heading above it.
-    for (auto title = titles.crbegin(); title != titles.crend(); ++title) {
-        if (title->first > position)
+    for (auto heading = headings.crbegin(); heading != headings.crend(); ++heading) {
+        if (heading->position > position)
             continue;
-        if (title->second.contains(QLatin1StringView("COMMAND")))
-            return true;
+        for (const QLatin1StringView word : words) {
+            if (heading->title.contains(word))
+                return true;
+        }
+        if (heading->isSection)
+            return false;
     }
     return false;
 }
@@ -247,7 +262,7 @@ Indexed index(const QString &mandocFragment)
     static const QRegularExpression ids(QStringLiteral("\\bid=\"([^\"]*)\""));
     for (const QRegularExpressionMatch &match : ids.globalMatch(mandocFragment))
         taken.insert(match.captured(1));
-    const auto titles = sectionTitles(mandocFragment);
+    const QList<Heading> titles = headings(mandocFragment);
 
     // Attributes to add to start tags, applied from the end so that earlier positions stay valid.
     QList<std::pair<qsizetype, QString>> insertions;
@@ -255,8 +270,13 @@ Indexed index(const QString &mandocFragment)
         const QStringView termHtml = QStringView(mandocFragment)
                                          .sliced(candidate.term.contentStart,
                                              candidate.term.contentEnd - candidate.term.contentStart);
-        const std::optional<Term> term = parseTerm(
-            HtmlText::plain(termHtml), isCommandSection(titles, candidate.termTagStart), isAllBold(termHtml));
+        const qsizetype at = candidate.termTagStart;
+        const std::optional<Term> term = parseTerm(HtmlText::plain(termHtml),
+            isInSectionAbout(titles, at, { QLatin1StringView("COMMAND") }),
+            isInSectionAbout(titles, at,
+                { QLatin1StringView("OPTION"), QLatin1StringView("SELECTION"),
+                    QLatin1StringView("MODIFIER") }),
+            isAllBold(termHtml));
         if (!term)
             continue;
         const QStringView startTag
