@@ -80,10 +80,13 @@ dl.Bl-tag > dd { margin-left: 2.4em; }
 div.Bd-indent { margin-left: 2.4em; }
 pre { line-height: 1.4; overflow-x: auto; }
 /* An option or section jumped to is marked for a moment. */
-.lectorin-marked { animation: lectorin-mark 2.4s ease-out; border-radius: 3px; }
+/* A definition jumped to keeps a little of the text above it in view. A translucent amber reads on every
+   theme's background, light or dark. */
+[data-lectorin-option], h1.Sh, h2.Ss { scroll-margin-top: 0.8em; }
+.lectorin-marked { animation: lectorin-mark 3s ease-out; border-radius: 3px; }
 @keyframes lectorin-mark {
-    0%, 40% { background-color: color-mix(in srgb, Highlight 45%, transparent); }
-    100% { background-color: transparent; }
+    0%, 50% { background-color: rgba(255, 190, 40, 0.45); }
+    100% { background-color: rgba(255, 190, 40, 0); }
 }
 .lectorin-error { color: color-mix(in srgb, CanvasText 65%, Canvas); margin-top: 3em; text-align: center; }
 /* Command-help pages (no manual; the output of `command --help`). */
