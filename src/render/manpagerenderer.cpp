@@ -82,7 +82,7 @@ pre { line-height: 1.4; overflow-x: auto; }
 /* An option or section jumped to is marked for a moment. */
 /* A definition jumped to keeps a little of the text above it in view. A translucent amber reads on every
    theme's background, light or dark. */
-[data-lectorin-option], h1.Sh, h2.Ss { scroll-margin-top: 0.8em; }
+[data-lectorin-option] { scroll-margin-top: 0.8em; }
 .lectorin-marked { animation: lectorin-mark 3s ease-out; border-radius: 3px; }
 @keyframes lectorin-mark {
     0%, 50% { background-color: rgba(255, 190, 40, 0.45); }
