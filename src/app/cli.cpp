@@ -36,6 +36,7 @@ int usage()
                "       lectorin-cli index [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli lint FILE\n"
+               "       lectorin-cli explain 'LINE' [--manpath A:B] [--path A:B] [--lang LL[_CC]|none]\n"
                "       lectorin-cli --version\n",
         stderr);
     return 2;
@@ -98,6 +99,7 @@ int main(int argc, char *argv[])
         { "search", pathOptions + QSet<QString> { QStringLiteral("index"), QStringLiteral("limit") },
             Cli::search },
         { "lint", {}, Cli::lint },
+        { "explain", pathOptions, Cli::explain },
     };
     for (const Command &command : commands) {
         if (commandName != QLatin1String(command.name))

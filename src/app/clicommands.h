@@ -22,5 +22,7 @@ int search(const Arguments &arguments);
 int options(const Arguments &arguments);
 // mandoc's checks of a page source.
 int lint(const Arguments &arguments);
+// What each word of a shell command line is, from the pages of its commands: one tab-separated row a part.
+int explain(const Arguments &arguments);
 
 } // namespace Lectorin::Cli

@@ -253,6 +253,16 @@ void BrowserModel::openSelectedManPage()
     });
 }
 
+void BrowserModel::explainSelection()
+{
+    ScriptCall::call(m_page, kSelectionScript, {}, this, [this](const QVariant &result) {
+        if (result.typeId() != QMetaType::QString || result.toString().trimmed().isEmpty())
+            m_presenter->beep();
+        else
+            emit explainRequested(result.toString().simplified());
+    });
+}
+
 QString BrowserModel::fontSizeArgument(double factor)
 {
     return QString::asprintf("%.2fpx", factor * ManPageRenderer::kBaseFontSize);

@@ -97,6 +97,9 @@ public:
     void goForward();
     // Shows the page the selected text names; beeps when it names none.
     void openSelectedManPage();
+    // Asks for the selected text to be explained as a command line; beeps without a selection.
+    void explainSelection();
+    void explain(const QString &commandLine) { emit explainRequested(commandLine); }
     void applyFontScale(double factor);
     void scrollToSection(const QString &id);
     // Reloads the shown document, e.g. after the colour scheme changed.
@@ -124,6 +127,8 @@ Q_SIGNALS:
     void navigationStateChanged();
     void newWindowRequested(const QString &pageID);
     void newTabRequested(const QString &pageID);
+    // A command line to explain in a tab of its own.
+    void explainRequested(const QString &commandLine);
     // After the inferred links of a load were added (or none were found).
     void linksInferred();
 

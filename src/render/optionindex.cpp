@@ -274,8 +274,8 @@ Indexed index(const QString &mandocFragment)
         const std::optional<Term> term = parseTerm(HtmlText::plain(termHtml),
             isInSectionAbout(titles, at, { QLatin1StringView("COMMAND") }),
             isInSectionAbout(titles, at,
-                { QLatin1StringView("OPTION"), QLatin1StringView("SELECTION"),
-                    QLatin1StringView("MODIFIER") }),
+                { QLatin1StringView("OPTION"), QLatin1StringView("SELECTION"), QLatin1StringView("MODIFIER"),
+                    QLatin1StringView("FORMAT") }),
             isAllBold(termHtml));
         if (!term)
             continue;

@@ -6,6 +6,8 @@
 #include "render/manurl.h"
 #include "ui/sidebarroles.h"
 
+#include <algorithm>
+
 namespace Lectorin {
 
 using SidebarRoles::RowKind;
@@ -14,6 +16,19 @@ CommandLineSectionModel::CommandLineSectionModel(const AppModel *app, QObject *p
     : QAbstractListModel(parent)
     , m_app(app)
 { }
+
+namespace {
+
+// A line of a command and at least one option: "tar -xzvf a.tgz", "ps aux | grep x" counts by its first word.
+bool isCommandLineWithOption(const QString &filter)
+{
+    const QStringList words = filter.simplified().split(u' ', Qt::SkipEmptyParts);
+    return words.size() >= 2 && std::any_of(words.cbegin() + 1, words.cend(), [](const QString &word) {
+        return OptionJump::looksLikeOption(word);
+    });
+}
+
+} // namespace
 
 void CommandLineSectionModel::update(const QString &filter)
 {
@@ -25,34 +40,39 @@ void CommandLineSectionModel::update(const QString &filter)
         if (page && !page->isHelpPage())
             jump = Jump { page->id(), page->name + u'(' + page->section + u')', asked->option };
     }
-    if (jump == m_jump)
+    const QString explained = isCommandLineWithOption(filter) ? filter.simplified() : QString();
+    if (jump == m_jump && explained == m_explained)
         return;
-    const bool hadRow = m_jump.has_value();
-    if (hadRow && jump) {
-        m_jump = jump;
-        emit dataChanged(index(0), index(0));
-        return;
-    }
-    if (hadRow) {
-        beginRemoveRows({}, 0, 0);
-        m_jump.reset();
-        endRemoveRows();
-        return;
-    }
-    beginInsertRows({}, 0, 0);
+    // Few rows, seldom changed: a reset keeps the joined list's bookkeeping simple.
+    beginResetModel();
     m_jump = jump;
-    endInsertRows();
+    m_explained = explained;
+    endResetModel();
 }
 
 int CommandLineSectionModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() || !m_jump ? 0 : 1;
+    return parent.isValid() ? 0 : explainRow() + (m_explained.isEmpty() ? 0 : 1);
 }
 
 QVariant CommandLineSectionModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) || !m_jump)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
+    if (index.row() == explainRow()) {
+        switch (role) {
+        case Qt::DisplayRole:
+            return tr("Explain \u2018%1\u2019").arg(m_explained);
+        case Qt::ToolTipRole:
+            return tr("Show what each word of this command line does");
+        case SidebarRoles::Kind:
+            return int(RowKind::explain);
+        case SidebarRoles::CommandLine:
+            return m_explained;
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
         //: A sidebar row: "-x in tar(1)".

@@ -10,7 +10,7 @@ namespace Lectorin {
 class AppModel;
 
 // The rows a filter typed as a command line earns above the lists: "tar -x" jumps to -x in tar(1) when the
-// first word names a page. Absent otherwise.
+// first word names a page, and a line with an option ("tar -xzvf a.tgz") can be explained. Absent otherwise.
 class CommandLineSectionModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -34,8 +34,11 @@ private:
         bool operator==(const Jump &) const = default;
     };
 
+    int explainRow() const { return m_jump ? 1 : 0; }
+
     const AppModel *m_app;
     std::optional<Jump> m_jump;
+    QString m_explained; // the command line of the explain row, or empty
 };
 
 } // namespace Lectorin

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QWebEnginePage>
 
@@ -104,6 +106,14 @@ void LectorinCommands::buildMenus()
         withBrowser([](BrowserModel *current) { current->requestFilterFocus(); }));
     add(edit, tr("Open Selected Man Page"), { keys("Ctrl+Shift+O") },
         withBrowser([](BrowserModel *current) { current->openSelectedManPage(); }));
+    add(edit, tr("Explain Command Line\u2026"), { keys("Ctrl+Shift+E") }, [this] {
+        bool accepted = false;
+        const QString line = QInputDialog::getText(m_window, tr("Explain Command Line"),
+            tr("A command line to explain, such as tar -xzvf backup.tgz:"), QLineEdit::Normal, QString(),
+            &accepted);
+        if (accepted && !line.trimmed().isEmpty())
+            m_window->addExplanationTab(line);
+    });
     edit->addSeparator();
     add(edit, tr("Settings…"), { keys("Ctrl+,") }, [actions] {
         if (actions)

@@ -2,6 +2,7 @@
 #include "ui/mainwindow.h"
 
 #include "browser/browsermodel.h"
+#include "ui/explanationview.h"
 #include "ui/lectorincommands.h"
 #include "ui/pagepreviewview.h"
 #include "ui/sidebarview.h"
@@ -87,6 +88,7 @@ ContentView *MainWindow::addTab(std::optional<QString> pageID)
     });
     connect(tab->browser(), &BrowserModel::newTabRequested, this,
         [this](const QString &id) { m_tabs->setCurrentWidget(addTab(id)); });
+    connect(tab->browser(), &BrowserModel::explainRequested, this, &MainWindow::addExplanationTab);
     connect(tab->browser(), &BrowserModel::newWindowRequested, this,
         [this](const QString &id) { emit newWindowRequested(this, id); });
     m_tabs->setCurrentIndex(index);
@@ -107,6 +109,20 @@ PagePreviewView *MainWindow::addPreviewTab(const QString &path)
     });
     m_tabs->setCurrentIndex(index);
     return preview;
+}
+
+ExplanationView *MainWindow::addExplanationTab(const QString &commandLine)
+{
+    auto *explanation = new ExplanationView(commandLine, m_services, m_tabs);
+    const int index = m_tabs->addTab(explanation, explanation->title());
+    m_tabs->setTabToolTip(index, explanation->line());
+    // A definition opens in a browsing tab beside the explanation, which stays for the next word.
+    connect(explanation, &ExplanationView::manPageRequested, this, [this](const QUrl &url) {
+        ContentView *tab = addTab(std::nullopt);
+        tab->browser()->page()->load(url);
+    });
+    m_tabs->setCurrentIndex(index);
+    return explanation;
 }
 
 ContentView *MainWindow::currentTab() const

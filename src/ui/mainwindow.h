@@ -10,6 +10,7 @@ class QTimer;
 
 namespace Lectorin {
 
+class ExplanationView;
 class LectorinCommands;
 class PagePreviewView;
 
@@ -25,6 +26,8 @@ public:
     ContentView *addTab(std::optional<QString> pageID);
     // A tab that previews the page source at `path`; it is made current.
     PagePreviewView *addPreviewTab(const QString &path);
+    // A tab that explains `commandLine`; it is made current.
+    ExplanationView *addExplanationTab(const QString &commandLine);
     // The current browsing tab; null while a preview tab is current.
     ContentView *currentTab() const;
     // The browsing tabs, without the previews.

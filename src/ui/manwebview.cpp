@@ -59,6 +59,8 @@ QMenu *ManWebView::makeContextMenu(const QUrl &link)
 
     if (link.isEmpty()) {
         menu->addAction(tr("Copy"), this, [this] { triggerPageAction(QWebEnginePage::Copy); });
+        if (page() && page()->hasSelection())
+            menu->addAction(tr("Explain Selection"), browser, &BrowserModel::explainSelection);
         menu->addSeparator();
         menu->addAction(tr("Back"), browser, &BrowserModel::goBack)->setEnabled(browser->canGoBack());
         menu->addAction(tr("Forward"), browser, &BrowserModel::goForward)

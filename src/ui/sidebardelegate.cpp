@@ -147,9 +147,17 @@ void SidebarDelegate::paint(
         paintResult(painter, option, index);
         break;
     case SidebarRoles::RowKind::showAll:
-        painter->setPen(option.palette.color(QPalette::Link));
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    case SidebarRoles::RowKind::explain: {
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        row.text.clear();
+        QApplication::style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, option.widget);
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->setPen(selected ? rowTextColour(option) : option.palette.color(QPalette::Link));
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+            option.fontMetrics.elidedText(text, Qt::ElideMiddle, textRect.width()));
         break;
+    }
     case SidebarRoles::RowKind::indexing:
         paintIndexing(painter, option, index);
         break;

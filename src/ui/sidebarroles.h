@@ -18,7 +18,9 @@ enum Role
     ProgressDone,
     ProgressTotal,
     // Where in the page a row opens it: an option or an anchor.
-    Fragment
+    Fragment,
+    // An explain row's command line.
+    CommandLine
 };
 
 enum class RowKind
@@ -29,7 +31,8 @@ enum class RowKind
     message,
     result,
     indexing,
-    showAll
+    showAll,
+    explain
 };
 
 } // namespace Lectorin::SidebarRoles

@@ -182,6 +182,10 @@ void SidebarView::choose(const QModelIndex &index, bool fromHistory)
 {
     if (m_syncingSelection || !m_browser || !index.isValid())
         return;
+    if (index.data(SidebarRoles::Kind).toInt() == int(SidebarRoles::RowKind::explain)) {
+        m_browser->explain(index.data(SidebarRoles::CommandLine).toString());
+        return;
+    }
     if (index.data(SidebarRoles::Kind).toInt() == int(SidebarRoles::RowKind::showAll)) {
         if (m_feed)
             m_feed->showAll();

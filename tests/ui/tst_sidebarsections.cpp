@@ -238,13 +238,20 @@ void SidebarSectionsTest::catalogueList_sectionsJoinedThroughLoadsFiltersAndResu
     // A page's name and an option: a row above the lists jumps there, and Return takes it; a command with
     // only help output, or no page at all, earns none.
     model.setFilter("git --amend=yes");
-    QCOMPARE(texts(model).first(), QStringLiteral("--amend in git(1)"));
+    QCOMPARE(texts(model).mid(0, 3),
+        QStringList({ "--amend in git(1)", "Explain \u2018git --amend=yes\u2019", "Commands" }));
+    QCOMPARE(model.index(1, 0).data(SidebarRoles::CommandLine).toString(), QStringLiteral("git --amend=yes"));
     QCOMPARE(model.index(0, 0).data(SidebarRoles::PageID).toString(), QStringLiteral("1/git"));
     QCOMPARE(model.index(0, 0).data(SidebarRoles::Fragment).toString(), QStringLiteral("--amend"));
     QCOMPARE(model.firstPageRow(), 0);
     model.setFilter("ls(8) -l");
     QCOMPARE(texts(model).first(), QStringLiteral("-l in ls(1)"));
-    for (const char *filter : { "lsx -a", "nosuch -a", "git amend", "git" }) {
+    // Any line with an option can be explained, page or not; a line without one cannot.
+    for (const char *filter : { "lsx -a", "nosuch -a" }) {
+        model.setFilter(filter);
+        QCOMPARE(texts(model).first(), QStringLiteral("Explain \u2018%1\u2019").arg(filter));
+    }
+    for (const char *filter : { "git amend", "git" }) {
         model.setFilter(filter);
         QCOMPARE(texts(model).first(), QStringLiteral("Commands"));
     }
