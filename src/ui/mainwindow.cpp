@@ -103,10 +103,7 @@ PagePreviewView *MainWindow::addPreviewTab(const QString &path)
     const int index = m_tabs->addTab(preview, preview->title());
     m_tabs->setTabToolTip(index, preview->path());
     // A page its links name opens in a browsing tab: the preview shows only its file.
-    connect(preview, &PagePreviewView::manPageRequested, this, [this](const QUrl &url) {
-        ContentView *tab = addTab(std::nullopt);
-        tab->browser()->page()->load(url);
-    });
+    connect(preview, &PagePreviewView::manPageRequested, this, &MainWindow::openInNewTab);
     m_tabs->setCurrentIndex(index);
     return preview;
 }
@@ -117,12 +114,14 @@ ExplanationView *MainWindow::addExplanationTab(const QString &commandLine)
     const int index = m_tabs->addTab(explanation, explanation->title());
     m_tabs->setTabToolTip(index, explanation->line());
     // A definition opens in a browsing tab beside the explanation, which stays for the next word.
-    connect(explanation, &ExplanationView::manPageRequested, this, [this](const QUrl &url) {
-        ContentView *tab = addTab(std::nullopt);
-        tab->browser()->page()->load(url);
-    });
+    connect(explanation, &ExplanationView::manPageRequested, this, &MainWindow::openInNewTab);
     m_tabs->setCurrentIndex(index);
     return explanation;
+}
+
+void MainWindow::openInNewTab(const QUrl &url)
+{
+    addTab(std::nullopt)->browser()->page()->load(url);
 }
 
 ContentView *MainWindow::currentTab() const

@@ -49,6 +49,8 @@ protected:
 
 private:
     void updateTitle();
+    // A man page URL a preview or an explanation links to, in a browsing tab of its own.
+    void openInNewTab(const QUrl &url);
 
     ContentView::Services m_services;
     QTabWidget *m_tabs;
