@@ -3,6 +3,7 @@
 
 #include "app/climodel.h"
 #include "catalogue/manindex.h"
+#include "catalogue/pagedescriptionloader.h"
 #include "catalogue/sidebarfilter.h"
 #include "catalogue/searchpaths.h"
 
@@ -79,7 +80,7 @@ int resolve(const Arguments &arguments)
 int filter(const Arguments &arguments)
 {
     if (arguments.positional.size() != 1) {
-        std::fputs("usage: lectorin-cli filter QUERY [--limit N]\n", stderr);
+        std::fputs("usage: lectorin-cli filter QUERY [--limit N] [--descriptions]\n", stderr);
         return 2;
     }
     bool limitIsNumber = true;
@@ -91,14 +92,20 @@ int filter(const Arguments &arguments)
     }
     LoadedModel loaded(arguments);
     const auto sections = SidebarFilter::sections(loaded.model(), arguments.positional.first(), true);
-    const auto printRows = [limit](const SidebarFilter::Rows &rows) {
+    const bool describes = arguments.hasFlag(QStringLiteral("descriptions"));
+    const PageDescriptions descriptions = describes
+        ? PageDescriptionLoader::gather(loaded.model().pages(), loaded.manualDirectories(), QString())
+        : PageDescriptions();
+    const auto printRows = [limit, describes, &descriptions](const SidebarFilter::Rows &rows) {
         if (rows.kind == SidebarFilter::Rows::Kind::message) {
             printLine(rows.message);
             return;
         }
         const qsizetype count = limit < 0 ? rows.count() : std::min(limit, rows.count());
-        for (qsizetype row = 0; row < count; ++row)
-            printLine(rows.pageAt(row).displayName);
+        for (qsizetype row = 0; row < count; ++row) {
+            const ManPage &page = rows.pageAt(row);
+            printLine(describes ? page.displayName + u'\t' + descriptions.of(page.id()) : page.displayName);
+        }
     };
     printRows(sections.commands);
     if (sections.commandHelp.kind == SidebarFilter::Rows::Kind::pages) {

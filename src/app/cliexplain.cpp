@@ -2,28 +2,13 @@
 #include "app/clicommands.h"
 
 #include "app/climodel.h"
-#include "fulltext/pagetext.h"
+#include "catalogue/pagedescriptionloader.h"
 #include "render/commandlineexplainer.h"
 #include "render/commandlinesources.h"
-
-#include <QRegularExpression>
 
 #include <cstdio>
 
 namespace Lectorin::Cli {
-namespace {
-
-// The NAME line without the names: "tar - an archiving utility" describes tar as "an archiving utility".
-QString description(const ManPage &page)
-{
-    const std::optional<QString> text = PageText::renderBlocking(page, RenderTools().formatter);
-    const QString line = text ? PageText::nameLine(*text) : QString();
-    static const QRegularExpression separator(QStringLiteral(" [-\u2013\u2014\u2212] "));
-    const QRegularExpressionMatch match = separator.match(line);
-    return match.hasMatch() ? line.mid(match.capturedEnd()) : line;
-}
-
-} // namespace
 
 int explain(const Arguments &arguments)
 {
@@ -33,15 +18,8 @@ int explain(const Arguments &arguments)
     }
     LoadedModel loaded(arguments);
     const Catalogue &catalogue = loaded.model().catalogue();
-    CommandLineExplainer::Sources sources = CommandLineSources::fromCatalogue(catalogue);
-    sources.page = [&catalogue, page = sources.page](const QString &name) {
-        std::optional<CommandLineExplainer::PageSummary> summary = page(name);
-        if (summary) {
-            if (const ManPage *found = catalogue.page(summary->pageId))
-                summary->description = description(*found);
-        }
-        return summary;
-    };
+    const CommandLineExplainer::Sources sources = CommandLineSources::fromCatalogue(
+        catalogue, PageDescriptionLoader::gather(catalogue.pages(), loaded.manualDirectories(), QString()));
     for (const CommandLineExplainer::Part &part :
         CommandLineExplainer::explain(arguments.positional.first(), sources))
         printText(CommandLineExplainer::rowText(part) + u'\n', stdout);

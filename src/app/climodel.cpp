@@ -28,6 +28,7 @@ AppModel::Discovery languageDiscovery(const Arguments &arguments)
     AppModel::Discovery discovery;
     discovery.languages = languagesOption(arguments);
     discovery.followsTranslationSetting = !discovery.languages;
+    discovery.describesPages = false;
     return discovery;
 }
 

@@ -167,6 +167,18 @@ void BrowserModel::open(const QString &name, const std::optional<QString> &secti
         showMissingPage(name, section);
 }
 
+QString BrowserModel::linkToolTip(const QUrl &link) const
+{
+    const QString scheme = link.scheme().toLower();
+    if (scheme != kManURLScheme && scheme != kManPageLinkScheme)
+        return QString();
+    const std::optional<PageReference> reference = parseManURL(link);
+    if (!reference || reference->name.isEmpty())
+        return QString();
+    const std::optional<ManPage> page = m_app->resolvePage(reference->name, reference->section);
+    return page ? describedName(page->qualifiedName(), m_app->descriptions().of(page->id())) : QString();
+}
+
 void BrowserModel::showMissingPage(const QString &name, const std::optional<QString> &section)
 {
     m_presenter->showAlert(MissingPageAlert::message(name, section), MissingPageAlert::informativeText());

@@ -85,6 +85,9 @@ public:
     // Puts the caret before the definition of the option `spelling`; `done` is called either way.
     void placeCaretBeforeDefinition(const QString &spelling, std::function<void()> done);
     void showMissingPage(const QString &name, const std::optional<QString> &section);
+    // What a link to a page shows under the pointer: the page's name and description. Empty for other links
+    // and for pages the catalogue does not have.
+    QString linkToolTip(const QUrl &link) const;
     void openInNewWindow(const QString &name, const std::optional<QString> &section);
     void openInNewTab(const QString &name, const std::optional<QString> &section);
     void openPageInNewWindow(const QString &pageID);

@@ -2,6 +2,7 @@
 #include "catalogue/appmodel.h"
 
 #include "catalogue/catalogueloader.h"
+#include "catalogue/pagedescriptionloader.h"
 #include "catalogue/pagelanguages.h"
 #include "catalogue/pagelookup.h"
 #include "catalogue/searchpathcache.h"
@@ -9,6 +10,7 @@
 #include "catalogue/settingsvalues.h"
 #include "catalogue/translationchoices.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 #include <algorithm>
@@ -19,6 +21,14 @@ namespace Lectorin {
 namespace {
 
 const QString kFontScaleKey = QStringLiteral("viewerFontScale");
+
+// Beside the remembered search paths; nothing is remembered where they are not.
+QString descriptionsCacheFile(const CatalogueDiscovery &discovery)
+{
+    if (discovery.cacheFile.isEmpty())
+        return QString();
+    return QFileInfo(discovery.cacheFile).absolutePath() + QStringLiteral("/descriptions");
+}
 
 } // namespace
 
@@ -37,6 +47,8 @@ AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
     , m_settings(settings)
     , m_translations(new TranslationChoices(settings, discovery, this))
     , m_history(new PageHistory(settings, this))
+    , m_descriptions(new PageDescriptionLoader(descriptionsCacheFile(discovery), this))
+    , m_describesPages(discovery.describesPages)
     , m_loader(new CatalogueLoader(
           std::move(discovery), [this] { return pageLanguages(); }, this))
 {
@@ -51,6 +63,13 @@ AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
     connect(m_loader, &CatalogueLoader::catalogueScanned, this, &AppModel::publishCatalogue);
     connect(m_loader, &CatalogueLoader::helpPagesScanned, this, &AppModel::publishHelpPages);
     connect(m_loader, &CatalogueLoader::manualDirectoriesKnown, this, &AppModel::manualDirectoriesKnown);
+    connect(
+        m_descriptions, &PageDescriptionLoader::descriptionsChanged, this, &AppModel::descriptionsChanged);
+}
+
+const PageDescriptions &AppModel::descriptions() const
+{
+    return m_descriptions->descriptions();
 }
 
 bool AppModel::indexLoadStarted() const
@@ -129,6 +148,8 @@ void AppModel::publishCatalogue(const Catalogue &manualPages)
 {
     // The previous help pages stay reachable until the new command scan replaces them.
     setCatalogue(manualPages.withHelpPages(m_catalogue.helpPages()));
+    if (m_describesPages)
+        m_descriptions->load(manualPages.pages(), m_loader->scannedManualDirectories());
     emit indexLoaded();
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/cataloguediscovery.h"
 #include "catalogue/manpage.h"
+#include "catalogue/pagedescriptions.h"
 #include "catalogue/pagehistory.h"
 #include "catalogue/searchindex.h"
 
@@ -17,6 +18,7 @@ class QSettings;
 namespace Lectorin {
 
 class CatalogueLoader;
+class PageDescriptionLoader;
 class TranslationChoices;
 
 // The application-wide model: the catalogue and its load state, the history, the zoom factor, and the
@@ -58,6 +60,8 @@ public:
     const QList<ManPage> &pages() const { return m_catalogue.pages(); }
     const QList<ManPage> &helpPages() const { return m_catalogue.helpPages(); }
     const QStringList &history() const { return m_history->identifiers(); }
+    // The pages' one-line descriptions; they arrive in the background after each scan.
+    const PageDescriptions &descriptions() const;
     // Filter indexes over `pages` and `helpPages`, rebuilt whenever those change.
     const SearchIndex &pagesSearchIndex() const { return m_pagesSearchIndex; }
     const SearchIndex &helpPagesSearchIndex() const { return m_helpPagesSearchIndex; }
@@ -126,6 +130,7 @@ signals:
     void manualDirectoriesKnown();
     // isCatalogueSettled became true.
     void catalogueSettled();
+    void descriptionsChanged();
 
 private:
     void publishCatalogue(const Catalogue &manualPages);
@@ -138,6 +143,8 @@ private:
     QSettings *m_settings;
     TranslationChoices *m_translations;
     PageHistory *m_history;
+    PageDescriptionLoader *m_descriptions;
+    bool m_describesPages;
     CatalogueLoader *m_loader;
     IndexState m_indexState = IndexState::loading;
     Catalogue m_catalogue;

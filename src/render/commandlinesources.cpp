@@ -6,15 +6,17 @@
 
 namespace Lectorin::CommandLineSources {
 
-CommandLineExplainer::Sources fromCatalogue(Catalogue catalogue)
+CommandLineExplainer::Sources fromCatalogue(Catalogue catalogue, PageDescriptions descriptions)
 {
     CommandLineExplainer::Sources sources;
-    sources.page = [catalogue](const QString &name) -> std::optional<CommandLineExplainer::PageSummary> {
+    sources.page
+        = [catalogue, descriptions](const QString &name) -> std::optional<CommandLineExplainer::PageSummary> {
         if (!catalogue.hasManualPageNamed(name))
             return std::nullopt;
         const ManPage *page = catalogue.preferredPage(name);
-        return page ? std::optional(CommandLineExplainer::PageSummary { page->id(), QString() })
-                    : std::nullopt;
+        return page
+            ? std::optional(CommandLineExplainer::PageSummary { page->id(), descriptions.of(page->id()) })
+            : std::nullopt;
     };
     sources.definitions = [catalogue](const QString &pageId) {
         const ManPage *page = catalogue.page(pageId);

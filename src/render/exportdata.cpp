@@ -153,7 +153,7 @@ ExportResult rtfFromHTML(const QString &html)
     QFont defaultFont(QStringLiteral("sans-serif"));
     defaultFont.setPixelSize(int(kBaseFontSize));
     document.setDefaultFont(defaultFont);
-    QString importable = html;
+    QString importable = withoutCopyButtons(html);
     importable.replace(baseStylesheet(), kRichTextStyleSheet);
     document.setHtml(importable);
     if (document.isEmpty() && !html.isEmpty())

@@ -17,6 +17,8 @@ namespace Lectorin::ManPageRenderer {
 namespace {
 
 const QString kEmptyOutputMessage = QStringLiteral("mandoc could not render this page.");
+const QString kCopyButton
+    = QStringLiteral("<button type=\"button\" class=\"lectorin-copy\" aria-label=\"Copy example\"></button>");
 
 const char16_t kBaseStylesheet[]
     = uR"css(/* The window's appearance arrives as an attribute on the root (see the colour-scheme script). The rules it
@@ -79,6 +81,16 @@ dl.Bl-tag.Bl-compact > dt { margin-top: 0.15em; }
 dl.Bl-tag > dd { margin-left: 2.4em; }
 div.Bd-indent { margin-left: 2.4em; }
 pre { line-height: 1.4; overflow-x: auto; }
+/* Copy buttons: their words are generated content, so Find never meets them. */
+button.lectorin-copy {
+    float: right; margin: 0 0 0.3em 0.8em; padding: 1px 8px;
+    font: 0.8em system-ui, sans-serif; color: inherit; background: transparent;
+    border: 1px solid rgba(128, 128, 128, 0.5); border-radius: 4px; opacity: 0.6; cursor: pointer;
+}
+button.lectorin-copy:hover, button.lectorin-copy:focus-visible { opacity: 1; }
+button.lectorin-copy::before { content: "Copy"; }
+button.lectorin-copy[data-copied]::before { content: "Copied"; }
+@media print { button.lectorin-copy { display: none; } }
 /* An option or section jumped to is marked for a moment. */
 /* A definition jumped to keeps a little of the text above it in view. A translucent amber reads on every
    theme's background, light or dark. */
@@ -93,9 +105,9 @@ pre { line-height: 1.4; overflow-x: auto; }
 .lectorin-help-note { font-size: 0.85em; color: color-mix(in srgb, CanvasText 65%, Canvas); margin: 0 0 1.6em; }
 pre.lectorin-help-output { white-space: pre-wrap; })css";
 
-// The "click" that follows a tagged "mousedown" is cancelled too: the web view would otherwise open a window
-// of its own for the same Ctrl-click.
-const char16_t kNewWindowClickScript[] = uR"js(
+// The document's one script. The "click" that follows a tagged "mousedown" is cancelled too: the web view
+// would otherwise open a window of its own for the same Ctrl-click.
+const char16_t kDocumentScript[] = uR"js(
 <script>
 // Ctrl-click = open in a new window. The web view turns a Ctrl-click into a new
 // window of its own after the DOM events, so the page tags the navigation itself
@@ -121,6 +133,20 @@ document.addEventListener("click", (e) => {
     e.preventDefault();
     e.stopPropagation();
 }, true);
+// A copy button copies the example after it as plain text. The closing line break goes: pasted into a
+// terminal, it would run the command at once.
+document.addEventListener("click", (e) => {
+    const button = e.target.closest("button.lectorin-copy");
+    const example = button && button.nextElementSibling;
+    if (!example) return;
+    const text = example.innerText.replace(/\n+$/, "");
+    const put = (c) => { c.clipboardData.setData("text/plain", text); c.preventDefault(); };
+    document.addEventListener("copy", put);
+    document.execCommand("copy");
+    document.removeEventListener("copy", put);
+    button.dataset.copied = "";
+    setTimeout(() => { delete button.dataset.copied; }, 1500);
+});
 </script>
 </body>
 </html>)js";
@@ -154,6 +180,20 @@ QString withoutDoubledBreaks(QString html)
         }
         from = end;
     }
+}
+
+// Every preformatted block gets a copy button before it; its text is generated, so the page's text is
+// unchanged.
+QString withCopyButtons(QString html)
+{
+    for (qsizetype found = html.indexOf(u"<pre"); found >= 0; found = html.indexOf(u"<pre", found + 1)) {
+        const QChar next = found + 4 < html.size() ? html.at(found + 4) : QChar();
+        if (next != u'>' && next != u' ')
+            continue;
+        html.insert(found, kCopyButton);
+        found += kCopyButton.size();
+    }
+    return html;
 }
 
 // mandoc writes its page links as "x-lectorin-man://%S/%N"; a section QUrl would read back as another one
@@ -195,8 +235,8 @@ QFuture<RenderResult> formatFile(const QString &path, const QString &title, cons
                 return RenderResult { emptyOutputHTML(emptyTitle), std::nullopt };
             OptionIndex::Indexed indexed
                 = OptionIndex::index(withReadableLinks(withoutDoubledBreaks(*output)));
-            return RenderResult { documentHTML(title, indexed.html, palette, fontScale), std::nullopt,
-                std::move(indexed.definitions) };
+            return RenderResult { documentHTML(title, withCopyButtons(indexed.html), palette, fontScale),
+                std::nullopt, std::move(indexed.definitions) };
         });
 }
 
@@ -253,7 +293,7 @@ QString documentHTML(
     return u"<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n" % contentSecurityPolicy()
         % u"<title>" % CommandHelp::escapeHTML(title) % u"</title>\n<style>" % baseStylesheet()
         % (palette ? themeCSS(*palette) : QString()) % fontSizeCSS(fontScale) % u"</style>\n</head>\n<body>\n"
-        % body % newWindowClickScript();
+        % body % documentScript();
 }
 
 QString errorHTML(const QString &title, const QString &message)
@@ -295,9 +335,14 @@ QString baseStylesheet()
     return QString::fromUtf16(kBaseStylesheet);
 }
 
-QString newWindowClickScript()
+QString documentScript()
 {
-    return QString::fromUtf16(kNewWindowClickScript);
+    return QString::fromUtf16(kDocumentScript);
+}
+
+QString withoutCopyButtons(QString html)
+{
+    return html.remove(kCopyButton);
 }
 
 QString contentSecurityPolicy()
@@ -305,7 +350,7 @@ QString contentSecurityPolicy()
     // Only the document's own script, known by its digest, may run: never one that a page's text, its file
     // name or a "javascript:" link smuggles in, inline event handlers included.
     static const QString policy = []() -> QString {
-        const QString script = newWindowClickScript();
+        const QString script = documentScript();
         const qsizetype start = script.indexOf(u'>') + 1;
         const QByteArray body = script.mid(start, script.indexOf(u"</script>") - start).toUtf8();
         const QByteArray digest = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toBase64();

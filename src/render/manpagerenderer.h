@@ -79,8 +79,10 @@ QString themeCSS(const ManPagePalette &palette);
 QString fontSizeCSS(double fontScale);
 
 QString baseStylesheet();
-QString newWindowClickScript();
-// The <meta> element that lets only newWindowClickScript() run in a document.
+QString documentScript();
+// A rendered document without its copy buttons, for formats where a button means nothing.
+QString withoutCopyButtons(QString html);
+// The <meta> element that lets only documentScript() run in a document.
 QString contentSecurityPolicy();
 
 // mandoc's working directory for a page: two levels above the page file ("/usr/share/man" for

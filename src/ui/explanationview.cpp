@@ -77,9 +77,11 @@ ExplanationView::ExplanationView(const QString &line, const ContentView::Service
     const double fontScale = services.app ? services.app->fontScale() : 1.0;
     m_page->setHtml(ExplanationPage::pendingHTML(m_line, colours, fontScale));
     const Catalogue catalogue = services.app ? services.app->catalogue() : Catalogue();
+    const PageDescriptions descriptions = services.app ? services.app->descriptions() : PageDescriptions();
     // Reading a page's options renders it: off the GUI thread, on the pool that waits for processes.
-    QtConcurrent::run(ProcessRunner::waitingPool(), [line = m_line, catalogue] {
-        return CommandLineExplainer::explain(line, CommandLineSources::fromCatalogue(catalogue));
+    QtConcurrent::run(ProcessRunner::waitingPool(), [line = m_line, catalogue, descriptions] {
+        return CommandLineExplainer::explain(
+            line, CommandLineSources::fromCatalogue(catalogue, descriptions));
     }).then(this, [this, colours, fontScale](const QList<CommandLineExplainer::Part> &parts) {
         m_page->setHtml(ExplanationPage::html(m_line, parts, colours, fontScale));
         // The document of the wait, cut short by this one, finishes unsuccessfully if at all.

@@ -8,9 +8,11 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QToolTip>
 #include <QWebEngineContextMenuRequest>
 
 namespace Lectorin {
@@ -37,6 +39,13 @@ ManWebView::ManWebView(BrowserModel *browser, QWidget *parent)
 {
     setPage(browser->page());
     new PageVeil(this);
+    connect(browser->page(), &QWebEnginePage::linkHovered, this, [this](const QString &url) {
+        const QString tip = m_browser && !url.isEmpty() ? m_browser->linkToolTip(QUrl(url)) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(QCursor::pos(), tip, this);
+    });
 }
 
 QString ManWebView::systemManPageLink(const QString &name, const std::optional<QString> &section)

@@ -25,6 +25,16 @@ void PageRowsSectionModel::setRows(const SidebarFilter::Rows &rows)
     endResetModel();
 }
 
+void PageRowsSectionModel::setDescriptions(const PageDescriptions &descriptions)
+{
+    if (descriptions == m_descriptions)
+        return;
+    m_descriptions = descriptions;
+    if (rowCount() > 1)
+        emit dataChanged(
+            index(1, 0), index(rowCount() - 1, 0), { SidebarRoles::Description, Qt::ToolTipRole });
+}
+
 // Lists shared with the catalogue compare at once; only a replaced list of the same size is read through.
 bool PageRowsSectionModel::shows(const SidebarFilter::Rows &rows) const
 {
@@ -66,8 +76,10 @@ QVariant PageRowsSectionModel::data(const QModelIndex &index, int role) const
         return int(kind);
     case SidebarRoles::PageID:
         return page ? page->id() : QVariant();
+    case SidebarRoles::Description:
+        return page ? m_descriptions.of(page->id()) : QVariant();
     case Qt::ToolTipRole:
-        return page ? page->qualifiedName() : QVariant();
+        return page ? describedName(page->qualifiedName(), m_descriptions.of(page->id())) : QVariant();
     default:
         return {};
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "catalogue/pagedescriptions.h"
 #include "catalogue/sidebarfilter.h"
 
 #include <QAbstractListModel>
@@ -25,6 +26,8 @@ public:
 
     // Rows that show anything other than the current ones replace them.
     void setRows(const SidebarFilter::Rows &rows);
+    // Descriptions that differ from the current ones repaint the page rows.
+    void setDescriptions(const PageDescriptions &descriptions);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -40,6 +43,7 @@ private:
     Header m_header;
     QList<ManPage> m_source;
     SidebarFilter::Rows m_rows; // over m_source
+    PageDescriptions m_descriptions;
 };
 
 } // namespace Lectorin

@@ -28,6 +28,9 @@ QColor tertiary(const QPalette &palette)
 }
 
 constexpr int kProgressBarHeight = 6;
+constexpr int kDescriptionGap = 10;
+// Less room than this shows no description at all rather than a lone ellipsis.
+constexpr int kSmallestDescriptionWidth = 40;
 
 QColor rowTextColour(const QStyleOptionViewItem &option)
 {
@@ -35,6 +38,20 @@ QColor rowTextColour(const QStyleOptionViewItem &option)
     const QPalette::ColorGroup group
         = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
     return option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+}
+
+void paintDescription(
+    QPainter *painter, const QStyleOptionViewItem &option, const QString &description, const QRect &rect)
+{
+    if (description.isEmpty() || rect.width() < kSmallestDescriptionWidth)
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    QColor colour = selected ? rowTextColour(option) : secondary(option.palette);
+    if (selected)
+        colour.setAlphaF(0.75f);
+    painter->setPen(colour);
+    painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter,
+        option.fontMetrics.elidedText(description, Qt::ElideRight, rect.width()));
 }
 
 } // namespace
@@ -173,15 +190,21 @@ void SidebarDelegate::paint(
         painter->setPen(style == Style::missing && !selected ? secondary(option.palette) : normal);
         const QString elided = option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, elided);
+        int nameEnd = textRect.left() + option.fontMetrics.horizontalAdvance(elided);
         if (style == Style::helpPage) {
             QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
             mono.setPointSizeF(option.font.pointSizeF() * 0.85);
             painter->setFont(mono);
             painter->setPen(selected ? normal : tertiary(option.palette));
-            const int offset = option.fontMetrics.horizontalAdvance(elided) + 6;
-            painter->drawText(textRect.adjusted(offset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                SidebarHistory::kHelpSuffix);
+            painter->drawText(
+                QRect(nameEnd + 6, textRect.top(), textRect.right() - nameEnd - 6, textRect.height()),
+                Qt::AlignLeft | Qt::AlignVCenter, SidebarHistory::kHelpSuffix);
+            nameEnd += 6 + QFontMetrics(mono).horizontalAdvance(SidebarHistory::kHelpSuffix);
+            painter->setFont(option.font);
         }
+        paintDescription(painter, option, index.data(SidebarRoles::Description).toString(),
+            QRect(nameEnd + kDescriptionGap, textRect.top(), textRect.right() - nameEnd - kDescriptionGap,
+                textRect.height()));
         break;
     }
     }

@@ -5,9 +5,10 @@
 
 namespace Lectorin {
 
-// Paints the sidebar's rows: section headers, page rows, the faint "--help" of help pages in the history,
-// secondary-coloured messages and missing pages, the spinner of the scanning row, full-text results (name
-// over an excerpt with the matches emphasised) and the indexing row with its progress bar.
+// Paints the sidebar's rows: section headers, page rows with their descriptions, the faint "--help" of help
+// pages in the history, secondary-coloured messages and missing pages, the spinner of the scanning row,
+// full-text results (name over an excerpt with the matches emphasised) and the indexing row with its progress
+// bar.
 class SidebarDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -29,6 +29,9 @@ CatalogueListModel::CatalogueListModel(AppModel *app, QObject *parent)
     connect(app, &AppModel::pagesChanged, this, &CatalogueListModel::rebuild);
     connect(app, &AppModel::helpPagesChanged, this, &CatalogueListModel::rebuild);
     connect(app, &AppModel::indexStateChanged, this, &CatalogueListModel::rebuild);
+    connect(app, &AppModel::descriptionsChanged, this,
+        [this] { m_commands->setDescriptions(m_app->descriptions()); });
+    m_commands->setDescriptions(app->descriptions());
     rebuild();
     addSourceModel(m_commandLine);
     addSourceModel(m_commands);
@@ -102,6 +105,11 @@ HistoryListModel::HistoryListModel(AppModel *app, int historyLimit, QObject *par
     connect(app, &AppModel::historyChanged, this, &HistoryListModel::rebuild);
     connect(app, &AppModel::pagesChanged, this, &HistoryListModel::rebuild);
     connect(app, &AppModel::helpPagesChanged, this, &HistoryListModel::rebuild);
+    connect(app, &AppModel::descriptionsChanged, this, [this] {
+        if (rowCount() > 1)
+            emit dataChanged(
+                index(1, 0), index(rowCount() - 1, 0), { SidebarRoles::Description, Qt::ToolTipRole });
+    });
     rebuild();
 }
 
@@ -144,6 +152,11 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
         return id;
     case SidebarRoles::LabelStyle:
         return int(SidebarHistory::rowLabel(id, m_app->catalogue()).style);
+    case SidebarRoles::Description:
+        return m_app->descriptions().of(id);
+    case Qt::ToolTipRole:
+        return describedName(
+            SidebarHistory::rowLabel(id, m_app->catalogue()).text, m_app->descriptions().of(id));
     default:
         return {};
     }

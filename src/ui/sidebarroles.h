@@ -20,7 +20,9 @@ enum Role
     // Where in the page a row opens it: an option or an anchor.
     Fragment,
     // An explain row's command line.
-    CommandLine
+    CommandLine,
+    // A page row's one-line description; empty while none has arrived.
+    Description
 };
 
 enum class RowKind

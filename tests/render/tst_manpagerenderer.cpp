@@ -94,7 +94,7 @@ void ManPageRendererTest::baseStylesheet_andScript_haveTheirShape()
     QVERIFY(css.contains(u"\nhtml { color-scheme: light; }\n"
                          u":root:where([data-lectorin-appearance=\"dark\"]) { color-scheme: dark; }\n"));
     QVERIFY(css.endsWith(u"pre.lectorin-help-output { white-space: pre-wrap; }"));
-    const QString script = ManPageRenderer::newWindowClickScript();
+    const QString script = ManPageRenderer::documentScript();
     QVERIFY(script.startsWith(u"\n<script>\n"));
     QVERIFY(script.contains(u"e.ctrlKey || e.metaKey"));
     QVERIFY(script.contains(u"\"lectorin-target=new-window\""));

@@ -10,11 +10,14 @@
 #include "ui/pageveil.h"
 #include "web/webfixtures.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 using namespace Lectorin;
 using namespace Lectorin::WebFixtures;
@@ -59,6 +62,11 @@ QByteArray archivePage()
           "\\fB\\-\\-exclude\\fR=\\fIPATTERN\\fR\nExclude files matching PATTERN.\n";
 }
 
+// An example to copy, with markup and spacing that must not reach the clipboard, and a reference to hover.
+const QByteArray kRecipePage = ".TH RECIPE 1\n.SH NAME\nrecipe \\- cook\n.SH EXAMPLES\n.EX\n"
+                               "\\fBtar\\fR -xzvf backup.tgz  -C /tmp\n  grep \"a <b>\" & sort\n.EE\n"
+                               ".PP\nSee\n.BR wick (5).\n";
+
 } // namespace
 
 class ReadingViewTest : public QObject
@@ -78,6 +86,7 @@ private Q_SLOTS:
     void synopsis_ofATranslatedPage_keepsNamesWhole();
     void translatedPage_switchesToTheUntranslatedAndBack();
     void optionJump_landsOnTheDefinition_andFindMeetsItFirst();
+    void example_copiesItsTextAndALinkTellsItsPage();
 
 private:
     bool showAndWait(const QString &id);
@@ -109,6 +118,7 @@ void ReadingViewTest::initTestCase()
     QVERIFY(writeFile(man + "/man5/wick.5", mdocPage("wick", "5", ".Sh DESCRIPTION\nBurns.\n")));
     QVERIFY(writeFile(man + "/man1/wick-keeper-agent.1", mdocPage("wick-keeper-agent", "1", kAgentSynopsis)));
     QVERIFY(writeFile(man + "/man1/archive.1", archivePage()));
+    QVERIFY(writeFile(man + "/man1/recipe.1", kRecipePage));
     QVERIFY(m_catalogue->loadAndWait());
 }
 
@@ -380,3 +390,27 @@ void ReadingViewTest::optionJump_landsOnTheDefinition_andFindMeetsItFirst()
 
 LECTORIN_WEB_TEST_MAIN(ReadingViewTest)
 #include "tst_readingview.moc"
+
+void ReadingViewTest::example_copiesItsTextAndALinkTellsItsPage()
+{
+    QVERIFY(showAndWait("1/recipe"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_view->webView()->focusProxy(), kTimeout);
+    const auto centreOf = [this](const QString &selector) {
+        const QVariantList box = evaluateInPage("const r = document.querySelector('" + selector
+            + "').getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2];")
+                                     .toList();
+        return box.size() == 2 ? QPoint(qRound(box.at(0).toDouble()), qRound(box.at(1).toDouble()))
+                               : QPoint();
+    };
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(
+        m_view->webView()->focusProxy(), Qt::LeftButton, Qt::NoModifier, centreOf("button.lectorin-copy"));
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(),
+        QStringLiteral("tar -xzvf backup.tgz  -C /tmp\n  grep \"a <b>\" & sort"), kTimeout);
+    // The button's words are not the page's: Find does not meet them.
+    QCOMPARE(evaluateInPage("return document.body.innerText.includes('Copy');").toBool(), false);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!m_catalogue->app->descriptions().of("5/wick").isEmpty(), kTimeout);
+    QTest::mouseMove(m_view->webView()->focusProxy(), centreOf("a[href*=wick]"));
+    QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), QString::fromUtf8("wick(5) — a test page"), kTimeout);
+}

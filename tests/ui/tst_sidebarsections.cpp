@@ -103,6 +103,18 @@ void SidebarSectionsTest::commands_filterAndCatalogueChangesResetOnlyOnRealChang
     model.setRows(pageRows(equalCopy));
     QCOMPARE(resets.size(), 2);
 
+    // Descriptions repaint the page rows when they differ, and only then.
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    PageDescriptions descriptions;
+    descriptions.insert("8/lsof", "list open files");
+    model.setDescriptions(descriptions);
+    model.setDescriptions(descriptions);
+    QCOMPARE(changedRows(changed), QStringList({ "1-3" }));
+    QCOMPARE(model.index(2, 0).data(SidebarRoles::Description).toString(), QStringLiteral("list open files"));
+    QCOMPARE(
+        model.index(2, 0).data(Qt::ToolTipRole).toString(), QString::fromUtf8("lsof(8) — list open files"));
+    QCOMPARE(model.index(1, 0).data(SidebarRoles::Description).toString(), QString());
+
     model.setRows(pageRows(pages, QList<qint32> { 1, 0 }));
     QCOMPARE(texts(model), QStringList({ "Commands", "lsof", "ls" }));
     QCOMPARE(model.rowOf("1/ls"), 2);

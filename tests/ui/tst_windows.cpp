@@ -9,6 +9,7 @@
 #include "render/manurl.h"
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
+#include "ui/explanationview.h"
 #include "ui/findbar.h"
 #include "ui/foundinpagesfeed.h"
 #include "ui/lectorinapp.h"
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void endToEnd_clickRowShowsPageAndMenusFollow();
     void foundInPages_rowsKeyboardAndFindBar();
     void contextMenu_copyLinkForms();
+    void explainRow_opensAnExplanationTab();
 
 private:
     QTemporaryDir m_dir;
@@ -87,6 +89,9 @@ void WindowsTest::initTestCase()
     WindowFixtures::writeCatalogue(m_dir,
         { { "ls", "1", "list directory contents" }, { "lsof", "1", "list open files" },
             { "printf", "3", "formatted output" }, { "printf", "1", "format and print data" } });
+    WindowFixtures::writeFile(m_dir.filePath("man/man1/tarx.1"),
+        ".TH TARX 1\n.SH NAME\ntarx \\- an archiver\n.SH OPTIONS\n.TP\n\\fB\\-x\\fR, \\fB\\-\\-extract\\fR\n"
+        "Extract files from an archive.\n.TP\n\\fB\\-f\\fR \\fIARCHIVE\\fR\nUse archive file ARCHIVE.\n");
     m_settings = std::make_unique<QSettings>(m_dir.filePath("settings.ini"), QSettings::IniFormat);
     m_appearance = std::make_unique<SystemAppearance>();
     FullTextIndex::removeFiles(FullTextIndex::defaultPath());
@@ -216,7 +221,15 @@ void WindowsTest::sidebar_rowsHistoryAndKeyboard()
     QTRY_VERIFY_WITH_TIMEOUT(!m_app->model().helpPages().isEmpty(), 15000);
 
     QCOMPARE(nameRowTexts(sidebar->catalogueModel()),
-        QStringList({ "Commands", "ls", "lsof", "printf(1)", "printf(3)" }));
+        QStringList({ "Commands", "ls", "lsof", "printf(1)", "printf(3)", "tarx" }));
+    // The two printf pages tell which is which once their descriptions arrive, in the history too.
+    const auto descriptionOf = [](const QAbstractItemModel *model, int row) {
+        return model->index(row, 0).data(SidebarRoles::Description).toString();
+    };
+    CatalogueListModel *catalogue = sidebar->catalogueModel();
+    QTRY_COMPARE_WITH_TIMEOUT(descriptionOf(catalogue, catalogue->rowOf("1/printf")),
+        QStringLiteral("format and print data"), 15000);
+    QCOMPARE(descriptionOf(catalogue, catalogue->rowOf("3/printf")), QStringLiteral("formatted output"));
     sidebar->filterField()->setText("zzz");
     QCOMPARE(nameRowTexts(sidebar->catalogueModel()), QStringList({ "Commands", "No matching command" }));
 
@@ -232,6 +245,7 @@ void WindowsTest::sidebar_rowsHistoryAndKeyboard()
         tab->browser()->currentPageID(), std::optional(QStringLiteral("1/lsof")), 15000);
     QTRY_VERIFY_WITH_TIMEOUT(!sidebar->historyList()->isHidden(), 5000);
     QCOMPARE(rowTexts(sidebar->historyModel()), QStringList({ "History", "lsof" }));
+    QCOMPARE(descriptionOf(sidebar->historyModel(), 1), QStringLiteral("list open files"));
     window->close();
 }
 
@@ -299,7 +313,7 @@ void WindowsTest::foundInPages_rowsKeyboardAndFindBar()
     CatalogueListModel *model = sidebar->catalogueModel();
     QListView *list = sidebar->catalogueList();
     QTRY_VERIFY_WITH_TIMEOUT(model->showsCommands(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_app->indexer()->isIndexing() && m_app->indexer()->totalCount() == 4, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->indexer()->isIndexing() && m_app->indexer()->totalCount() == 5, 30000);
 
     // A word only the text holds: the names find nothing, the third section finds the page.
     sidebar->filterField()->setText("directory");
@@ -386,3 +400,37 @@ void WindowsTest::contextMenu_copyLinkForms()
 LECTORIN_WEB_TEST_MAIN(WindowsTest)
 
 #include "tst_windows.moc"
+
+void WindowsTest::explainRow_opensAnExplanationTab()
+{
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    window->resize(1000, 700);
+    ContentView *tab = window->currentTab();
+    SidebarView *sidebar = tab->sidebar();
+    QTRY_COMPARE_WITH_TIMEOUT(m_app->model().indexState(), AppModel::IndexState::ready, 15000);
+    sidebar->filterField()->setText("tarx -xf backup.tar");
+    QListView *list = sidebar->catalogueList();
+    int explainRow = -1;
+    for (int row = 0; row < list->model()->rowCount() && explainRow < 0; ++row) {
+        if (list->model()->index(row, 0).data(SidebarRoles::Kind).toInt()
+            == int(SidebarRoles::RowKind::explain))
+            explainRow = row;
+    }
+    QVERIFY(explainRow >= 0);
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(explainRow, 0)).center());
+    ExplanationView *explanation = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((explanation = window->findChild<ExplanationView *>()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(explanation->isExplained(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !WebFixtures::evaluate(explanation->page(), "document.body.innerText").isNull(), 5000);
+    const QString text = WebFixtures::evaluate(explanation->page(), "document.body.innerText").toString();
+    QVERIFY2(text.contains("Extract files from an archive.") && text.contains("Use archive file ARCHIVE."),
+        qPrintable(text));
+    QVERIFY(text.contains("backup.tar"));
+    const QStringList links = WebFixtures::evaluate(
+        explanation->page(), "Array.from(document.querySelectorAll('a[href]'), a => a.getAttribute('href'))")
+                                  .toStringList();
+    QVERIFY2(links.filter("x-lectorin-man://1/tarx").size() >= 3, qPrintable(links.join(' ')));
+    window->close();
+}
