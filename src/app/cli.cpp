@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
 
     using namespace Lectorin;
     const QSet<QString> pathOptions { QStringLiteral("manpath"), QStringLiteral("path"),
-        QStringLiteral("lang") };
+        QStringLiteral("infopath"), QStringLiteral("lang") };
     const Command commands[] = {
         { "scan", pathOptions, Cli::scan },
         { "resolve", pathOptions, Cli::resolve },

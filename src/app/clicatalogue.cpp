@@ -6,6 +6,7 @@
 #include "catalogue/pagedescriptionloader.h"
 #include "catalogue/sidebarfilter.h"
 #include "catalogue/searchpaths.h"
+#include "info/infodocument.h"
 
 #include <QElapsedTimer>
 
@@ -49,6 +50,16 @@ int scan(const Arguments &arguments)
     std::printf("pages %lld\nhelp-pages %lld\nnames %lld\nscan-ms %.1f\n",
         qlonglong(catalogue.pages().size()), qlonglong(helpPages.size()), qlonglong(catalogue.nameCount()),
         scanMilliseconds);
+    timer.restart();
+    const InfoLibrary library = InfoPath::scan(loaded.infoDirectories());
+    const double listMilliseconds = timer.nsecsElapsed() / 1e6;
+    qsizetype nodes = 0;
+    for (const InfoManual &manual : library.manuals) {
+        if (const std::optional<InfoDocument> document = InfoDocument::load(manual.path))
+            nodes += document->nodeNames().size();
+    }
+    std::printf("info-manuals %lld\ninfo-nodes %lld\ninfo-list-ms %.1f\n", qlonglong(library.manuals.size()),
+        qlonglong(nodes), listMilliseconds);
     if (arguments.hasFlag(QStringLiteral("ids"))) {
         for (const ManPage &page : catalogue.pages())
             printLine(page.id());

@@ -3,6 +3,7 @@
 
 #include "catalogue/pagelookup.h"
 #include "catalogue/searchpaths.h"
+#include "info/infourl.h"
 #include "render/manurl.h"
 
 #include <QElapsedTimer>
@@ -45,6 +46,9 @@ LoadedModel::LoadedModel(const Arguments &arguments)
     AppModel::Discovery discovery = languageDiscovery(arguments);
     discovery.manualDirectories = [list = m_manualDirectories] { return list; };
     discovery.commandDirectories = directories(arguments, QStringLiteral("path"), system.commandDirectories);
+    const std::optional<QString> infopath = arguments.option(QStringLiteral("infopath"));
+    m_infoDirectories = infopath ? InfoPath::directories(*infopath) : InfoPath::directories();
+    discovery.infoDirectories = [list = m_infoDirectories] { return list; };
     m_model = std::make_unique<AppModel>(&m_settings, std::move(discovery));
 }
 
@@ -61,6 +65,10 @@ AppModel &LoadedModel::model()
         QObject::connect(m_model.get(), &AppModel::helpPagesLoaded, &loop, &QEventLoop::quit);
         m_model->loadIndexIfNeeded();
         loop.exec();
+        if (!m_model->isInfoLibraryLoaded()) {
+            QObject::connect(m_model.get(), &AppModel::infoLibraryChanged, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
     }
     return *m_model;
 }
@@ -92,10 +100,12 @@ QStringList pageLanguages(const Arguments &arguments)
 
 std::optional<PageReference> referenceFrom(const QString &text)
 {
-    for (const QString &scheme : { kManURLScheme, kManPageLinkScheme }) {
+    for (const QString &scheme : { kManURLScheme, kManPageLinkScheme, kInfoURLScheme }) {
         if (text.startsWith(scheme + u"://", Qt::CaseInsensitive))
             return parseManURLText(text);
     }
+    if (text.startsWith(u"info:", Qt::CaseInsensitive))
+        return parseManURLText(text);
     return parseReference(text);
 }
 

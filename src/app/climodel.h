@@ -5,6 +5,7 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/manpage.h"
 #include "catalogue/pagelanguages.h"
+#include "info/infopath.h"
 
 #include <QEventLoop>
 #include <QFuture>
@@ -30,12 +31,15 @@ public:
     const QStringList &manualDirectories() const { return m_manualDirectories; }
     // Those folders with the translation folders of the languages shown, translations first.
     QList<PageLanguages::ManualRoot> manualRoots() const;
+    // The Info folders: `--infopath` read as INFOPATH is, else the environment's.
+    const QStringList &infoDirectories() const { return m_infoDirectories; }
     // How long finding the manual folders took.
     double discoveryMilliseconds() const { return m_discoveryMilliseconds; }
 
 private:
     QSettings m_settings;
     QStringList m_manualDirectories;
+    QStringList m_infoDirectories;
     double m_discoveryMilliseconds = 0;
     std::unique_ptr<AppModel> m_model;
     bool m_loaded = false;

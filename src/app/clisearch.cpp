@@ -26,8 +26,8 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
     FullTextIndexer::Options options = indexOptions(arguments);
     options.indexPath = indexPath;
     options.languages = loaded.model().pageLanguages();
-    const FullTextIndexer::Summary summary
-        = FullTextIndexer::updateBlocking(loaded.model().pages(), options, {});
+    const FullTextIndexer::Summary summary = FullTextIndexer::updateBlocking(
+        loaded.model().pages() + loaded.model().infoNodePages(), options, {});
     if (!summary.available) {
         std::fprintf(
             stderr, "lectorin-cli: no full-text index could be made at %s\n", indexPath.toUtf8().constData());
@@ -90,7 +90,10 @@ int search(const Arguments &arguments)
     }
     for (const FullTextHit &hit :
         FullTextSearch::searchBlocking(indexPath, arguments.positional.first(), limit)) {
-        QString line = hit.id + u'\t' + hit.snippet;
+        // Info nodes in the form `info` and other programs take: "info:(coreutils)ls invocation".
+        const QString infoPrefix = kInfoSection + u'/';
+        QString line = (hit.id.startsWith(infoPrefix) ? u"info:" + hit.id.mid(infoPrefix.size()) : hit.id)
+            + u'\t' + hit.snippet;
         if (!hit.aliasIDs.isEmpty())
             line += u'\t' + hit.aliasIDs.join(u' ');
         line += u'\n';

@@ -2,6 +2,7 @@
 #include "browser/pageafterload.h"
 
 #include "browser/inferredlinks.h"
+#include "browser/infolinks.h"
 #include "browser/manwebpage.h"
 #include "browser/optionjump.h"
 #include "browser/scriptcall.h"
@@ -146,12 +147,29 @@ void PageAfterLoad::inferLinks(const ManPage &shown)
     ScriptCall::call(m_page, InferredLinks::collectScript(), {}, this, [this, shown](const QVariant &result) {
         const InferredLinks::Links links = InferredLinks::confirm(result, shown, *m_app);
         if (links.isEmpty()) {
-            emit linksInferred();
+            linkInfoReferences(shown);
             return;
         }
         ScriptCall::call(m_page, InferredLinks::linkScript(),
             { { QStringLiteral("patterns"), links.patterns }, { QStringLiteral("marked"), links.marked } },
-            this, [this](const QVariant &) { emit linksInferred(); });
+            this, [this, shown](const QVariant &) { linkInfoReferences(shown); });
+    });
+}
+
+void PageAfterLoad::linkInfoReferences(const ManPage &shown)
+{
+    if (shown.isInfoNode()) {
+        emit linksInferred();
+        return;
+    }
+    ScriptCall::call(m_page, InfoLinks::collectScript(), {}, this, [this](const QVariant &result) {
+        const QVariantList links = InfoLinks::confirm(result, *m_app);
+        if (links.isEmpty()) {
+            emit linksInferred();
+            return;
+        }
+        ScriptCall::call(m_page, InfoLinks::linkScript(), { { QStringLiteral("links"), links } }, this,
+            [this](const QVariant &) { emit linksInferred(); });
     });
 }
 

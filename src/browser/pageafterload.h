@@ -58,6 +58,7 @@ private:
     void refreshOutline();
     void setOutline(QList<PageSection> outline);
     void inferLinks(const ManPage &shown);
+    void linkInfoReferences(const ManPage &shown);
 
     ManWebPage *m_page;
     AppModel *m_app;

@@ -2,6 +2,7 @@
 #include "catalogue/appmodel.h"
 
 #include "catalogue/catalogueloader.h"
+#include "catalogue/infolibraryloader.h"
 #include "catalogue/pagedescriptionloader.h"
 #include "catalogue/pagelanguages.h"
 #include "catalogue/pagelookup.h"
@@ -38,6 +39,7 @@ AppModel::Discovery AppModel::systemDiscovery()
     Discovery discovery { [cancellation] { return SearchPaths::manualDirectories(cancellation.get()); },
         [cancellation] { return SearchPaths::commandDirectories(cancellation.get()); },
         SearchPathCache::defaultPath() };
+    discovery.infoDirectories = [] { return InfoPath::directories(); };
     discovery.stop = [cancellation] { cancellation->cancel(); };
     return discovery;
 }
@@ -48,6 +50,7 @@ AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
     , m_translations(new TranslationChoices(settings, discovery, this))
     , m_history(new PageHistory(settings, this))
     , m_descriptions(new PageDescriptionLoader(descriptionsCacheFile(discovery), this))
+    , m_info(new InfoLibraryLoader(discovery.infoDirectories, this))
     , m_describesPages(discovery.describesPages)
     , m_loader(new CatalogueLoader(
           std::move(discovery), [this] { return pageLanguages(); }, this))
@@ -65,6 +68,28 @@ AppModel::AppModel(QSettings *settings, Discovery discovery, QObject *parent)
     connect(m_loader, &CatalogueLoader::manualDirectoriesKnown, this, &AppModel::manualDirectoriesKnown);
     connect(
         m_descriptions, &PageDescriptionLoader::descriptionsChanged, this, &AppModel::descriptionsChanged);
+    connect(m_info, &InfoLibraryLoader::libraryChanged, this, &AppModel::infoLibraryChanged);
+    connect(m_info, &InfoLibraryLoader::topicsChanged, this, &AppModel::infoTopicsChanged);
+}
+
+const InfoLibrary &AppModel::infoLibrary() const
+{
+    return m_info->library();
+}
+
+bool AppModel::isInfoLibraryLoaded() const
+{
+    return m_info->isLoaded();
+}
+
+const QList<InfoFilter::Topic> &AppModel::infoTopics() const
+{
+    return m_info->topics();
+}
+
+const QList<ManPage> &AppModel::infoNodePages() const
+{
+    return m_info->nodePages();
 }
 
 const PageDescriptions &AppModel::descriptions() const
@@ -128,11 +153,14 @@ void AppModel::setDidRestoreInitialPage(bool restored)
 void AppModel::loadIndexIfNeeded()
 {
     m_loader->loadIfNeeded();
+    if (!m_info->isLoaded())
+        m_info->load();
 }
 
 void AppModel::refreshIndex()
 {
     m_loader->refresh();
+    m_info->load();
 }
 
 void AppModel::followLoader()
@@ -195,6 +223,8 @@ void AppModel::setRefreshingIndex(bool refreshing)
 
 std::optional<ManPage> AppModel::resolvePage(const QString &name, const std::optional<QString> &section) const
 {
+    if (section == kInfoSection)
+        return m_info->page(name);
     const ManPage *found = nullptr;
     if (section) {
         found = m_catalogue.page(QString(*section + u'/' + name));
@@ -221,6 +251,8 @@ std::optional<ManPage> AppModel::pageBeforeCatalogue(const PageReference &refere
 
 std::optional<ManPage> AppModel::page(const QString &id) const
 {
+    if (id.startsWith(kInfoSection) && id.size() > kInfoSection.size() && id.at(kInfoSection.size()) == u'/')
+        return m_info->page(id.sliced(kInfoSection.size() + 1));
     if (const ManPage *found = m_catalogue.page(id))
         return m_translations->shownCopy(*found);
     return std::nullopt;

@@ -3,10 +3,12 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/cataloguediscovery.h"
+#include "catalogue/infofilter.h"
 #include "catalogue/manpage.h"
 #include "catalogue/pagedescriptions.h"
 #include "catalogue/pagehistory.h"
 #include "catalogue/searchindex.h"
+#include "info/infopath.h"
 
 #include <QObject>
 #include <QStringList>
@@ -18,6 +20,7 @@ class QSettings;
 namespace Lectorin {
 
 class CatalogueLoader;
+class InfoLibraryLoader;
 class PageDescriptionLoader;
 class TranslationChoices;
 
@@ -62,6 +65,13 @@ public:
     const QStringList &history() const { return m_history->identifiers(); }
     // The pages' one-line descriptions; they arrive in the background after each scan.
     const PageDescriptions &descriptions() const;
+    // The installed Info manuals, found beside the catalogue; empty until the first look has finished.
+    const InfoLibrary &infoLibrary() const;
+    bool isInfoLibraryLoaded() const;
+    // The index entries and node names of every manual, for the sidebar's filter.
+    const QList<InfoFilter::Topic> &infoTopics() const;
+    // A page for every info node, for the full-text index; with the topics.
+    const QList<ManPage> &infoNodePages() const;
     // Filter indexes over `pages` and `helpPages`, rebuilt whenever those change.
     const SearchIndex &pagesSearchIndex() const { return m_pagesSearchIndex; }
     const SearchIndex &helpPagesSearchIndex() const { return m_helpPagesSearchIndex; }
@@ -101,7 +111,7 @@ public:
     // folders once they are known (remembered from the last run, or discovered), as the catalogue will
     // resolve it. Nothing when only the catalogue can tell, or before the folders are known.
     std::optional<ManPage> pageBeforeCatalogue(const PageReference &reference) const;
-    // The manual or help page of an identifier.
+    // The manual or help page of an identifier, or the info node of "info/(manual)node".
     std::optional<ManPage> page(const QString &id) const;
     // The pages of an exact name, preferred section first; empty when the name is unknown.
     QList<ManPage> pagesNamed(const QString &name) const { return m_catalogue.pagesNamed(name); }
@@ -131,6 +141,8 @@ signals:
     // isCatalogueSettled became true.
     void catalogueSettled();
     void descriptionsChanged();
+    void infoLibraryChanged();
+    void infoTopicsChanged();
 
 private:
     void publishCatalogue(const Catalogue &manualPages);
@@ -144,6 +156,7 @@ private:
     TranslationChoices *m_translations;
     PageHistory *m_history;
     PageDescriptionLoader *m_descriptions;
+    InfoLibraryLoader *m_info;
     bool m_describesPages;
     CatalogueLoader *m_loader;
     IndexState m_indexState = IndexState::loading;

@@ -25,6 +25,8 @@ struct CatalogueDiscovery
     // Ends a discovery that runs at once (the two functions then return what they have, maybe nothing) and
     // every later one; called when the catalogue goes, so that quitting never waits for a login shell.
     std::function<void()> stop = {};
+    // The folders of the Info manuals; empty: none are looked for.
+    std::function<QStringList()> infoDirectories = {};
     // Whether each scan's pages get their descriptions in the background; one-shot tools ask when they need.
     bool describesPages = true;
 };

@@ -13,6 +13,8 @@
 namespace Lectorin {
 
 inline constexpr QStringView kHelpSection = u"help";
+// Info nodes take the place of pages as "info/(manual)node": name "(coreutils)ls invocation".
+inline constexpr QStringView kInfoSection = u"info";
 
 // Where a page's file is. The scan stores a folder and the part of the file name after the page's name
 // (".1.gz"), and all pages of one folder and suffix share one location, so a page holds no path of its own
@@ -80,8 +82,12 @@ struct ManPage
     QString path() const { return location.path(name); }
     QString id() const { return section + u'/' + name; }
     bool isHelpPage() const { return section == kHelpSection; }
-    // The name proposed for exported files: "ls(1)", or the bare name of a help page.
-    QString qualifiedName() const { return isHelpPage() ? name : name + u'(' + section + u')'; }
+    bool isInfoNode() const { return section == kInfoSection; }
+    // The name proposed for exported files: "ls(1)", or the bare name of a help page or an info node.
+    QString qualifiedName() const
+    {
+        return isHelpPage() || isInfoNode() ? name : name + u'(' + section + u')';
+    }
 
     bool operator==(const ManPage &other) const
     {

@@ -52,8 +52,12 @@ QStringList displayedHistory(const QStringList &history, qint64 historyLimit)
 RowLabel rowLabel(const QString &id, const Catalogue &catalogue)
 {
     const ManPage *found = catalogue.page(id);
+    const PageIdentifierView identifier(id);
+    // Info nodes are not the catalogue's; a manual that went away shows its error page when opened.
+    if (!found && identifier.section == kInfoSection)
+        return { identifier.name.toString(), RowLabel::Style::manualPage };
     if (!found)
-        return { PageIdentifierView(id).name.toString(), RowLabel::Style::missing };
+        return { identifier.name.toString(), RowLabel::Style::missing };
     return { found->displayName,
         found->isHelpPage() ? RowLabel::Style::helpPage : RowLabel::Style::manualPage };
 }

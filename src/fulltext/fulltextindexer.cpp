@@ -5,6 +5,7 @@
 #include "catalogue/filenames.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/pagetext.h"
+#include "render/infopagerenderer.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -143,19 +144,22 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
         if (reporter.committed)
             reporter.committed();
     };
+    InfoPageRenderer::NodeTexts nodeTexts;
     for (const Work &item : std::as_const(work)) {
         if (isCancelled(reporter)) {
             summary.cancelled = true;
             break;
         }
-        const std::optional<QString> text
-            = PageText::renderBlocking(item.page, options.formatter, options.formatterLimits);
+        const bool isNode = item.page.isInfoNode();
+        const std::optional<QString> text = isNode
+            ? std::optional(nodeTexts.text(item.page).value_or(QString()))
+            : PageText::renderBlocking(item.page, options.formatter, options.formatterLimits);
         if (!text) {
             // Without a formatter every page would be stored empty and never rendered again.
             summary.available = false;
             break;
         }
-        QString nameLine = PageText::nameLine(*text);
+        QString nameLine = isNode ? item.page.name : PageText::nameLine(*text);
         if (nameLine.isEmpty())
             nameLine = item.page.name;
         if (inBatch == 0 && !index.beginBatch())
@@ -247,9 +251,13 @@ void FullTextIndexer::watch(AppModel *model)
 {
     const auto updateFromModel = [this, model] {
         m_options.languages = model->pageLanguages();
-        update(model->pages());
+        update(model->pages() + model->infoNodePages());
     };
     connect(model, &AppModel::indexLoaded, this, updateFromModel);
+    connect(model, &AppModel::infoTopicsChanged, this, [model, updateFromModel] {
+        if (model->indexState() == AppModel::IndexState::ready)
+            updateFromModel();
+    });
     if (model->indexState() == AppModel::IndexState::ready)
         updateFromModel();
 }

@@ -3,6 +3,7 @@
 
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
+#include "render/infopagerenderer.h"
 #include "render/rtfwriter.h"
 
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QThread>
+#include <QtConcurrent>
 
 namespace Lectorin {
 
@@ -114,6 +116,13 @@ QFuture<ExportResult> rtfData(const ManPage &page, const RenderTools &tools)
 
 QFuture<ExportResult> plainTextData(const ManPage &page, const RenderTools &tools)
 {
+    if (page.isInfoNode()) {
+        return QtConcurrent::run([page] {
+            const std::optional<QString> text = InfoPageRenderer::plainText(page);
+            return text ? ExportResult { text->toUtf8(), std::nullopt }
+                        : ExportResult::failed(ExportError::renderFailed);
+        });
+    }
     if (page.isHelpPage()) {
         return CommandHelp::helpOutput(page.path(), tools.helpCache)
             .then([](const CommandHelp::Output &output) {

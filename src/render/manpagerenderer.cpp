@@ -3,6 +3,7 @@
 
 #include "catalogue/processrunner.h"
 #include "render/commandhelp.h"
+#include "render/infopagerenderer.h"
 #include "render/manurl.h"
 #include "render/pagesource.h"
 #include "render/unrenderablepages.h"
@@ -182,6 +183,8 @@ QString withoutDoubledBreaks(QString html)
     }
 }
 
+} // namespace
+
 // Every preformatted block gets a copy button before it; its text is generated, so the page's text is
 // unchanged.
 QString withCopyButtons(QString html)
@@ -195,6 +198,8 @@ QString withCopyButtons(QString html)
     }
     return html;
 }
+
+namespace {
 
 // mandoc writes its page links as "x-lectorin-man://%S/%N"; a section QUrl would read back as another one
 // ("010" as 8) gets the form that reads back.
@@ -245,6 +250,8 @@ QFuture<RenderResult> formatFile(const QString &path, const QString &title, cons
 QFuture<RenderResult> render(const ManPage &page, const std::optional<ManPagePalette> &palette,
     double fontScale, const RenderTools &tools)
 {
+    if (page.isInfoNode())
+        return InfoPageRenderer::render(page, palette, fontScale);
     if (page.isHelpPage()) {
         return CommandHelp::commandHelpHTML(page, palette, fontScale, tools.helpCache)
             .then([](QString document) {

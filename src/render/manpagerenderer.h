@@ -80,6 +80,8 @@ QString fontSizeCSS(double fontScale);
 
 QString baseStylesheet();
 QString documentScript();
+// A copy button before every preformatted block; its word is generated content, so the text is unchanged.
+QString withCopyButtons(QString html);
 // A rendered document without its copy buttons, for formats where a button means nothing.
 QString withoutCopyButtons(QString html);
 // The <meta> element that lets only documentScript() run in a document.

@@ -2,6 +2,8 @@
 #include "render/manurl.h"
 
 #include "catalogue/appmodel.h"
+#include "catalogue/infonodes.h"
+#include "info/infourl.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -52,6 +54,10 @@ bool readsBackAs(const QString &text, const QString &name, const std::optional<Q
 
 std::optional<QString> manURLString(const QString &name, const std::optional<QString> &section)
 {
+    if (section == kInfoSection) {
+        const std::optional<InfoReference> node = InfoNodes::referenceOf(name);
+        return node ? std::optional(InfoUrl::urlString(node->manual, node->node)) : std::nullopt;
+    }
     const QString path = u'/' + percentEncoded(name, QByteArrayLiteral("/:+@!$&'()*,;="));
     if (!section || section->isEmpty()) {
         const QString text = kManURLScheme + u"://" + path;
@@ -79,6 +85,11 @@ std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &se
 
 std::optional<PageReference> parseManURL(const QUrl &url)
 {
+    if (url.scheme().compare(kInfoURLScheme, Qt::CaseInsensitive) == 0 || url.scheme() == u"info") {
+        const std::optional<InfoReference> node = InfoUrl::parse(url);
+        return node ? std::optional(PageReference { InfoNodes::pageName(*node), kInfoSection.toString() })
+                    : std::nullopt;
+    }
     const QString querySection = QUrlQuery(url).queryItemValue(kSectionQueryItem, QUrl::FullyDecoded);
     const QString host
         = querySection.isEmpty() ? sectionFromHost(url.host(QUrl::FullyDecoded)) : querySection;
@@ -92,6 +103,8 @@ std::optional<PageReference> parseManURL(const QUrl &url)
 
 std::optional<PageReference> parseManURLText(const QString &text)
 {
+    if (const std::optional<InfoReference> node = InfoUrl::parse(text))
+        return PageReference { InfoNodes::pageName(*node), kInfoSection.toString() };
     const QUrl url(text);
     std::optional<PageReference> parsed = parseManURL(url);
     const qsizetype authorityStart = text.indexOf(u"://");

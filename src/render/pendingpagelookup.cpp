@@ -21,6 +21,16 @@ void PendingPageLookup::start()
         finish(std::nullopt);
         return;
     }
+    // Info nodes wait only for the look at the info folders.
+    if (m_reference.section == kInfoSection) {
+        if (app->isInfoLibraryLoaded())
+            finish(app->resolvePage(m_reference.name, m_reference.section));
+        else
+            connect(app, &AppModel::infoLibraryChanged, this, [this] {
+                finish(m_app ? m_app->resolvePage(m_reference.name, m_reference.section) : std::nullopt);
+            });
+        return;
+    }
     if (app->indexState() == AppModel::IndexState::ready) {
         findInCatalogue();
         return;

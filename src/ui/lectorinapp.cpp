@@ -8,6 +8,7 @@
 #include "fulltext/fulltextindexer.h"
 #include "help/helpcontroller.h"
 #include "help/helpview.h"
+#include "info/infourl.h"
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
 #include "platform/windowactivation.h"
@@ -172,6 +173,9 @@ void LectorinApp::activate(const QStringList &references)
 
 std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
 {
+    // "info:(coreutils)ls invocation", "info:coreutils#ls_invocation": the fragment is the node.
+    if (const std::optional<InfoReference> node = InfoUrl::parse(reference.trimmed()))
+        return InfoUrl::url(node->manual, node->node);
     // "tar --exclude": the page, at the option's definition.
     if (const std::optional<OptionJump::PageAndOption> jump = OptionJump::split(reference)) {
         std::optional<QUrl> url = referenceURL(jump->page);

@@ -7,6 +7,7 @@
 #include "ui/commandlinesectionmodel.h"
 #include "ui/commandssectionmodel.h"
 #include "ui/foundinpagessectionmodel.h"
+#include "ui/manualssectionmodel.h"
 
 namespace Lectorin {
 
@@ -23,6 +24,7 @@ CatalogueListModel::CatalogueListModel(AppModel *app, QObject *parent)
     , m_app(app)
     , m_commandLine(new CommandLineSectionModel(app, this))
     , m_commands(new CommandsSectionModel(this))
+    , m_manuals(new ManualsSectionModel(app, this))
     , m_commandHelp(new CommandHelpSectionModel(this))
     , m_found(new FoundInPagesSectionModel(this))
 {
@@ -35,6 +37,7 @@ CatalogueListModel::CatalogueListModel(AppModel *app, QObject *parent)
     rebuild();
     addSourceModel(m_commandLine);
     addSourceModel(m_commands);
+    addSourceModel(m_manuals);
     addSourceModel(m_commandHelp);
     addSourceModel(m_found);
 }
@@ -61,6 +64,7 @@ void CatalogueListModel::setShowsCommands(bool shows)
 void CatalogueListModel::rebuild()
 {
     m_commandLine->update(m_filter);
+    m_manuals->update(m_showsCommands ? m_filter : QString());
     const SidebarFilter::Sections sections = SidebarFilter::sections(*m_app, m_filter, m_showsCommands);
     m_commands->setRows(sections.commands);
     m_commandHelp->setRows(sections.commandHelp);
@@ -83,6 +87,8 @@ int CatalogueListModel::rowOf(const QString &pageID) const
         if (const int row = section->rowOf(pageID); row >= 0)
             return mapFromSource(section->index(row, 0)).row();
     }
+    if (const int row = m_manuals->rowOf(pageID); row >= 0)
+        return mapFromSource(m_manuals->index(row, 0)).row();
     const int row = m_found->rowOf(pageID);
     return row < 0 ? -1 : mapFromSource(m_found->index(row, 0)).row();
 }

@@ -16,9 +16,10 @@ class CommandHelpSectionModel;
 class CommandLineSectionModel;
 class CommandsSectionModel;
 class FoundInPagesSectionModel;
+class ManualsSectionModel;
 
-// The command-line rows, the "Commands", "Command Help" and "Found in Pages" sections as one list, each
-// section a model of its own.
+// The command-line rows, the "Commands", "Manuals", "Command Help" and "Found in Pages" sections as one list,
+// each section a model of its own.
 class CatalogueListModel : public QConcatenateTablesProxyModel
 {
     Q_OBJECT
@@ -46,6 +47,7 @@ private:
     bool m_showsCommands = false;
     CommandLineSectionModel *m_commandLine;
     CommandsSectionModel *m_commands;
+    ManualsSectionModel *m_manuals;
     CommandHelpSectionModel *m_commandHelp;
     FoundInPagesSectionModel *m_found;
 };

@@ -2,6 +2,7 @@
 #include "web/mannavigationdecider.h"
 
 #include "catalogue/appmodel.h"
+#include "info/infourl.h"
 #include "render/manurl.h"
 
 #include <QUrlQuery>
@@ -48,7 +49,7 @@ NavigationDecision decide(const QUrl &url, Target target, const AppModel *app)
     if (url.isEmpty() || url.scheme().isEmpty())
         return {};
     const QString scheme = url.scheme().toLower();
-    if (scheme == kManURLScheme)
+    if (scheme == kManURLScheme || scheme == kInfoURLScheme)
         return decideManURL(url, target, app);
     if (scheme == u"about")
         return { Decision::allow };

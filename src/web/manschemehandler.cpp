@@ -2,6 +2,7 @@
 #include "web/manschemehandler.h"
 
 #include "catalogue/appmodel.h"
+#include "info/infourl.h"
 #include "render/manurl.h"
 #include "render/pendingpagelookup.h"
 #include "themes/colorschemestore.h"
@@ -99,7 +100,7 @@ void registerManUrlScheme()
     // "x-lectorin-man://ls/". x-man-page is registered too, so that its links reach the navigation decider
     // like any other navigation instead of the engine's handling of unknown schemes, which needs a user
     // gesture and bypasses the decider.
-    for (const QString &name : { kManURLScheme, kManPageLinkScheme, kPageFileScheme }) {
+    for (const QString &name : { kManURLScheme, kManPageLinkScheme, kPageFileScheme, kInfoURLScheme }) {
         if (QWebEngineUrlScheme::schemeByName(name.toLatin1()).name() == name.toLatin1())
             continue;
         QWebEngineUrlScheme scheme(name.toLatin1());
@@ -127,7 +128,8 @@ ManSchemeHandler *ManSchemeHandler::installOn(
     // x-man-page gets the same handler: a scheme without one counts as unknown to the engine, whose links
     // then never reach the navigation decider. The decider refuses them, so the handler serves them only as a
     // fallback. Previews of page files come through the handler too, rendered like every page.
-    for (const QByteArray &name : { scheme, kManPageLinkScheme.toLatin1(), kPageFileScheme.toLatin1() }) {
+    for (const QByteArray &name :
+        { scheme, kManPageLinkScheme.toLatin1(), kPageFileScheme.toLatin1(), kInfoURLScheme.toLatin1() }) {
         if (const QWebEngineUrlSchemeHandler *other = profile->urlSchemeHandler(name))
             profile->removeUrlSchemeHandler(const_cast<QWebEngineUrlSchemeHandler *>(other));
         profile->installUrlSchemeHandler(name, handler);

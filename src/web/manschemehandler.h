@@ -13,8 +13,8 @@ namespace Lectorin {
 
 class AppModel;
 
-// Registers "x-lectorin-man", "x-man-page" and "x-lectorin-file" with the web engine. Call before the
-// QApplication is created.
+// Registers "x-lectorin-man", "x-man-page", "x-lectorin-file" and "x-lectorin-info" with the web engine. Call
+// before the QApplication is created.
 void registerManUrlScheme();
 
 // Serves man page URLs: every request is answered with an HTML document, a page or an error page, never a

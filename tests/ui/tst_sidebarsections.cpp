@@ -6,6 +6,8 @@
 #include "ui/foundinpagessectionmodel.h"
 #include "ui/sidebarmodels.h"
 
+#include "../common/infomanualfixture.h"
+
 #include <QAbstractItemModelTester>
 #include <QSettings>
 #include <QSignalSpy>
@@ -72,6 +74,7 @@ private Q_SLOTS:
     void commandHelp_showsOnlyWithPages();
     void foundInPages_progressRepaintsOnlyChangedRows();
     void catalogueList_sectionsJoinedThroughLoadsFiltersAndResults();
+    void manuals_listedUnderCommandsAndFoundByTheirTopics();
 };
 
 void SidebarSectionsTest::commands_filterAndCatalogueChangesResetOnlyOnRealChange()
@@ -267,6 +270,41 @@ void SidebarSectionsTest::catalogueList_sectionsJoinedThroughLoadsFiltersAndResu
         model.setFilter(filter);
         QCOMPARE(texts(model).first(), QStringLiteral("Commands"));
     }
+}
+
+void SidebarSectionsTest::manuals_listedUnderCommandsAndFoundByTheirTopics()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("man/man1/frob.1"));
+    writeFile(dir.filePath("info/fix.info"), InfoManualFixture::kManual);
+    writeFile(dir.filePath("info/dir"), InfoManualFixture::kDir);
+    QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
+    AppModel::Discovery discovery { [&] { return QStringList { dir.filePath("man") }; },
+        [] { return QStringList(); } };
+    discovery.infoDirectories = [&] { return QStringList { dir.filePath("info") }; };
+    AppModel app(&settings, std::move(discovery));
+    CatalogueListModel model(&app);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy topics(&app, &AppModel::infoTopicsChanged);
+    app.loadIndexIfNeeded();
+    QVERIFY(topics.wait(10000));
+    model.setShowsCommands(true);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        texts(model), QStringList({ "Commands", "frob", "Manuals", "All Manuals", "fix" }), 10000);
+    QCOMPARE(
+        model.index(4, 0).data(SidebarRoles::Description).toString(), QStringLiteral("A fixture manual."));
+    QCOMPARE(model.index(4, 0).data(SidebarRoles::PageID).toString(), QStringLiteral("info/(fix)Top"));
+
+    // A query finds nodes by name and by their index entries, each node once, the closer match first.
+    model.setFilter("frob");
+    QCOMPARE(texts(model), QStringList({ "Commands", "frob", "Manuals", "Frobbing" }));
+    QCOMPARE(model.index(3, 0).data(SidebarRoles::PageID).toString(), QStringLiteral("info/(fix)Frobbing"));
+    QCOMPARE(model.rowOf("info/(fix)Frobbing"), 3);
+    model.setFilter("--frobn");
+    QCOMPARE(texts(model).mid(2), QStringList({ "Manuals", "--frobnicate" }));
+    QCOMPARE(model.index(3, 0).data(SidebarRoles::Description).toString(), QStringLiteral("(fix)Frobbing"));
+    model.setFilter("zzz");
+    QVERIFY(!texts(model).contains("Manuals"));
 }
 
 QTEST_GUILESS_MAIN(SidebarSectionsTest)
