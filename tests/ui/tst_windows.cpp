@@ -23,6 +23,7 @@
 
 #include "../web/webfixtures.h"
 #include "windowfixtures.h"
+#include "../common/infomanualfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +77,7 @@ private Q_SLOTS:
     void foundInPages_rowsKeyboardAndFindBar();
     void contextMenu_copyLinkForms();
     void explainRow_opensAnExplanationTab();
+    void infoNode_browsesLikeAPage();
 
 private:
     QTemporaryDir m_dir;
@@ -92,6 +94,7 @@ void WindowsTest::initTestCase()
     WindowFixtures::writeFile(m_dir.filePath("man/man1/tarx.1"),
         ".TH TARX 1\n.SH NAME\ntarx \\- an archiver\n.SH OPTIONS\n.TP\n\\fB\\-x\\fR, \\fB\\-\\-extract\\fR\n"
         "Extract files from an archive.\n.TP\n\\fB\\-f\\fR \\fIARCHIVE\\fR\nUse archive file ARCHIVE.\n");
+    WindowFixtures::writeFile(m_dir.filePath("info/fix.info"), InfoManualFixture::kManual);
     m_settings = std::make_unique<QSettings>(m_dir.filePath("settings.ini"), QSettings::IniFormat);
     m_appearance = std::make_unique<SystemAppearance>();
     FullTextIndex::removeFiles(FullTextIndex::defaultPath());
@@ -221,7 +224,8 @@ void WindowsTest::sidebar_rowsHistoryAndKeyboard()
     QTRY_VERIFY_WITH_TIMEOUT(!m_app->model().helpPages().isEmpty(), 15000);
 
     QCOMPARE(nameRowTexts(sidebar->catalogueModel()),
-        QStringList({ "Commands", "ls", "lsof", "printf(1)", "printf(3)", "tarx" }));
+        QStringList(
+            { "Commands", "ls", "lsof", "printf(1)", "printf(3)", "tarx", "Manuals", "All Manuals", "fix" }));
     // The two printf pages tell which is which once their descriptions arrive, in the history too.
     const auto descriptionOf = [](const QAbstractItemModel *model, int row) {
         return model->index(row, 0).data(SidebarRoles::Description).toString();
@@ -313,7 +317,7 @@ void WindowsTest::foundInPages_rowsKeyboardAndFindBar()
     CatalogueListModel *model = sidebar->catalogueModel();
     QListView *list = sidebar->catalogueList();
     QTRY_VERIFY_WITH_TIMEOUT(model->showsCommands(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_app->indexer()->isIndexing() && m_app->indexer()->totalCount() == 5, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->indexer()->isIndexing() && m_app->indexer()->totalCount() == 8, 30000);
 
     // A word only the text holds: the names find nothing, the third section finds the page.
     sidebar->filterField()->setText("directory");
@@ -432,5 +436,31 @@ void WindowsTest::explainRow_opensAnExplanationTab()
         explanation->page(), "Array.from(document.querySelectorAll('a[href]'), a => a.getAttribute('href'))")
                                   .toStringList();
     QVERIFY2(links.filter("x-lectorin-man://1/tarx").size() >= 3, qPrintable(links.join(' ')));
+    window->close();
+}
+
+void WindowsTest::infoNode_browsesLikeAPage()
+{
+    QCOMPARE(LectorinApp::referenceURL("info:fix#Frobbing"),
+        std::optional(QUrl("x-lectorin-info://fix/Frobbing")));
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    ContentView *tab = window->currentTab();
+    BrowserModel *browser = tab->browser();
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->model().isInfoLibraryLoaded(), 15000);
+    browser->show("info/(fix)Frobbing");
+    QTRY_COMPARE_WITH_TIMEOUT(
+        browser->currentPageID(), std::optional(QStringLiteral("info/(fix)Frobbing")), 15000);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Frobbing (fix)"));
+
+    // The node's Next link, as a reader follows it; the visit is recorded and Back returns.
+    WebFixtures::evaluate(browser->page(), "document.querySelector('a[rel=next]').click()");
+    QTRY_COMPARE_WITH_TIMEOUT(
+        browser->currentPageID(), std::optional(QStringLiteral("info/(fix)Index")), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_app->model().history().value(0), QStringLiteral("info/(fix)Index"), 5000);
+    QCOMPARE(m_app->model().history().value(1), QStringLiteral("info/(fix)Frobbing"));
+    QCOMPARE(tab->sidebar()->historyModel()->index(1, 0).data().toString(), QStringLiteral("(fix)Index"));
+    browser->goBack();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        browser->currentPageID(), std::optional(QStringLiteral("info/(fix)Frobbing")), 15000);
     window->close();
 }

@@ -8,7 +8,7 @@
 #include <QTest>
 
 // A catalogue for the window tests: mdoc pages in "<dir>/man", a command "lsx" with only --help output in
-// "<dir>/bin", and a login shell that names both.
+// "<dir>/bin", a login shell that names both, and the Info folder "<dir>/info".
 namespace WindowFixtures {
 
 struct Page
@@ -44,6 +44,8 @@ inline void writeCatalogue(const QTemporaryDir &dir, const QList<Page> &pages)
     const auto executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     writeFile(dir.filePath("bin/lsx"), "#!/bin/sh\necho 'usage: lsx [-a]'\n", executable);
     qputenv("SHELL", dir.filePath("shell").toUtf8());
+    // No Info manuals but the ones a test writes: the machine's would join the lists and the index.
+    qputenv("INFOPATH", dir.filePath("info").toUtf8());
     writeFile(dir.filePath("shell"),
         "#!/bin/sh\ncase \"$3\" in manpath) echo " + man.toUtf8() + ";; *) echo "
             + dir.filePath("bin").toUtf8() + ";; esac\n",
