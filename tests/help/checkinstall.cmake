@@ -51,7 +51,7 @@ function(expect_entry_line line)
     endif()
 endfunction()
 expect_entry_line("Exec=lectorin %u")
-expect_entry_line("MimeType=x-scheme-handler/x-man-page;")
+expect_entry_line("MimeType=x-scheme-handler/x-man-page;x-scheme-handler/info;")
 expect_entry_line("Icon=lectorin")
 
 # The installed tool runs from the prefix.
