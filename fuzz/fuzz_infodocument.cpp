@@ -10,9 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace Lectorin;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    // Every part an indirect table names reads as the same bytes, so split manuals are read too.
-    const auto readPart = [&bytes](const QString &, QString *) { return std::optional<QByteArray>(bytes); };
-    const auto document = InfoDocument::fromBytes(bytes, readPart);
+    // Every subfile an indirect table names reads as the same bytes, so split manuals are read too.
+    const auto readSubfile
+        = [&bytes](const QString &, QString *) { return std::optional<QByteArray>(bytes); };
+    const auto document = InfoDocument::fromBytes(bytes, readSubfile);
     if (!document)
         return 0;
     const QStringList names = document->nodeNames();

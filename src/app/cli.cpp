@@ -25,9 +25,9 @@ struct Command
 
 int usage()
 {
-    std::fputs("usage: lectorin-cli scan [--ids] [--manpath A:B] [--path A:B] [--lang LL[_CC]|none]\n"
+    std::fputs("usage: lectorin-cli scan [--ids] [--manpath A:B] [--path A:B] [--infopath A:B] [--lang LL[_CC]|none]\n"
                "       lectorin-cli resolve NAME [SECTION] [--lang LL[_CC]|none]\n"
-               "       lectorin-cli filter QUERY [--limit N] [--lang LL[_CC]|none]\n"
+               "       lectorin-cli filter QUERY [--limit N] [--descriptions] [--lang LL[_CC]|none]\n"
                "       lectorin-cli render REF [--theme NAME] [--zoom F] [--timing] [--lang LL[_CC]|none]\n"
                "       lectorin-cli export REF --format pdf|pdf-single|html|rtf|text -o FILE\n"
                "       lectorin-cli links REF [REF…]\n"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/climodel.h"
 
+#include "catalogue/infonodes.h"
 #include "catalogue/pagelookup.h"
 #include "catalogue/searchpaths.h"
 #include "info/infourl.h"
@@ -111,6 +112,10 @@ std::optional<PageReference> referenceFrom(const QString &text)
 
 std::optional<ManPage> pageFor(LoadedModel &loaded, const PageReference &reference)
 {
+    // An info node needs only the manuals.
+    if (reference.section == kInfoSection)
+        return InfoNodes::pageIn(
+            InfoPath::scan(loaded.infoDirectories()), loaded.infoDirectories(), reference.name);
     // One page needs no catalogue when its file names answer; the scan is the fallback for everything else.
     if (std::optional<ManPage> page = PageLookup::findDirectly(loaded.manualRoots(), reference))
         return page;

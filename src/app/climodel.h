@@ -26,6 +26,8 @@ public:
     explicit LoadedModel(const Arguments &arguments);
 
     AppModel &model();
+    // Whether model() has loaded the catalogue.
+    bool isLoaded() const { return m_loaded; }
     // What the settings hold (the zoom factor), without loading the catalogue.
     const AppModel &unloadedModel() const { return *m_model; }
     const QStringList &manualDirectories() const { return m_manualDirectories; }

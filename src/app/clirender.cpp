@@ -2,7 +2,6 @@
 #include "app/clicommands.h"
 
 #include "app/climodel.h"
-#include "catalogue/pagelookup.h"
 #include "render/exportdata.h"
 #include "render/manpagerenderer.h"
 #include "render/manurl.h"
@@ -107,11 +106,8 @@ int render(const Arguments &arguments)
             return 2;
         }
     }
-    // One page needs no catalogue when its file names answer; the scan is the fallback for everything else.
-    std::optional<ManPage> page = PageLookup::findDirectly(loaded.manualRoots(), *reference);
-    const bool foundDirectly = page.has_value();
-    if (!page)
-        page = resolveManReference(loaded.model(), *reference);
+    const std::optional<ManPage> page = pageFor(loaded, *reference);
+    const bool foundDirectly = page && !loaded.isLoaded();
     if (!page) {
         printText(ManPageRenderer::notFoundHTML(reference->name), stdout);
         return 1;

@@ -65,15 +65,7 @@ void InfoLibraryLoader::loadTopics()
 
 std::optional<ManPage> InfoLibraryLoader::page(const QString &pageName) const
 {
-    const std::optional<InfoReference> reference = InfoNodes::referenceOf(pageName);
-    if (!reference)
-        return std::nullopt;
-    // The directory page carries the folders it lists as its location.
-    if (InfoNodes::isDirectory(*reference))
-        return InfoNodes::page(
-            { InfoNodes::kDirectoryManual, m_scannedDirectories.join(u':') }, QStringLiteral("Top"));
-    const std::optional<InfoManual> manual = InfoPath::find(m_library.manuals, reference->manual);
-    return manual ? std::optional(InfoNodes::page(*manual, reference->node)) : std::nullopt;
+    return InfoNodes::pageIn(m_library, m_scannedDirectories, pageName);
 }
 
 } // namespace Lectorin

@@ -35,4 +35,16 @@ bool isDirectory(const InfoReference &reference)
     return reference.manual.compare(kDirectoryManual, Qt::CaseInsensitive) == 0;
 }
 
+std::optional<ManPage> pageIn(
+    const InfoLibrary &library, const QStringList &directories, QStringView pageName)
+{
+    const std::optional<InfoReference> reference = referenceOf(pageName);
+    if (!reference)
+        return std::nullopt;
+    if (isDirectory(*reference))
+        return page({ kDirectoryManual, directories.join(u':') }, QStringLiteral("Top"));
+    const std::optional<InfoManual> manual = InfoPath::find(library.manuals, reference->manual);
+    return manual ? std::optional(page(*manual, reference->node)) : std::nullopt;
+}
+
 } // namespace Lectorin::InfoNodes

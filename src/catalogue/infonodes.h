@@ -23,4 +23,9 @@ std::optional<InfoReference> referenceOf(const ManPage &page);
 inline const QString kDirectoryManual = QStringLiteral("dir");
 bool isDirectory(const InfoReference &reference);
 
+// The page of a node "(manual)node" of an installed manual, or of the directory of the manuals `library`
+// was scanned from in `directories` (the directory page carries them as its location, joined by colons).
+std::optional<ManPage> pageIn(
+    const InfoLibrary &library, const QStringList &directories, QStringView pageName);
+
 } // namespace Lectorin::InfoNodes

@@ -10,13 +10,14 @@
 #include <QSet>
 
 #include <algorithm>
+#include <climits>
 
 namespace Lectorin {
 namespace {
 
-// Real manuals have a handful of parts and a few thousand nodes; a file with more is damaged or hostile, and
-// keeping all of them would take many times its size in memory.
-constexpr qsizetype kMostParts = 1000;
+// Real manuals have a handful of subfiles and a few thousand nodes; a file with more is damaged or hostile,
+// and keeping all of them would take many times its size in memory.
+constexpr qsizetype kMostSubfiles = 1000;
 constexpr qsizetype kMostNodes = 100000;
 constexpr QByteArrayView kIndexMarker("\0\b[index\0\b]", 11);
 
@@ -30,14 +31,14 @@ QList<std::pair<QString, qsizetype>> indirectEntries(QByteArrayView table)
         const qsizetype offset = colon < 0 ? -1 : line.sliced(colon + 1).trimmed().toLongLong(&isNumber);
         if (isNumber && offset >= 0)
             entries.append({ QString::fromUtf8(line.first(colon).trimmed()), offset });
-        // One entry more than the parts read is enough to say there are too many.
-        return entries.size() <= kMostParts;
+        // One entry more than the subfiles read is enough to say there are too many.
+        return entries.size() <= kMostSubfiles;
     });
     return entries;
 }
 
-// A part is named by the main file and read beside it: a path, or a name that climbs out, is refused.
-bool isPartName(const QString &name)
+// A subfile is named by the main file and read beside it: a path, or a name that climbs out, is refused.
+bool isSubfileName(const QString &name)
 {
     if (name.isEmpty() || name.size() > 255 || name == u"." || name == u"..")
         return false;
@@ -68,32 +69,32 @@ std::optional<InfoDocument> InfoDocument::load(const QString &mainFile, QString 
             *error = readError;
         return std::nullopt;
     }
-    // The parts lie beside the main file, or beside what it links to.
+    // The subfiles lie beside the main file, or beside what it links to.
     QStringList folders { QFileInfo(mainFile).absolutePath() };
     const QString target = QFileInfo(mainFile).canonicalFilePath();
     if (!target.isEmpty() && !folders.contains(QFileInfo(target).absolutePath()))
         folders.append(QFileInfo(target).absolutePath());
-    const PartReader readPart
-        = [folders](const QString &name, QString *partError) -> std::optional<QByteArray> {
+    const SubfileReader readSubfile
+        = [folders](const QString &name, QString *subfileError) -> std::optional<QByteArray> {
         for (const QString &folder : folders) {
             for (const QString &candidate : QStringList { name, name + QStringLiteral(".gz") }) {
                 const QString path = QDir(folder).filePath(candidate);
                 if (QFileInfo::exists(path))
-                    return InfoFile::read(path, partError);
+                    return InfoFile::read(path, subfileError);
             }
         }
-        *partError = name + QStringLiteral(": no such file");
+        *subfileError = name + QStringLiteral(": no such file");
         return std::nullopt;
     };
     QString documentError;
-    std::optional<InfoDocument> document = fromBytes(*bytes, readPart, &documentError);
+    std::optional<InfoDocument> document = fromBytes(*bytes, readSubfile, &documentError);
     if (!document && error)
         *error = mainFile + QStringLiteral(": ") + documentError;
     return document;
 }
 
 std::optional<InfoDocument> InfoDocument::fromBytes(
-    const QByteArray &bytes, const PartReader &readPart, QString *error)
+    const QByteArray &bytes, const SubfileReader &readSubfile, QString *error)
 {
     const auto fail = [error](const QString &message) -> std::optional<InfoDocument> {
         if (error)
@@ -107,7 +108,7 @@ std::optional<InfoDocument> InfoDocument::fromBytes(
     if (!main.problem.isEmpty())
         document.m_problems.append(main.problem);
     document.m_coding = InfoFile::declaredCoding(main.bytes);
-    document.m_parts.append({ QString(), main.bytes });
+    document.m_subfiles.append({ QString(), main.bytes });
 
     QList<std::pair<QString, qsizetype>> indirect;
     QByteArray tagTable;
@@ -119,50 +120,53 @@ std::optional<InfoDocument> InfoDocument::fromBytes(
             tagTable = section.bodyIn(main.bytes).toByteArray();
         return true;
     });
-    document.scanPart(0);
+    document.scanSubfile(0);
 
     qsizetype budget = InfoFile::kMaxBytes - main.bytes.size();
-    QList<std::pair<qsizetype, int>> partStarts;
+    QList<std::pair<qsizetype, int>> subfileStarts;
     for (const auto &[name, offset] : std::as_const(indirect)) {
-        if (document.m_parts.size() > kMostParts) {
-            document.m_problems.append(QStringLiteral("the indirect table names too many parts"));
+        if (document.m_subfiles.size() > kMostSubfiles) {
+            document.m_problems.append(QStringLiteral("the indirect table names too many subfiles"));
             break;
         }
-        if (!isPartName(name)) {
+        if (!isSubfileName(name)) {
             document.m_problems.append(QStringLiteral("the indirect table names a path: ") + name);
             continue;
         }
-        QString partError;
-        const std::optional<QByteArray> raw = readPart ? readPart(name, &partError) : std::nullopt;
+        QString subfileError;
+        const std::optional<QByteArray> raw = readSubfile ? readSubfile(name, &subfileError) : std::nullopt;
         if (!raw) {
             document.m_problems.append(
-                partError.isEmpty() ? name + QStringLiteral(": cannot be read") : partError);
+                subfileError.isEmpty() ? name + QStringLiteral(": cannot be read") : subfileError);
             continue;
         }
-        const InfoFileData part = InfoFile::unpack(*raw, std::max<qsizetype>(budget, 0));
-        if (!part.problem.isEmpty())
-            document.m_problems.append(name + QStringLiteral(": ") + part.problem);
-        if (part.bytes.isEmpty())
+        const InfoFileData subfile = InfoFile::unpack(*raw, std::max<qsizetype>(budget, 0));
+        if (!subfile.problem.isEmpty())
+            document.m_problems.append(name + QStringLiteral(": ") + subfile.problem);
+        if (subfile.bytes.isEmpty())
             continue;
-        budget -= part.bytes.size();
-        document.m_parts.append({ name, part.bytes });
-        partStarts.append({ offset, int(document.m_parts.size() - 1) });
-        document.scanPart(int(document.m_parts.size() - 1));
+        budget -= subfile.bytes.size();
+        document.m_subfiles.append({ name, subfile.bytes });
+        subfileStarts.append({ offset, int(document.m_subfiles.size() - 1) });
+        document.scanSubfile(int(document.m_subfiles.size() - 1));
     }
     if (document.m_records.isEmpty()) {
         return fail(document.m_problems.isEmpty() ? QStringLiteral("no node found: not an Info file")
                                                   : document.m_problems.join(QStringLiteral("; ")));
     }
-    document.placeAnchors(tagTable, partStarts);
+    document.placeAnchors(tagTable, subfileStarts);
     return document;
 }
 
-void InfoDocument::scanPart(int part)
+void InfoDocument::scanSubfile(int subfile)
 {
-    const QByteArray &bytes = m_parts[part].bytes;
+    const QByteArray &bytes = m_subfiles[subfile].bytes;
     InfoSections::forEach(bytes, [&](const InfoSection &section) {
         if (m_records.size() >= kMostNodes) {
-            m_problems.append(QStringLiteral("more than %1 nodes: the rest is not read").arg(kMostNodes));
+            const QString problem
+                = QStringLiteral("more than %1 nodes: the rest is not read").arg(kMostNodes);
+            if (!m_problems.contains(problem))
+                m_problems.append(problem);
             return false;
         }
         const QByteArrayView header = section.headerIn(bytes);
@@ -173,7 +177,7 @@ void InfoDocument::scanPart(int part)
         if (!fields)
             return true;
         const int index = int(m_records.size());
-        m_records.append({ part, section.separator, section.header,
+        m_records.append({ subfile, section.separator, section.header,
             std::min(section.headerEnd + 1, section.end), section.end, *fields });
         // A damaged manual may repeat a name: the first node keeps it.
         m_exactNames.insert(fields->node, m_exactNames.value(fields->node, index));
@@ -184,23 +188,28 @@ void InfoDocument::scanPart(int part)
 }
 
 void InfoDocument::placeAnchors(
-    const QByteArray &tagTable, const QList<std::pair<qsizetype, int>> &partStarts)
+    const QByteArray &tagTable, const QList<std::pair<qsizetype, int>> &subfileStarts)
 {
-    // The record a position of a part falls in, or -1.
-    const auto recordAt = [this](int part, qsizetype position) {
-        const auto after = std::upper_bound(m_records.cbegin(), m_records.cend(), std::pair(part, position),
-            [](const std::pair<int, qsizetype> &place, const Record &record) {
-                return place < std::pair(record.part, record.separator);
+    // The record a position of a subfile falls in, or -1.
+    const auto recordAt = [this](int subfile, qsizetype position) {
+        const auto after = std::upper_bound(m_records.cbegin(), m_records.cend(),
+            std::pair(subfile, position), [](const std::pair<int, qsizetype> &place, const Record &record) {
+                return place < std::pair(record.subfile, record.separator);
             });
-        if (position < 0 || position >= m_parts[part].bytes.size() || after == m_records.cbegin()
-            || std::prev(after)->part != part)
+        if (position < 0 || position >= m_subfiles[subfile].bytes.size() || after == m_records.cbegin()
+            || std::prev(after)->subfile != subfile)
             return -1;
         return int(std::prev(after) - m_records.cbegin());
     };
-    // The tag table's offsets run over the parts as if they were one file, each part's nodes starting where
-    // the indirect table says. makeinfo's offsets are often some bytes off, more and more so further into a
-    // manual: an anchor is moved by as much as the entry of the node before it is off, unless that entry is
-    // so wrong that the move takes the anchor out of the node.
+    // The tag table's offsets run over the subfiles as if they were one file, each subfile's nodes starting
+    // where the indirect table says. makeinfo's offsets are often some bytes off, more and more so further
+    // into a manual: an anchor is moved by as much as the entry of the node before it is off, unless that
+    // entry is so wrong that the move takes the anchor out of the node.
+    QList<std::pair<qsizetype, int>> starts = subfileStarts;
+    std::sort(starts.begin(), starts.end());
+    QList<qsizetype> firstNodes;
+    for (const Subfile &subfile : std::as_const(m_subfiles))
+        firstNodes.append(std::max<qsizetype>(subfile.bytes.indexOf('\x1f'), 0));
     qsizetype correction = 0;
     int nodeRecord = -1;
     InfoSections::forEachLine(tagTable, [&](QByteArrayView line) {
@@ -210,31 +219,32 @@ void InfoDocument::placeAnchors(
         const qsizetype delimiter = line.lastIndexOf('\x7f');
         bool isNumber = false;
         const qsizetype offset = delimiter < 0 ? -1 : line.sliced(delimiter + 1).toLongLong(&isNumber);
-        if (!isNumber || offset < 0)
+        // Offsets past anything that can have been read are dropped before they overflow the arithmetic
+        // below.
+        if (!isNumber || offset < 0 || offset > 2 * InfoFile::kMaxBytes)
             return true;
         const qsizetype keyLength = isNode ? 5 : 4;
         const QString name = InfoText::cleanName(InfoFile::decode(
             line.sliced(keyLength, std::max<qsizetype>(delimiter - keyLength, 0)), m_coding));
-        int part = 0;
+        int subfile = 0;
         qsizetype position = offset;
-        if (!partStarts.isEmpty()) {
-            const auto start = std::find_if(partStarts.crbegin(), partStarts.crend(),
-                [offset](const std::pair<qsizetype, int> &entry) { return entry.first <= offset; });
-            if (start == partStarts.crend())
+        if (!starts.isEmpty()) {
+            const auto after = std::upper_bound(starts.cbegin(), starts.cend(), std::pair(offset, INT_MAX));
+            if (after == starts.cbegin())
                 return true;
-            part = start->second;
-            position = offset - start->first + std::max<qsizetype>(m_parts[part].bytes.indexOf('\x1f'), 0);
+            subfile = std::prev(after)->second;
+            position = offset - std::prev(after)->first + firstNodes[subfile];
         }
         if (isNode) {
             nodeRecord = m_exactNames.value(name, -1);
-            if (nodeRecord >= 0 && m_records[nodeRecord].part != part)
+            if (nodeRecord >= 0 && m_records[nodeRecord].subfile != subfile)
                 nodeRecord = -1;
             correction = nodeRecord < 0 ? 0 : m_records[nodeRecord].separator - position;
             return true;
         }
         qsizetype placed = position + correction;
-        int record = recordAt(part, placed);
-        if (record != nodeRecord && recordAt(part, position) == nodeRecord && nodeRecord >= 0) {
+        int record = recordAt(subfile, placed);
+        if (record != nodeRecord && recordAt(subfile, position) == nodeRecord && nodeRecord >= 0) {
             placed = position;
             record = nodeRecord;
         }
@@ -276,7 +286,8 @@ std::optional<InfoDocument::Anchor> InfoDocument::find(const QString &name) cons
 QString InfoDocument::textOf(const Record &record) const
 {
     QString text = InfoFile::decode(
-        QByteArrayView(m_parts[record.part].bytes).sliced(record.text, record.end - record.text), m_coding);
+        QByteArrayView(m_subfiles[record.subfile].bytes).sliced(record.text, record.end - record.text),
+        m_coding);
     text.remove(u'\r');
     return text;
 }
@@ -299,7 +310,7 @@ std::optional<InfoLocation> InfoDocument::locate(const QString &name) const
     const Record &record = m_records[anchor->record];
     const qsizetype length = std::max<qsizetype>(anchor->position - record.header, 0);
     const int line
-        = 1 + int(QByteArrayView(m_parts[record.part].bytes).sliced(record.header, length).count('\n'));
+        = 1 + int(QByteArrayView(m_subfiles[record.subfile].bytes).sliced(record.header, length).count('\n'));
     return InfoLocation { record.fields.node, line };
 }
 
@@ -316,7 +327,7 @@ std::optional<InfoNode> InfoDocument::node(const QString &name) const
 QList<InfoIndexEntry> InfoDocument::indexEntries() const
 {
     const auto isMarked = [this](const Record &record) {
-        return QByteArrayView(m_parts[record.part].bytes)
+        return QByteArrayView(m_subfiles[record.subfile].bytes)
             .sliced(record.text, record.end - record.text)
             .contains(kIndexMarker);
     };
@@ -349,6 +360,8 @@ QList<InfoContentsEntry> InfoDocument::contents(int maxDepth) const
     const std::optional<Anchor> top = find(QStringLiteral("Top"));
     if (!top)
         return {};
+    // Each level is a call deeper; menus nested further than this are no table of contents anyone reads.
+    maxDepth = std::min(maxDepth, 64);
     QList<InfoContentsEntry> rows;
     QSet<int> visited { top->record };
     // Menus may point back up or at each other; each node is listed once, where it is first reached.
@@ -365,7 +378,7 @@ QList<InfoContentsEntry> InfoDocument::contents(int maxDepth) const
             rows.append({ m_records[found->record].fields.node, entry.label, depth });
             const Record &child = m_records[found->record];
             // An index's menu lists the nodes it indexes, not nodes below it.
-            if (!QByteArrayView(m_parts[child.part].bytes)
+            if (!QByteArrayView(m_subfiles[child.subfile].bytes)
                      .sliced(child.text, child.end - child.text)
                      .contains(kIndexMarker))
                 walk(found->record, depth + 1);

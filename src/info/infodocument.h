@@ -57,23 +57,23 @@ struct InfoContentsEntry
     bool operator==(const InfoContentsEntry &) const = default;
 };
 
-// A loaded Info manual: its nodes, found by scanning every part for node separators, and its anchors, placed
-// through the tag table whose offsets it only trusts as far as the nodes around them confirm.
+// A loaded Info manual: its nodes, found by scanning every subfile for node separators, and its anchors,
+// placed through the tag table whose offsets it only trusts as far as the nodes around them confirm.
 class InfoDocument
 {
 public:
-    // The bytes of a part of a split manual named in its indirect table ("coreutils.info-2"), or nothing and
-    // why.
-    using PartReader = std::function<std::optional<QByteArray>(const QString &name, QString *error)>;
+    // The bytes of a subfile of a split manual named in its indirect table ("coreutils.info-2"), or nothing
+    // and why.
+    using SubfileReader = std::function<std::optional<QByteArray>(const QString &name, QString *error)>;
 
-    // The manual whose main file is `mainFile`, its parts read from the same directory, plain or ".gz".
+    // The manual whose main file is `mainFile`, its subfiles read from the same directory, plain or ".gz".
     static std::optional<InfoDocument> load(const QString &mainFile, QString *error = nullptr);
-    // The manual whose main file holds `bytes`, plain or gzip; parts come from `readPart`. Nothing, and
+    // The manual whose main file holds `bytes`, plain or gzip; subfiles come from `readSubfile`. Nothing, and
     // `error`, only when not a single node can be read.
     static std::optional<InfoDocument> fromBytes(
-        const QByteArray &bytes, const PartReader &readPart = {}, QString *error = nullptr);
+        const QByteArray &bytes, const SubfileReader &readSubfile = {}, QString *error = nullptr);
 
-    // Document order, parts in the order of the indirect table.
+    // Document order, subfiles in the order of the indirect table.
     QStringList nodeNames() const;
     // Node names and anchors alike, exact first, then with case and whitespace folded; "(manual)" in front is
     // ignored and an empty name means Top.
@@ -82,20 +82,21 @@ public:
     std::optional<InfoNode> node(const QString &name = QStringLiteral("Top")) const;
     // The entries of the nodes marked as indices, else of the nodes whose names end in "Index".
     QList<InfoIndexEntry> indexEntries() const;
-    // The nodes reachable through menus from Top, each once, depth first, at most `maxDepth` levels deep.
+    // The nodes reachable through menus from Top, each once, depth first, at most `maxDepth` (up to 64)
+    // levels deep.
     QList<InfoContentsEntry> contents(int maxDepth = 8) const;
-    // What could not be read, such as a missing part or a compressed file that ends early.
+    // What could not be read, such as a missing subfile or a compressed file that ends early.
     QStringList problems() const { return m_problems; }
 
 private:
-    struct Part
+    struct Subfile
     {
         QString name;
         QByteArray bytes;
     };
     struct Record
     {
-        int part = 0;
+        int subfile = 0;
         qsizetype separator = 0;
         qsizetype header = 0;
         qsizetype text = 0;
@@ -109,12 +110,13 @@ private:
     };
 
     InfoDocument() = default;
-    void scanPart(int part);
-    void placeAnchors(const QByteArray &tagTable, const QList<std::pair<qsizetype, int>> &partStarts);
+    void scanSubfile(int subfile);
+    void placeAnchors(const QByteArray &tagTable, const QList<std::pair<qsizetype, int>> &subfileStarts);
     std::optional<Anchor> find(const QString &name) const;
     QString textOf(const Record &record) const;
 
-    QList<Part> m_parts;
+    // The main file, then the subfiles its indirect table names.
+    QList<Subfile> m_subfiles;
     QList<Record> m_records;
     QHash<QString, int> m_exactNames;
     QHash<QString, int> m_foldedNames;

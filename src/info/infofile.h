@@ -10,7 +10,7 @@
 
 namespace Lectorin {
 
-// The bytes of one Info file, plain or gzip-compressed, and what kept part of it from being read.
+// The bytes of one Info file, plain or gzip-compressed, and what kept the rest of it from being read.
 struct InfoFileData
 {
     QByteArray bytes;

@@ -95,6 +95,13 @@ private:
 
     void block(qsizetype begin, qsizetype end)
     {
+        for (; begin < end && InfoText::isFootnotesSeparator(m_lines[begin]); ++begin) {
+            add(InfoBlock::Kind::footnotes, 0, {}, begin);
+            m_context = 0;
+            m_inMenu = false;
+        }
+        if (begin == end)
+            return;
         if (end - begin == 2) {
             if (const int rank = InfoText::headingLevel(m_lines[begin], m_lines[begin + 1]); rank > 0) {
                 add(InfoBlock::Kind::heading, rank, m_lines[begin].trimmed(), begin);
@@ -102,14 +109,6 @@ private:
                 m_inMenu = false;
                 return;
             }
-        }
-        if (InfoText::isFootnotesSeparator(m_lines[begin])) {
-            add(InfoBlock::Kind::footnotes, 0, {}, begin);
-            m_context = 0;
-            m_inMenu = false;
-            if (begin + 1 < end)
-                block(begin + 1, end);
-            return;
         }
         if (m_lines[begin].startsWith(u"* Menu:", Qt::CaseInsensitive)) {
             m_inMenu = true;

@@ -42,7 +42,7 @@ QString escaped(QStringView text)
     html.replace(u'&', QStringLiteral("&amp;"))
         .replace(u'<', QStringLiteral("&lt;"))
         .replace(u'>', QStringLiteral("&gt;"));
-    // DEL quotes what Info syntax would misread; it is no part of the text.
+    // DEL quotes what Info syntax would misread; it is not shown.
     html.remove(QChar(0x7f));
     return html;
 }
@@ -64,9 +64,24 @@ QString anchor(const QString &url, const QString &html, const QString &rel = {})
         + attribute(url) + u"\">" + html + u"</a>";
 }
 
+// Line breaks and runs of blanks as single spaces; no-break spaces stay, unlike with QString::simplified().
 QString folded(const QString &html)
 {
-    return html.simplified();
+    QString text;
+    text.reserve(html.size());
+    bool blank = false;
+    for (const QChar character : html) {
+        const bool isBlank
+            = character == u' ' || character == u'\n' || character == u'\t' || character == u'\r';
+        if (isBlank && !blank && !text.isEmpty())
+            text += u' ';
+        else if (!isBlank)
+            text += character;
+        blank = isBlank;
+    }
+    if (text.endsWith(u' '))
+        text.chop(1);
+    return text;
 }
 
 // Whether the text before a reference already says "see", as "Also see *note Common options::" does.

@@ -64,8 +64,8 @@ QList<InfoDirCategory> dirFileCategories(const QString &directory)
 
 QMap<QString, Candidate> manualsIn(const QString &directory)
 {
-    static const QRegularExpression partName(QStringLiteral("\\.info-\\d+$"));
-    static const QRegularExpression plainPartName(QStringLiteral("^(.+)-\\d+$"));
+    static const QRegularExpression subfileName(QStringLiteral("\\.info-\\d+$"));
+    static const QRegularExpression plainSubfileName(QStringLiteral("^(.+)-\\d+$"));
     const QFileInfoList files = QDir(directory).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
     QSet<QString> fileNames;
     for (const QFileInfo &file : files)
@@ -80,11 +80,11 @@ QMap<QString, Candidate> manualsIn(const QString &directory)
         if (name.endsWith(u".info")) {
             name.chop(5);
         } else {
-            const QRegularExpressionMatch plainPart = plainPartName.match(name);
-            const bool isPlainPart = plainPart.hasMatch()
-                && (fileNames.contains(plainPart.captured(1))
-                    || fileNames.contains(plainPart.captured(1) + u".gz"));
-            if (name == u"dir" || name == u"localdir" || partName.match(name).hasMatch() || isPlainPart
+            const QRegularExpressionMatch plainSubfile = plainSubfileName.match(name);
+            const bool isPlainSubfile = plainSubfile.hasMatch()
+                && (fileNames.contains(plainSubfile.captured(1))
+                    || fileNames.contains(plainSubfile.captured(1) + u".gz"));
+            if (name == u"dir" || name == u"localdir" || subfileName.match(name).hasMatch() || isPlainSubfile
                 || kOtherSuffixes.contains(file.suffix().toLower()))
                 continue;
             candidate.rank += 2;

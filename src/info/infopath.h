@@ -44,7 +44,7 @@ QStringList directories(const QString &infopath);
 // As above for the INFOPATH of the environment; the defaults when it is not set.
 QStringList directories();
 
-// The manuals in `directories`: NAME.info, NAME.info.gz and plain files that read as Info files, the parts
+// The manuals in `directories`: NAME.info, NAME.info.gz and plain files that read as Info files, the subfiles
 // of split manuals left out; the first directory holding a name gives it. Sorted by name. Blocking: call it
 // off the GUI thread.
 InfoLibrary scan(const QStringList &directories);

@@ -48,8 +48,11 @@ void forEach(const QByteArray &bytes, Visit visit)
             ++section.header;
         if (section.header < section.end && bytes[section.header] == '\n')
             ++section.header;
-        const qsizetype newline = bytes.indexOf('\n', section.header);
-        section.headerEnd = newline < 0 || newline > section.end ? section.end : newline;
+        // Looked for inside the section only: a file of separators without newlines would be read to its end
+        // at each of them.
+        const qsizetype newline
+            = QByteArrayView(bytes).sliced(section.header, section.end - section.header).indexOf('\n');
+        section.headerEnd = newline < 0 ? section.end : section.header + newline;
         if (!visit(section))
             return;
         position = next;

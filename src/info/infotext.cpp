@@ -100,7 +100,8 @@ std::optional<Reference> readReference(QStringView text, qsizetype position, End
 {
     qsizetype colon = -1;
     QStringView label;
-    if (position < text.size() && text[position] == kDelete) {
+    const bool quoted = position < text.size() && text[position] == kDelete;
+    if (quoted) {
         const qsizetype close = nearby(text, kDelete, position + 1);
         if (close < 0 || close + 1 >= text.size() || text[close + 1] != u':')
             return std::nullopt;
@@ -113,18 +114,29 @@ std::optional<Reference> readReference(QStringView text, qsizetype position, End
         label = text.sliced(position, colon - position);
     }
     Reference reference;
-    reference.label = cleanName(label);
     if (colon + 1 < text.size() && text[colon + 1] == u':') {
         reference.target = parseTarget(label);
         reference.end = colon + 2;
     } else {
-        const qsizetype start = skipBlanks(text, colon + 1);
-        const qsizetype end = targetEnd(text, start, ending);
+        qsizetype start = skipBlanks(text, colon + 1);
+        qsizetype end = targetEnd(text, start, ending);
+        // An index term may hold a colon of its own ("* range: flag:   PO Files."): the label then runs on
+        // to the colon before the node.
+        while (ending == Ending::menu && !quoted && end > start) {
+            const qsizetype next = labelColon(text.first(end), start);
+            if (next < 0 || next + 1 >= end || text[next + 1] == u':')
+                break;
+            colon = next;
+            label = text.sliced(position, colon - position);
+            start = skipBlanks(text, colon + 1);
+            end = targetEnd(text, start, ending);
+        }
         if (end < 0)
             return std::nullopt;
         reference.target = parseTarget(text.sliced(start, end - start));
         reference.end = end;
     }
+    reference.label = cleanName(label);
     if (reference.target.manual.isEmpty() && reference.target.node.isEmpty())
         return std::nullopt;
     if (reference.label.isEmpty())
@@ -170,12 +182,12 @@ std::optional<InfoNodeHeader> parseHeader(QStringView line)
         qsizetype start = key < 0 ? position : skipBlanks(line, position + keys[key].size());
         qsizetype end = start;
         if (end < line.size() && line[end] == u'(') {
-            const qsizetype close = line.indexOf(u')', end);
+            const qsizetype close = nearby(line, u')', end);
             end = close < 0 ? end : close + 1;
         }
         if (end < line.size() && line[end] == kDelete) {
-            const qsizetype close = line.indexOf(kDelete, end + 1);
-            end = close < 0 ? line.size() : close + 1;
+            const qsizetype close = nearby(line, kDelete, end + 1);
+            end = close < 0 ? end + 1 : close + 1;
         }
         while (end < line.size() && line[end] != u',' && line[end] != u'\t')
             ++end;
@@ -281,12 +293,25 @@ QList<InfoCrossReference> crossReferences(QStringView text)
 {
     QList<InfoCrossReference> references;
     qsizetype position = 0;
+    // The first colon that could end a label at or after `position`: a "*note" further from it than a label
+    // is long has none, which saves reading the same stretch again for each "*note" in it.
+    qsizetype colon = -1;
     while ((position = text.indexOf(u"*note", position, Qt::CaseInsensitive)) >= 0) {
         const qsizetype start = position;
         position += 5;
         if (position >= text.size() || !isBlank(text[position]))
             continue;
-        const auto reference = readReference(text, skipBlanks(text, position), Ending::crossReference);
+        if (colon < position) {
+            colon = position;
+            while (colon < text.size()
+                && !(text[colon] == u':'
+                    && (colon + 1 == text.size() || text[colon + 1] == u':' || isBlank(text[colon + 1]))))
+                ++colon;
+        }
+        const qsizetype label = skipBlanks(text, position);
+        if (colon - label >= kLongestName && (label == text.size() || text[label] != kDelete))
+            continue;
+        const auto reference = readReference(text, label, Ending::crossReference);
         if (!reference)
             continue;
         references.append(

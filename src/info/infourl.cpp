@@ -11,9 +11,9 @@ namespace {
 
 const QString kTop = QStringLiteral("Top");
 
-QString decoded(QStringView part)
+QString decoded(QStringView text)
 {
-    return QUrl::fromPercentEncoding(part.toUtf8());
+    return QUrl::fromPercentEncoding(text.toUtf8());
 }
 
 // A manual is a file name: no path, no blanks, nothing that would read as the "(manual)" syntax.

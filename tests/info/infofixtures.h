@@ -84,33 +84,33 @@ inline QByteArray manual(const QByteArray &file, const QList<Node> &nodes, int o
 struct Split
 {
     QByteArray main;
-    QList<QByteArray> parts;
+    QList<QByteArray> subfiles;
 };
 
 inline Split splitManual(
-    const QByteArray &file, const QList<QList<Node>> &parts, const QList<Anchor> &anchors = {})
+    const QByteArray &file, const QList<QList<Node>> &subfiles, const QList<Anchor> &anchors = {})
 {
     Split split;
     QByteArray indirect = "\x1f\nIndirect:\n";
     QByteArray tags = "\x1f\nTag Table:\n(Indirect)\n";
-    qsizetype before = 0; // the parts' bytes before this one, as if they were one file
-    for (qsizetype k = 0; k < parts.size(); ++k) {
-        QByteArray part = preamble(file);
+    qsizetype before = 0; // the subfiles' bytes before this one, as if they were one file
+    for (qsizetype k = 0; k < subfiles.size(); ++k) {
+        QByteArray subfile = preamble(file);
         indirect += file + ".info-" + QByteArray::number(k + 1) + ": "
-            + QByteArray::number(before + part.size()) + "\n";
-        for (const Node &node : parts[k]) {
-            const qsizetype start = part.size();
-            part += nodeBytes(file, node);
+            + QByteArray::number(before + subfile.size()) + "\n";
+        for (const Node &node : subfiles[k]) {
+            const qsizetype start = subfile.size();
+            subfile += nodeBytes(file, node);
             tags += "Node: " + node.name + "\x7f" + QByteArray::number(before + start) + "\n";
             for (const Anchor &anchor : anchors) {
                 if (anchor.node == node.name) {
                     tags += "Ref: " + anchor.name + "\x7f"
-                        + QByteArray::number(before + anchorOffset(part, start, anchor.line)) + "\n";
+                        + QByteArray::number(before + anchorOffset(subfile, start, anchor.line)) + "\n";
                 }
             }
         }
-        before += part.size();
-        split.parts.append(part);
+        before += subfile.size();
+        split.subfiles.append(subfile);
     }
     split.main = preamble(file) + indirect + tags + "\x1f\nEnd Tag Table\n" + localVariables("utf-8");
     return split;

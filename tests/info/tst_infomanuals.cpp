@@ -53,10 +53,11 @@ QList<Node> toolNodes()
 
 const QList<Anchor> kToolAnchors { { "all option", "Invoking", 17 }, { "the menu", "Top", 6 } };
 
-std::optional<InfoDocument> loaded(const QByteArray &bytes, const InfoDocument::PartReader &readPart = {})
+std::optional<InfoDocument> loaded(
+    const QByteArray &bytes, const InfoDocument::SubfileReader &readSubfile = {})
 {
     QString error;
-    auto document = InfoDocument::fromBytes(bytes, readPart, &error);
+    auto document = InfoDocument::fromBytes(bytes, readSubfile, &error);
     if (!document)
         qWarning() << "not loaded:" << error;
     return document;
@@ -113,7 +114,7 @@ private Q_SLOTS:
     void header();
     void menusAndCrossReferences_allFormsAcrossLines();
     void unsplitManual_nodesNamesAnchorsAndIndex();
-    void splitManual_partsPlainAndCompressed_missingOnesReported();
+    void splitManual_subfilesPlainAndCompressed_missingOnesReported();
     void tagTable_wrongOffsetsAreOnlyHints();
     void damagedInput_givesTheReadablePartOrAnError();
     void encodings_utf8Latin1AndDeclared();
@@ -247,7 +248,9 @@ void InfoManualsTest::menusAndCrossReferences_allFormsAcrossLines()
         "* \x7f"
         "a: b\x7f: \x7f"
         "Version 1.2.\x7f   Quoted.\n"
-        "* term:                 Some node.        (line 12)\n\nA comment line.\n\n"
+        "* term:                 Some node.        (line 12)\n* range: flag:          PO Files.         "
+        "(line 2)\n"
+        "\nA comment line.\n\n"
         "* after comment::\n\n   ---------- Footnotes ----------\n\n* (1) not an entry::\n");
     QList<std::pair<QString, InfoTarget>> found;
     for (const InfoMenuEntry &entry : InfoText::menuEntries(text))
@@ -259,6 +262,7 @@ void InfoManualsTest::menusAndCrossReferences_allFormsAcrossLines()
         { "Whole | ", { "grep", "" } },
         { "a: b | Quoted.", { "", "Version 1.2." } },
         { "term | (line 12)", { "", "Some node" } },
+        { "range: flag | (line 2)", { "", "PO Files" } },
         { "after comment | ", { "", "after comment" } },
     };
     QCOMPARE(found, expected);
@@ -343,14 +347,14 @@ void InfoManualsTest::unsplitManual_nodesNamesAnchorsAndIndex()
         (QList<InfoContentsEntry> { { "Invoking", "Invoking", 0 }, { "Index", "Index", 0 } }));
 }
 
-void InfoManualsTest::splitManual_partsPlainAndCompressed_missingOnesReported()
+void InfoManualsTest::splitManual_subfilesPlainAndCompressed_missingOnesReported()
 {
     const QList<Node> nodes = toolNodes();
     const Split split = splitManual("tool", { { nodes[0], nodes[1] }, { nodes[2] } }, kToolAnchors);
     QTemporaryDir folder;
     QVERIFY(write(folder.filePath("tool.info.gz"), gzip(split.main)));
-    QVERIFY(write(folder.filePath("tool.info-1"), split.parts[0]));
-    QVERIFY(write(folder.filePath("tool.info-2.gz"), gzip(split.parts[1])));
+    QVERIFY(write(folder.filePath("tool.info-1"), split.subfiles[0]));
+    QVERIFY(write(folder.filePath("tool.info-2.gz"), gzip(split.subfiles[1])));
     QString error;
     auto document = InfoDocument::load(folder.filePath("tool.info.gz"), &error);
     QVERIFY2(document, qPrintable(error));
@@ -368,14 +372,14 @@ void InfoManualsTest::splitManual_partsPlainAndCompressed_missingOnesReported()
     QCOMPARE(document->problems().size(), 1);
     QVERIFY(document->problems().first().contains(u"tool.info-2"));
 
-    // The part names come from the file: a path or a pipe beside it is never read.
+    // The subfile names come from the file: a path or a pipe beside it is never read.
     QByteArray hostile = split.main;
     hostile.replace("tool.info-1: ", "../../etc/passwd: ");
     QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath("tool.info-2")).constData(), 0600), 0);
     int asked = 0;
-    const auto reader = [&](const QString &name, QString *partError) -> std::optional<QByteArray> {
+    const auto reader = [&](const QString &name, QString *subfileError) -> std::optional<QByteArray> {
         ++asked;
-        return InfoFile::read(folder.filePath(name), partError);
+        return InfoFile::read(folder.filePath(name), subfileError);
     };
     QVERIFY(!InfoDocument::fromBytes(hostile, reader, &error));
     QCOMPARE(asked, 1);
@@ -508,7 +512,7 @@ void InfoManualsTest::searchPath_data()
     row("unset", QString(), defaults);
     row("only colons", "::", defaults);
     row("replaces", "/opt/info:/home/me/info", QStringList { "/opt/info", "/home/me/info" });
-    row("empty parts skipped", ":/a::/b", QStringList { "/a", "/b" });
+    row("empty components skipped", ":/a::/b", QStringList { "/a", "/b" });
     row("trailing colon adds defaults",
         "/a/:", QStringList { "/a", "/usr/share/info", "/usr/local/share/info" });
     row("no repeats",
@@ -543,8 +547,8 @@ void InfoManualsTest::manuals_filesPartsCategoriesAndFirstDirectoryWins()
     QVERIFY(write(first + "/tool.info", tool)); // the plain file wins over the compressed one
     const Split split = splitManual("big", { { toolNodes()[0] }, { toolNodes()[1] } });
     QVERIFY(write(first + "/big.info", split.main));
-    QVERIFY(write(first + "/big.info-1", split.parts[0]));
-    QVERIFY(write(first + "/big.info-2.gz", gzip(split.parts[1])));
+    QVERIFY(write(first + "/big.info-1", split.subfiles[0]));
+    QVERIFY(write(first + "/big.info-2.gz", gzip(split.subfiles[1])));
     QVERIFY(write(first + "/plain", manual("plain", toolNodes())));
     QVERIFY(write(first + "/plain-1", "not a manual of its own"));
     QVERIFY(write(first + "/README", "This is not an Info file.\n"));
