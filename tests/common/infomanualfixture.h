@@ -15,7 +15,7 @@ inline const QByteArray kManual
                         "Fixture\n*******\n\nThe fixture manual.\n\n* Menu:\n\n"
                         "* Frobbing::           How to frob.\n* Index::              Topics.\n\n"
                         "\x1f\nFile: fix.info,  Node: Frobbing,  Next: Index,  Prev: Top,  Up: Top\n\n"
-                        "1 Frobbing\n**********\n\nThe quetzalcoatl frobs; see ls(1) and *note Top::.\n\n"
+                        "1 Frobbing\n**********\n\nThe quetzalcoatl frobs; see frob(1) and *note Top::.\n\n"
                         "     $ frob --column   kept   apart\n\n"
                         "\x1f\nFile: fix.info,  Node: Index,  Prev: Frobbing,  Up: Top\n\n"
                         "Index\n*****\n\n\x00\x08[index\x00\x08]\n* Menu:\n\n"
