@@ -62,4 +62,10 @@ void allowStartAsRoot(const char *program)
     std::fprintf(stderr, "%s: running as root, so the web engine runs without its sandbox.\n", program);
 }
 
+void exposePagesToAccessibility()
+{
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+}
+
 } // namespace Lectorin::EngineFlags

@@ -27,4 +27,8 @@ bool needsSandboxSwitch(bool isRoot, bool sandboxVariableSet, const QByteArray &
 // without its sandbox; `program` says so once on standard error.
 void allowStartAsRoot(const char *program);
 
+// Lets the engine show pages to screen readers (Qt WebEngine on Linux does only when asked); a value the user
+// set stays.
+void exposePagesToAccessibility();
+
 } // namespace Lectorin::EngineFlags

@@ -103,6 +103,7 @@ int main(int argc, char *argv[])
 
     Lectorin::EngineFlags::quietEngine();
     Lectorin::EngineFlags::shareOneRenderer();
+    Lectorin::EngineFlags::exposePagesToAccessibility();
     Lectorin::registerManUrlScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);

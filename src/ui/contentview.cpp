@@ -8,9 +8,13 @@
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
 #include "ui/findbar.h"
+#include "ui/manwebview.h"
+#include "ui/panecycle.h"
 #include "ui/sidebarview.h"
 #include "ui/windowpresenter.h"
 
+#include <QLineEdit>
+#include <QListView>
 #include <QWebEnginePage>
 
 namespace Lectorin {
@@ -34,6 +38,10 @@ ContentView::ContentView(
     m_sidebar = new SidebarView(services.app, m_browser.get(), services.settings, services.indexer, this);
     m_detail = new DetailView(m_browser.get(), services.checker, this);
     connect(m_sidebar, &SidebarView::findRequested, m_detail->findBar(), &FindBar::startFinding);
+    PaneCycle::install(this, [this]() -> QList<QWidget *> {
+        return { m_sidebar->filterField(), m_sidebar->historyList(), m_sidebar->catalogueList(),
+            m_detail->webView() };
+    });
     m_sidebar->setMinimumWidth(kSidebarMinimumWidth);
     addWidget(m_sidebar);
     addWidget(m_detail);

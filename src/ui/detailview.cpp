@@ -96,6 +96,11 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
         button->setPopupMode(QToolButton::InstantPopup);
 
     m_findBar->setPageView(m_webView);
+    m_toolBar->setAccessibleName(tr("Page toolbar"));
+    // The toolbar's overflow button, shown when the window is narrow.
+    for (QToolButton *button :
+        m_toolBar->findChildren<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        button->setAccessibleName(tr("More"));
     m_stack->addWidget(m_emptyState);
     m_stack->addWidget(m_webView);
 

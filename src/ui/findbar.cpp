@@ -4,6 +4,7 @@
 #include "browser/browsermodel.h"
 #include "browser/optionjump.h"
 #include "browser/scriptcall.h"
+#include "ui/accessiblenames.h"
 #include "ui/fallbackicons.h"
 
 #include <QApplication>
@@ -25,11 +26,12 @@ const QString kUnfocusMatchLinkScript
     = QStringLiteral("const focused = document.activeElement;"
                      " if (focused && focused !== document.body && focused.closest('a')) focused.blur();");
 
-QToolButton *makeButton(
-    QWidget *parent, const QString &iconName, FallbackIcons::Shape fallback, const QString &toolTip)
+QToolButton *makeButton(QWidget *parent, const QString &iconName, FallbackIcons::Shape fallback,
+    const QString &name, const QString &toolTip)
 {
     auto *button = new QToolButton(parent);
     button->setIcon(FallbackIcons::themed(iconName, fallback));
+    button->setAccessibleName(name);
     button->setToolTip(toolTip);
     button->setAutoRaise(true);
     return button;
@@ -46,12 +48,15 @@ FindBar::FindBar(BrowserModel *browser, QWidget *parent)
     m_field->setPlaceholderText(tr("Find in page"));
     m_field->setClearButtonEnabled(true);
     m_field->installEventFilter(this);
-    auto *previous = makeButton(
-        this, QStringLiteral("go-up"), FallbackIcons::Shape::up, tr("Previous match (Shift+Enter)"));
-    auto *next
-        = makeButton(this, QStringLiteral("go-down"), FallbackIcons::Shape::down, tr("Next match (Enter)"));
-    auto *done
-        = makeButton(this, QStringLiteral("window-close"), FallbackIcons::Shape::close, tr("Close (Escape)"));
+    m_field->setAccessibleName(tr("Find in page"));
+    AccessibleNames::nameClearButton(m_field, tr("Clear the find field"));
+    auto *previous = makeButton(this, QStringLiteral("go-up"), FallbackIcons::Shape::up, tr("Previous match"),
+        tr("Previous match (Shift+Enter)"));
+    auto *next = makeButton(this, QStringLiteral("go-down"), FallbackIcons::Shape::down, tr("Next match"),
+        tr("Next match (Enter)"));
+    auto *done = makeButton(this, QStringLiteral("window-close"), FallbackIcons::Shape::close,
+        tr("Close the find bar"), tr("Close (Escape)"));
+    m_matches->setAccessibleName(tr("Matches"));
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 4);

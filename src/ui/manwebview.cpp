@@ -39,6 +39,8 @@ ManWebView::ManWebView(BrowserModel *browser, QWidget *parent)
 {
     setPage(browser->page());
     new PageVeil(this);
+    setAccessibleName(tr("Page"));
+    connect(browser->page(), &QWebEnginePage::titleChanged, this, &ManWebView::nameRenderWidget);
     connect(browser->page(), &QWebEnginePage::linkHovered, this, [this](const QString &url) {
         const QString tip = m_browser && !url.isEmpty() ? m_browser->linkToolTip(QUrl(url)) : QString();
         if (tip.isEmpty())
@@ -106,6 +108,21 @@ QMenu *ManWebView::makeContextMenu(const QUrl &link)
     menu->addSeparator();
     menu->addAction(tr("Copy Link"), this, [link] { copyText(link.toString(QUrl::FullyEncoded)); });
     return menu;
+}
+
+void ManWebView::nameRenderWidget()
+{
+    // The engine's own widget holds the document; a screen reader announces it by the page's title.
+    if (QWidget *document = focusProxy())
+        document->setAccessibleName(page() && !page()->title().isEmpty() ? page()->title() : tr("Page"));
+}
+
+void ManWebView::childEvent(QChildEvent *event)
+{
+    QWebEngineView::childEvent(event);
+    // The engine makes that widget with the first document, and again after a renderer ends.
+    if (event->type() == QEvent::ChildPolished)
+        nameRenderWidget();
 }
 
 void ManWebView::contextMenuEvent(QContextMenuEvent *event)

@@ -24,8 +24,11 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void childEvent(QChildEvent *event) override;
 
 private:
+    void nameRenderWidget();
+
     QPointer<BrowserModel> m_browser;
 };
 

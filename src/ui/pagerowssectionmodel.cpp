@@ -31,8 +31,8 @@ void PageRowsSectionModel::setDescriptions(const PageDescriptions &descriptions)
         return;
     m_descriptions = descriptions;
     if (rowCount() > 1)
-        emit dataChanged(
-            index(1, 0), index(rowCount() - 1, 0), { SidebarRoles::Description, Qt::ToolTipRole });
+        emit dataChanged(index(1, 0), index(rowCount() - 1, 0),
+            { SidebarRoles::Description, Qt::ToolTipRole, Qt::AccessibleTextRole });
 }
 
 // Lists shared with the catalogue compare at once; only a replaced list of the same size is read through.
@@ -80,6 +80,8 @@ QVariant PageRowsSectionModel::data(const QModelIndex &index, int role) const
         return page ? m_descriptions.of(page->id()) : QVariant();
     case Qt::ToolTipRole:
         return page ? describedName(page->qualifiedName(), m_descriptions.of(page->id())) : QVariant();
+    case Qt::AccessibleTextRole:
+        return page ? describedName(page->qualifiedName(), m_descriptions.of(page->id())) : text;
     default:
         return {};
     }

@@ -113,8 +113,8 @@ HistoryListModel::HistoryListModel(AppModel *app, int historyLimit, QObject *par
     connect(app, &AppModel::helpPagesChanged, this, &HistoryListModel::rebuild);
     connect(app, &AppModel::descriptionsChanged, this, [this] {
         if (rowCount() > 1)
-            emit dataChanged(
-                index(1, 0), index(rowCount() - 1, 0), { SidebarRoles::Description, Qt::ToolTipRole });
+            emit dataChanged(index(1, 0), index(rowCount() - 1, 0),
+                { SidebarRoles::Description, Qt::ToolTipRole, Qt::AccessibleTextRole });
     });
     rebuild();
 }
@@ -161,6 +161,7 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
     case SidebarRoles::Description:
         return m_app->descriptions().of(id);
     case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole:
         return describedName(
             SidebarHistory::rowLabel(id, m_app->catalogue()).text, m_app->descriptions().of(id));
     default:

@@ -5,6 +5,7 @@
 #include "catalogue/appmodel.h"
 #include "catalogue/sidebarhistory.h"
 #include "platform/trace.h"
+#include "ui/accessiblenames.h"
 #include "ui/foundinpagesfeed.h"
 #include "ui/historypanehandle.h"
 #include "ui/sidebardelegate.h"
@@ -62,6 +63,7 @@ SidebarView::SidebarView(
     m_filter->setClearButtonEnabled(true);
     m_filter->installEventFilter(this);
     m_filter->setAccessibleName(tr("Filter Commands"));
+    AccessibleNames::nameClearButton(m_filter, tr("Clear the filter"));
 
     m_historyList = makeList(this, m_historyModel, m_delegate);
     m_catalogueList = makeList(this, m_catalogueModel, m_delegate);

@@ -25,6 +25,7 @@
 #include "windowfixtures.h"
 #include "../common/infomanualfixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void contextMenu_copyLinkForms();
     void explainRow_opensAnExplanationTab();
     void infoNode_browsesLikeAPage();
+    void controls_areNamedAndF6MovesBetweenPanes();
 
 private:
     QTemporaryDir m_dir;
@@ -462,5 +464,51 @@ void WindowsTest::infoNode_browsesLikeAPage()
     browser->goBack();
     QTRY_COMPARE_WITH_TIMEOUT(
         browser->currentPageID(), std::optional(QStringLiteral("info/(fix)Frobbing")), 15000);
+    window->close();
+}
+
+void WindowsTest::controls_areNamedAndF6MovesBetweenPanes()
+{
+    MainWindow *window = m_app->openWindow(std::nullopt, std::nullopt);
+    window->resize(1000, 700);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    ContentView *tab = window->currentTab();
+    SidebarView *sidebar = tab->sidebar();
+    QTRY_COMPARE_WITH_TIMEOUT(m_app->model().indexState(), AppModel::IndexState::ready, 15000);
+    tab->browser()->show("1/ls");
+    QTRY_COMPARE_WITH_TIMEOUT(tab->browser()->currentPageID(), std::optional(QStringLiteral("1/ls")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!sidebar->historyList()->isHidden(), 5000);
+    tab->browser()->setFindPresented(true);
+    sidebar->filterField()->setText("ls");
+
+    // Every control a reader can reach by keyboard tells a screen reader what it is.
+    QStringList unnamed;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (!widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
+            continue;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        if (accessible && accessible->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    const QModelIndex row = sidebar->catalogueModel()->index(sidebar->catalogueModel()->rowOf("1/ls"), 0);
+    QCOMPARE(
+        row.data(Qt::AccessibleTextRole).toString(), QString::fromUtf8("ls(1) — list directory contents"));
+
+    // F6 goes filter, history, list, page and round again; Shift+F6 goes back.
+    sidebar->filterField()->setFocus();
+    QTRY_VERIFY(sidebar->filterField()->hasFocus());
+    const auto focusedIn = [](QWidget *pane) {
+        QWidget *focused = QApplication::focusWidget();
+        return focused && (focused == pane || pane->isAncestorOf(focused));
+    };
+    for (QWidget *pane : QList<QWidget *> { sidebar->historyList(), sidebar->catalogueList(),
+             tab->detail()->webView(), sidebar->filterField() }) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QTRY_VERIFY2(focusedIn(pane), qPrintable(pane->metaObject()->className()));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    QTRY_VERIFY(focusedIn(tab->detail()->webView()));
     window->close();
 }
