@@ -42,6 +42,7 @@ MainWindow::MainWindow(const ContentView::Services &services, QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     resize(900, 525);
+    m_tabs->setAccessibleName(tr("Tabs"));
     m_tabs->setDocumentMode(true);
     m_tabs->setTabsClosable(true);
     m_tabs->setMovable(true);

@@ -3,6 +3,8 @@
 #include "app/launcharguments.h"
 #include "platform/singleinstance.h"
 
+#include "../common/testservers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,34 +23,13 @@
 #include <unistd.h>
 
 using namespace Lectorin;
+using TestServers::startXServer;
 using Action = LaunchArguments::Action;
 using Environment = SingleInstance::Environment;
 
 namespace {
 
 constexpr int kTimeout = 30000;
-
-// An X server of its own for a real start of the program: a free display number near `preferred`.
-std::optional<int> startXServer(QProcess &server, int preferred)
-{
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfb.isEmpty())
-        return std::nullopt;
-    for (int display = preferred; display < preferred + 50; ++display) {
-        if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
-            continue;
-        server.start(
-            xvfb, { QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp" });
-        if (!server.waitForStarted(kTimeout))
-            return std::nullopt;
-        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-        if (QTest::qWaitFor(
-                [&] { return QFileInfo::exists(socket) || server.state() != QProcess::Running; }, kTimeout)
-            && server.state() == QProcess::Running)
-            return display;
-    }
-    return std::nullopt;
-}
 
 // A socket file with nobody listening, as a crashed instance leaves it.
 bool leaveStaleSocket(const QString &path)

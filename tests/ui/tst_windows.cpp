@@ -485,7 +485,7 @@ void WindowsTest::controls_areNamedAndF6MovesBetweenPanes()
     // Every control a reader can reach by keyboard tells a screen reader what it is.
     QStringList unnamed;
     for (QWidget *widget : window->findChildren<QWidget *>()) {
-        if (!widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
+        if (!widget->isVisible() || widget->focusPolicy() == Qt::NoFocus || widget->focusProxy())
             continue;
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
         if (accessible && accessible->text(QAccessible::Name).trimmed().isEmpty())

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <optional>
+
+// Servers the real program meets on a desktop, started for one test.
+namespace TestServers {
+
+// An X server of its own for a real start of the program: a free display number near `preferred`.
+inline std::optional<int> startXServer(QProcess &server, int preferred, int timeout = 30000)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        return std::nullopt;
+    for (int display = preferred; display < preferred + 50; ++display) {
+        if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+            continue;
+        server.start(
+            xvfb, { QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp" });
+        if (!server.waitForStarted(timeout))
+            return std::nullopt;
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
+        if (QTest::qWaitFor(
+                [&] { return QFileInfo::exists(socket) || server.state() != QProcess::Running; }, timeout)
+            && server.state() == QProcess::Running)
+            return display;
+    }
+    return std::nullopt;
+}
+
+// A D-Bus session bus of its own: its address, once it listens.
+inline std::optional<QString> startSessionBus(QProcess &daemon, int timeout = 30000)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (program.isEmpty())
+        return std::nullopt;
+    daemon.start(program,
+        { "--session", "--nofork", "--nopidfile", "--print-address=1", "--address=unix:tmpdir=/tmp" });
+    if (!daemon.waitForStarted(timeout)
+        || !QTest::qWaitFor(
+            [&] { return daemon.canReadLine() || daemon.state() != QProcess::Running; }, timeout)
+        || daemon.state() != QProcess::Running)
+        return std::nullopt;
+    return QString::fromUtf8(daemon.readLine().trimmed());
+}
+
+} // namespace TestServers
