@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
     // engine.
     const QStringList references = Lectorin::LectorinApp::withAbsolutePageFiles(request.references);
     Lectorin::SingleInstance instance;
-    if (instance.forwardToRunningInstance(references))
+    if (instance.forwardToRunningInstance(references, qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
         return 0;
 
     Lectorin::EngineFlags::quietEngine();

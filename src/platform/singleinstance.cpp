@@ -25,6 +25,9 @@ constexpr int kConnectMilliseconds = 1000;
 constexpr qint64 kMaximumMessageBytes = 1 << 20;
 // The first line of every message: a connection that does not start with it is not a Lectorin start.
 constexpr QByteArrayView kMessageHeader = "lectorin-open 1\n";
+// A line no reference starts with: a control character, then the token.
+constexpr QByteArrayView kTokenLine = "\x1e"
+                                      "activation-token ";
 
 enum class Ownership
 {
@@ -171,11 +174,14 @@ std::optional<QString> SingleInstance::defaultSocketPath(const Environment &envi
     return std::nullopt;
 }
 
-bool SingleInstance::forwardToRunningInstance(const QStringList &references) const
+bool SingleInstance::forwardToRunningInstance(
+    const QStringList &references, const QString &activationToken) const
 {
     if (!m_path || ownership(*m_path, ::getuid(), isSocket) != Ownership::ours)
         return false;
     QByteArray message = kMessageHeader.toByteArray();
+    if (!activationToken.isEmpty() && !activationToken.contains(u'\n'))
+        message += kTokenLine.toByteArray() + activationToken.toUtf8() + '\n';
     for (const QString &reference : references)
         message += reference.toUtf8() + '\n';
     return sendMessage(*m_path, message);
@@ -214,8 +220,13 @@ void SingleInstance::readConnection()
             const QByteArray message = socket->readAll().left(kMaximumMessageBytes);
             if (!message.startsWith(kMessageHeader))
                 return;
-            const QString body = QString::fromUtf8(message.mid(kMessageHeader.size()));
-            emit activationRequested(body.split(u'\n', Qt::SkipEmptyParts));
+            QStringList lines
+                = QString::fromUtf8(message.mid(kMessageHeader.size())).split(u'\n', Qt::SkipEmptyParts);
+            QString token;
+            const QString tokenLine = QString::fromUtf8(kTokenLine);
+            if (!lines.isEmpty() && lines.first().startsWith(tokenLine))
+                token = lines.takeFirst().mid(tokenLine.size());
+            emit activationRequested(lines, token);
         };
         connect(socket, &QLocalSocket::readChannelFinished, this, deliver);
         connect(socket, &QLocalSocket::disconnected, this, deliver);

@@ -44,15 +44,17 @@ public:
     const std::optional<QString> &socketPath() const { return m_path; }
 
     // Hands `references` (possibly none) to a running instance; false when none answers. Needs no application
-    // object: a second start hands over before it makes one.
-    bool forwardToRunningInstance(const QStringList &references) const;
+    // object: a second start hands over before it makes one. `activationToken` is the compositor's leave for
+    // the running instance to raise its window (the second start's XDG_ACTIVATION_TOKEN on Wayland).
+    bool forwardToRunningInstance(const QStringList &references, const QString &activationToken = {}) const;
     // Becomes the running instance, replacing a socket left by a crash but never one owned by someone else;
     // false when there is no socket.
     bool listen();
 
 Q_SIGNALS:
-    // A second start asked to be shown `references`; none means: bring a window.
-    void activationRequested(const QStringList &references);
+    // A second start asked to be shown `references`; none means: bring a window. `activationToken` may be
+    // empty.
+    void activationRequested(const QStringList &references, const QString &activationToken);
 
 private:
     void readConnection();

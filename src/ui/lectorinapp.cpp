@@ -158,9 +158,12 @@ MainWindow *LectorinApp::activeWindow() const
     return open.isEmpty() ? nullptr : open.last();
 }
 
-void LectorinApp::activate(const QStringList &references)
+void LectorinApp::activate(const QStringList &references, const QString &activationToken)
 {
     Trace::mark(QStringLiteral("second start received"));
+    // Qt's Wayland plugin raises the next window it activates with the token it finds here.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     if (!references.isEmpty()) {
         openReferences(references);
         return;

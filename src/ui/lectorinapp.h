@@ -49,7 +49,7 @@ public:
     void openReferences(const QStringList &references);
     // A second start: shows its references, or without any brings the most recent main window to the front
     // (opening one when only the help or settings window is open).
-    void activate(const QStringList &references);
+    void activate(const QStringList &references, const QString &activationToken = {});
 
     // A command-line reference as a man page URL: "x-man-page://…", "x-lectorin-man://…", "name" or
     // "name(section)".

@@ -251,9 +251,11 @@ void LaunchTest::staleSocket_isReplacedAndForwardsArrive()
     QVERIFY(SingleInstance(path).forwardToRunningInstance({ "x-man-page://1/ls", "printf(3)" }));
     QTRY_COMPARE_WITH_TIMEOUT(activations.size(), 1, kTimeout);
     QCOMPARE(activations.at(0).at(0).toStringList(), QStringList({ "x-man-page://1/ls", "printf(3)" }));
-    QVERIFY(SingleInstance(path).forwardToRunningInstance({}));
+    QCOMPARE(activations.at(0).at(1).toString(), QString());
+    QVERIFY(SingleInstance(path).forwardToRunningInstance({}, "compositor-token-1"));
     QTRY_COMPARE_WITH_TIMEOUT(activations.size(), 2, kTimeout);
     QCOMPARE(activations.at(1).at(0).toStringList(), QStringList());
+    QCOMPARE(activations.at(1).at(1).toString(), QStringLiteral("compositor-token-1"));
 
     // Without a socket path nothing is forwarded or served.
     SingleInstance none(std::nullopt);
