@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "info/infodocument.h"
+
 #include <QByteArray>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -137,6 +140,56 @@ inline bool write(const QString &path, const QByteArray &bytes)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline const char kIndexStart[] = "\nIndex\n*****\n\n\0\b[index\0\b]\n* Menu:\n\n";
+
+// A small manual shaped like coreutils': a Top menu, a node with headings, a table, an example, cross
+// references and footnotes, and an index.
+inline QList<Node> toolNodes()
+{
+    return {
+        { "Top", "Invoking", {}, "(dir)",
+            "\nTool\n****\n\nThis manual is about \xe2\x80\x98tool\xe2\x80\x99.\n\n* Menu:\n\n"
+            "* Invoking::          Running it.\n* Options: Invoking.  Its options,\n                      "
+            "all of them.\n"
+            "* Index::\n" },
+        { "Invoking", "Index", "Top", "Top",
+            "\n1 Invoking \xe2\x80\x98tool\xe2\x80\x99\n*****************\n\n"
+            "The \xe2\x80\x98tool\xe2\x80\x99 program does a great many things, all of them useful to "
+            "somebody,\n"
+            "and it accepts options & arguments <like this>.  *Note Common: (coreutils)Common\n"
+            "options, for more.\n\n   Also see *note Top::.\n\n     tool --all   FILE\n     tool -n  3   "
+            "FILE\n\n"
+            "1.1 Options\n===========\n\n\xe2\x80\x98-a\xe2\x80\x99\n\xe2\x80\x98--all\xe2\x80\x99\n"
+            "     Do everything there is to do.\n\n1.1.1 Details\n-------------\n\n   Details here.\n\n"
+            "   ---------- Footnotes ----------\n\n   (1) A footnote.\n" },
+        { "Index", {}, "Invoking", "Top",
+            QByteArray(kIndexStart, sizeof kIndexStart - 1)
+                + "* --all:                                 Invoking.               (line 19)\n"
+                  "* tool:                                  Invoking.                (line 6)\n"
+                  "* tool <1>:                              Top.                     (line 6)\n"
+                  "* a very long index term that runs on and on:\n"
+                  "                                         Invoking.               (line 19)\n" },
+    };
+}
+
+inline const QList<Anchor> kToolAnchors { { "all option", "Invoking", 17 }, { "the menu", "Top", 6 } };
+
+inline std::optional<InfoDocument> loaded(
+    const QByteArray &bytes, const InfoDocument::SubfileReader &readSubfile = {})
+{
+    QString error;
+    auto document = InfoDocument::fromBytes(bytes, readSubfile, &error);
+    if (!document)
+        qWarning() << "not loaded:" << error;
+    return document;
+}
+
+// The line of a node's text a location names, counting the header as line 1 as index entries do.
+inline QString lineAt(const InfoDocument &document, const InfoLocation &location)
+{
+    return document.node(location.node)->text.split(u'\n').value(location.line - 2);
 }
 
 } // namespace Lectorin::InfoFixtures
