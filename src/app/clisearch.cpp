@@ -37,15 +37,19 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
 }
 
 // Whether the index can be searched as it stands: asked to, or the last complete pass showed the same
-// translations and nothing changed in its folders. Given search paths may differ from the ones indexed, so
-// they always update.
+// translations and nothing changed in its folders; given search paths must also be the ones it read.
 bool indexIsCurrent(const Arguments &arguments, const QString &indexPath)
 {
     if (arguments.hasFlag(QStringLiteral("no-update")))
         return true;
-    if (arguments.option(QStringLiteral("manpath")) || arguments.option(QStringLiteral("path")))
-        return false;
-    return FullTextIndexer::isCurrent(indexPath, pageLanguages(arguments));
+    const bool givesFolders = arguments.option(QStringLiteral("manpath"))
+        || arguments.option(QStringLiteral("path")) || arguments.option(QStringLiteral("infopath"));
+    if (!givesFolders)
+        return FullTextIndexer::isCurrent(indexPath, pageLanguages(arguments));
+    // Only manual and Info pages are indexed: the command folders do not matter.
+    const LoadedModel loaded(arguments);
+    return FullTextIndexer::isCurrentFor(
+        indexPath, pageLanguages(arguments), loaded.manualDirectories(), loaded.infoDirectories());
 }
 
 } // namespace

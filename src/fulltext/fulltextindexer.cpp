@@ -5,11 +5,15 @@
 #include "catalogue/filenames.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/pagetext.h"
+#include "info/infopath.h"
 #include "render/infopagerenderer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
 #include <QtConcurrent>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -206,6 +210,40 @@ bool FullTextIndexer::isCurrent(const QString &indexPath, const QStringList &lan
         return false;
     for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder) {
         if (modifiedTime(folder.key()) != folder.value())
+            return false;
+    }
+    return true;
+}
+
+bool FullTextIndexer::isCurrentFor(const QString &indexPath, const QStringList &languages,
+    const QStringList &manualDirectories, const QStringList &infoDirectories)
+{
+    if (!isCurrent(indexPath, languages))
+        return false;
+    const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
+    const QList<QString> folders = index ? index->folderStamps().keys() : QList<QString>();
+    const auto within = [](const QString &folder, const QString &root) {
+        const QString clean = QDir::cleanPath(root);
+        return folder == clean || folder.startsWith(clean + u'/');
+    };
+    const QStringList roots = manualDirectories + infoDirectories;
+    for (const QString &folder : folders) {
+        if (std::none_of(
+                roots.cbegin(), roots.cend(), [&](const QString &root) { return within(folder, root); }))
+            return false;
+    }
+    // A root the pass did not read is new to the index, unless it holds nothing to read.
+    const auto read = [&](const QString &root) {
+        return std::any_of(
+            folders.cbegin(), folders.cend(), [&](const QString &folder) { return within(folder, root); });
+    };
+    for (const QString &root : manualDirectories) {
+        if (!read(root)
+            && !QDir(root).entryList({ QStringLiteral("man*") }, QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
+            return false;
+    }
+    for (const QString &root : infoDirectories) {
+        if (!read(root) && !InfoPath::manuals({ root }).isEmpty())
             return false;
     }
     return true;

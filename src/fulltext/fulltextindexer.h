@@ -70,6 +70,10 @@ public:
     // translations of `languages`, so the index needs no update. Cheap: one file status a folder. A page
     // rewritten in place, leaving its folder alone, is missed.
     static bool isCurrent(const QString &indexPath, const QStringList &languages);
+    // As isCurrent, for search paths given rather than remembered: the pass must also have read its pages
+    // from these manual and Info folders only, and from each of them that holds any.
+    static bool isCurrentFor(const QString &indexPath, const QStringList &languages,
+        const QStringList &manualDirectories, const QStringList &infoDirectories);
 
     explicit FullTextIndexer(Options options = defaultOptions(), QObject *parent = nullptr);
     // Stops the run between two pages and waits for it.

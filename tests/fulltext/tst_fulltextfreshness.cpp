@@ -158,16 +158,31 @@ void FullTextFreshnessTest::cliSearch_noUpdateSearchesTheIndexAsItStands()
 {
     ManualTree tree;
     tree.add("alpha", "1", "first tool", "Prints zebra words.");
-    const QStringList paths { "--manpath", tree.root(), "--path", tree.root() + "/bin", "--index",
-        tree.indexPath() };
+    const QStringList paths { "--manpath", tree.root(), "--path", tree.root() + "/bin", "--infopath",
+        tree.root() + "/info", "--index", tree.indexPath() };
+    QCOMPARE(cli(QStringList { "search", "zebra" } + paths).size(), 1);
+
+    // Given the folders it was made from, unchanged, the index is searched as it stands: a page rewritten in
+    // place, which leaves its folder alone, still answers with its old words.
+    tree.add("alpha", "1", "first tool", "Prints yak words.");
     QCOMPARE(cli(QStringList { "search", "zebra" } + paths).size(), 1);
 
     // A page added later is found only once the index is updated.
     tree.add("beta", "1", "second tool", "Prints zebra too.");
+    ageFolder(tree.root() + "/man1", 1);
     const QStringList standing { "search", "zebra", "--no-update", "--index", tree.indexPath() };
     QCOMPARE(cli(standing).size(), 1);
-    QCOMPARE(cli(QStringList { "search", "zebra" } + paths).size(), 2);
-    QCOMPARE(cli(standing).size(), 2);
+    QCOMPARE(cli(QStringList { "search", "zebra" } + paths).size(), 1); // alpha's new words count now
+    QCOMPARE(cli(QStringList { "search", "yak" } + paths).size(), 1);
+    QCOMPARE(cli(standing).size(), 1);
+
+    // Other folders than the index read: it is made again from them.
+    ManualTree other;
+    other.add("gamma", "1", "third tool", "Prints zebra as well.");
+    const QStringList elsewhere { "search", "zebra", "--manpath", other.root(), "--infopath",
+        other.root() + "/info", "--index", tree.indexPath() };
+    QCOMPARE(cli(elsewhere).value(0).section(u'\t', 0, 0), QStringLiteral("1/gamma"));
+    QCOMPARE(cli(elsewhere).size(), 1);
 
     const QStringList missing
         = cli({ "search", "zebra", "--no-update", "--index", tree.root() + "/none.sqlite" });
