@@ -222,20 +222,24 @@ bool FullTextIndexer::isCurrentFor(const QString &indexPath, const QStringList &
         return false;
     const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
     const QList<QString> folders = index ? index->folderStamps().keys() : QList<QString>();
-    const auto within = [](const QString &folder, const QString &root) {
+    const auto under = [](const QString &folder, const QString &root) {
         const QString clean = QDir::cleanPath(root);
         return folder == clean || folder.startsWith(clean + u'/');
+    };
+    // The pass records each page's folder and that folder's parent, which may lie just above a root.
+    const auto recordedFor = [&](const QString &folder, const QString &root) {
+        return under(folder, root) || folder == QDir::cleanPath(root + u"/..");
     };
     const QStringList roots = manualDirectories + infoDirectories;
     for (const QString &folder : folders) {
         if (std::none_of(
-                roots.cbegin(), roots.cend(), [&](const QString &root) { return within(folder, root); }))
+                roots.cbegin(), roots.cend(), [&](const QString &root) { return recordedFor(folder, root); }))
             return false;
     }
     // A root the pass did not read is new to the index, unless it holds nothing to read.
     const auto read = [&](const QString &root) {
         return std::any_of(
-            folders.cbegin(), folders.cend(), [&](const QString &folder) { return within(folder, root); });
+            folders.cbegin(), folders.cend(), [&](const QString &folder) { return under(folder, root); });
     };
     for (const QString &root : manualDirectories) {
         if (!read(root)
