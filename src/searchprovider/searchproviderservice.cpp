@@ -38,11 +38,16 @@ QStringList SearchProviderService::idsFor(const QStringList &terms)
     setDelayedReply(true);
     const QDBusMessage question = message();
     const QDBusConnection bus = connection();
+    // Ready comes after the catalogue is published, so the answer ranks the new pages.
     auto *once = new QObject(this);
-    connect(m_app, &AppModel::indexLoaded, once, [this, question, bus, terms, once] {
-        QDBusConnection(bus).send(question.createReply(QVariant(idsOf(SearchResults::find(*m_app, terms)))));
-        once->deleteLater();
-    });
+    connect(m_app, &AppModel::indexStateChanged, once,
+        [this, question, bus, terms, once](AppModel::IndexState state) {
+            if (state != AppModel::IndexState::ready)
+                return;
+            QDBusConnection(bus).send(
+                question.createReply(QVariant(idsOf(SearchResults::find(*m_app, terms)))));
+            once->deleteLater();
+        });
     return {};
 }
 
