@@ -53,6 +53,17 @@ LoadedModel::LoadedModel(const Arguments &arguments)
     m_model = std::make_unique<AppModel>(&m_settings, std::move(discovery));
 }
 
+AppModel &LoadedModel::modelWithInfoNodes()
+{
+    AppModel &loaded = model();
+    if (!loaded.areInfoTopicsLoaded()) {
+        QEventLoop loop;
+        QObject::connect(&loaded, &AppModel::infoTopicsChanged, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return loaded;
+}
+
 QList<PageLanguages::ManualRoot> LoadedModel::manualRoots() const
 {
     return PageLanguages::withTranslations(m_manualDirectories, m_model->pageLanguages());

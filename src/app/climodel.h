@@ -26,6 +26,8 @@ public:
     explicit LoadedModel(const Arguments &arguments);
 
     AppModel &model();
+    // The model once every Info node has been read too, for the full-text index.
+    AppModel &modelWithInfoNodes();
     // Whether model() has loaded the catalogue.
     bool isLoaded() const { return m_loaded; }
     // What the settings hold (the zoom factor), without loading the catalogue.

@@ -25,9 +25,10 @@ std::optional<FullTextIndexer::Summary> updatedIndex(const Arguments &arguments,
     LoadedModel loaded(arguments);
     FullTextIndexer::Options options = indexOptions(arguments);
     options.indexPath = indexPath;
-    options.languages = loaded.model().pageLanguages();
-    const FullTextIndexer::Summary summary = FullTextIndexer::updateBlocking(
-        loaded.model().pages() + loaded.model().infoNodePages(), options, {});
+    const AppModel &model = loaded.modelWithInfoNodes();
+    options.languages = model.pageLanguages();
+    const FullTextIndexer::Summary summary
+        = FullTextIndexer::updateBlocking(model.pages() + model.infoNodePages(), options, {});
     if (!summary.available) {
         std::fprintf(
             stderr, "lectorin-cli: no full-text index could be made at %s\n", indexPath.toUtf8().constData());

@@ -92,6 +92,11 @@ const QList<ManPage> &AppModel::infoNodePages() const
     return m_info->nodePages();
 }
 
+bool AppModel::areInfoTopicsLoaded() const
+{
+    return m_info->areTopicsLoaded();
+}
+
 const PageDescriptions &AppModel::descriptions() const
 {
     return m_descriptions->descriptions();

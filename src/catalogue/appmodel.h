@@ -72,6 +72,7 @@ public:
     const QList<InfoFilter::Topic> &infoTopics() const;
     // A page for every info node, for the full-text index; with the topics.
     const QList<ManPage> &infoNodePages() const;
+    bool areInfoTopicsLoaded() const;
     // Filter indexes over `pages` and `helpPages`, rebuilt whenever those change.
     const SearchIndex &pagesSearchIndex() const { return m_pagesSearchIndex; }
     const SearchIndex &helpPagesSearchIndex() const { return m_helpPagesSearchIndex; }

@@ -6,6 +6,8 @@
 
 #include <QtConcurrent>
 
+#include <utility>
+
 namespace Lectorin {
 
 InfoLibraryLoader::InfoLibraryLoader(std::function<QStringList()> directories, QObject *parent)
@@ -55,7 +57,8 @@ void InfoLibraryLoader::loadTopics()
     }),
         this, [this](const Read &read) {
             m_isLoading = false;
-            if (read.topics == m_topics && read.nodePages == m_nodePages)
+            const bool first = !std::exchange(m_topicsLoaded, true);
+            if (!first && read.topics == m_topics && read.nodePages == m_nodePages)
                 return;
             m_topics = read.topics;
             m_nodePages = read.nodePages;

@@ -27,6 +27,8 @@ public:
     const QList<InfoFilter::Topic> &topics() const { return m_topics; }
     // A page for every node of every manual, manual after manual, for the full-text index.
     const QList<ManPage> &nodePages() const { return m_nodePages; }
+    // The first reading of topics and node pages has finished.
+    bool areTopicsLoaded() const { return m_topicsLoaded; }
     bool isLoaded() const { return m_isLoaded; }
     // A look at the folders again; the first call is the first load.
     void load();
@@ -37,7 +39,7 @@ public:
 signals:
     // The first load finished, or a later one found other manuals.
     void libraryChanged();
-    // The topics and node pages changed.
+    // The topics and node pages were read for the first time, or changed.
     void topicsChanged();
 
 private:
@@ -49,6 +51,7 @@ private:
     QList<InfoFilter::Topic> m_topics;
     QList<ManPage> m_nodePages;
     bool m_isLoaded = false;
+    bool m_topicsLoaded = false;
     bool m_isLoading = false;
 };
 
