@@ -282,16 +282,7 @@ void LaunchTest::foreignSocket_isNeverUsed()
 QProcessEnvironment LaunchTest::programEnvironment(const QString &display) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString home = m_dir.filePath("home");
-    const QString runtime = m_dir.filePath("program-runtime");
-    QDir().mkpath(home);
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    environment.insert("HOME", home);
-    environment.insert("XDG_CONFIG_HOME", home + "/.config");
-    environment.insert("XDG_DATA_HOME", home + "/.local/share");
-    environment.insert("XDG_CACHE_HOME", home + "/.cache");
-    environment.insert("XDG_RUNTIME_DIR", runtime);
+    TestServers::usePrivateHome(environment, m_dir.filePath("home"), m_dir.filePath("program-runtime"));
     environment.insert("DISPLAY", display);
     environment.remove("WAYLAND_DISPLAY");
     environment.insert("QT_QPA_PLATFORM", "xcb");

@@ -81,9 +81,7 @@ void SearchProviderTest::initTestCase()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("SHELL", shell.fileName());
     environment.insert("DBUS_SESSION_BUS_ADDRESS", *address);
-    environment.insert("HOME", m_dir.filePath("home"));
-    environment.insert("XDG_CONFIG_HOME", m_dir.filePath("home/.config"));
-    environment.insert("XDG_CACHE_HOME", m_dir.filePath("home/.cache"));
+    TestServers::usePrivateHome(environment, m_dir.filePath("home"), m_dir.filePath("runtime"));
     m_provider.setProcessEnvironment(environment);
     m_provider.start(
         QStringLiteral(LECTORIN_SEARCH_PROVIDER), { "--manpath", man, "--program", opener.fileName() });

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -31,6 +33,20 @@ inline std::optional<int> startXServer(QProcess &server, int preferred, int time
             return display;
     }
     return std::nullopt;
+}
+
+// `environment` with a home and a runtime folder of its own, so that a real start meets no other
+// Lectorin and none of the user's settings.
+inline void usePrivateHome(QProcessEnvironment &environment, const QString &home, const QString &runtime)
+{
+    QDir().mkpath(home);
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/.config");
+    environment.insert("XDG_DATA_HOME", home + "/.local/share");
+    environment.insert("XDG_CACHE_HOME", home + "/.cache");
+    environment.insert("XDG_RUNTIME_DIR", runtime);
 }
 
 // A D-Bus session bus of its own: its address, once it listens.

@@ -107,16 +107,7 @@ void AccessibilityBusTest::initTestCase()
     shell.close();
     QVERIFY(shell.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
-    const QString home = m_dir.filePath("home");
-    const QString runtime = m_dir.filePath("runtime");
-    QDir().mkpath(home);
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    environment.insert("HOME", home);
-    environment.insert("XDG_CONFIG_HOME", home + "/.config");
-    environment.insert("XDG_DATA_HOME", home + "/.local/share");
-    environment.insert("XDG_CACHE_HOME", home + "/.cache");
-    environment.insert("XDG_RUNTIME_DIR", runtime);
+    TestServers::usePrivateHome(environment, m_dir.filePath("home"), m_dir.filePath("runtime"));
     environment.insert("SHELL", shell.fileName());
     environment.insert("INFOPATH", m_dir.filePath("info"));
     environment.insert("QT_QPA_PLATFORM", "xcb");
