@@ -169,8 +169,7 @@ void BrowserModel::open(const QString &name, const std::optional<QString> &secti
 
 QString BrowserModel::linkToolTip(const QUrl &link) const
 {
-    const QString scheme = link.scheme().toLower();
-    if (scheme != kManURLScheme && scheme != kManPageLinkScheme)
+    if (!isManPageLink(link))
         return QString();
     const std::optional<PageReference> reference = parseManURL(link);
     if (!reference || reference->name.isEmpty())

@@ -83,6 +83,12 @@ std::optional<QUrl> manURL(const QString &name, const std::optional<QString> &se
     return QUrl(*text, QUrl::StrictMode);
 }
 
+bool isManPageLink(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == kManURLScheme || scheme == kManPageLinkScheme;
+}
+
 std::optional<PageReference> parseManURL(const QUrl &url)
 {
     if (url.scheme().compare(kInfoURLScheme, Qt::CaseInsensitive) == 0 || url.scheme() == u"info") {

@@ -27,13 +27,17 @@ inline std::optional<QUrl> manURL(const ManPage &page)
     return manURL(page.name, page.section);
 }
 
+// Whether a URL is a man page link: the program's own scheme or the desktop's x-man-page.
+bool isManPageLink(const QUrl &url);
+
 // The name and section a man page URL (or an x-man-page URL) names; nothing when it names no page. Reads URLs
 // as the web engine hands them over: a numeric section comes back from its dotted-quad host form ("0.0.0.1"),
 // and a "section" query item wins over the host.
 std::optional<PageReference> parseManURL(const QUrl &url);
 
-// The reference a man page URL typed or handed over as text names: as parseManURL, but the part QUrl would take
-// for a host counts as written ("x-lectorin-man://010/foo" is section 010, "x-man-page://Xlib" names Xlib).
+// The reference a man page URL typed or handed over as text names: as parseManURL, but the part QUrl would
+// take for a host counts as written ("x-lectorin-man://010/foo" is section 010, "x-man-page://Xlib" names
+// Xlib).
 std::optional<PageReference> parseManURLText(const QString &text);
 
 // The preview URL of the page source at `path` (made absolute), and the path a preview URL names (nothing for

@@ -36,7 +36,7 @@ protected:
             return type != NavigationTypeLinkClicked;
         if (!isMainFrame)
             return false;
-        if (scheme == kManURLScheme || scheme == kManPageLinkScheme)
+        if (isManPageLink(url))
             m_openManPage(url);
         else if (scheme == u"http" || scheme == u"https" || scheme == u"mailto")
             QDesktopServices::openUrl(url);

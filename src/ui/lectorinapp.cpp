@@ -187,8 +187,7 @@ std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
         return url;
     }
     const QUrl asURL(reference.trimmed());
-    const QString scheme = asURL.scheme().toLower();
-    const bool isManURL = scheme == QLatin1String("x-man-page") || scheme == QLatin1String("x-lectorin-man");
+    const bool isManURL = isManPageLink(asURL);
     const std::optional<PageReference> parsed
         = isManURL ? parseManURLText(reference.trimmed().section(u'#', 0, 0)) : parseReference(reference);
     if (!parsed || parsed->name.isEmpty())

@@ -25,12 +25,6 @@ void copyText(const QString &text)
     clipboard->setText(text);
 }
 
-bool isManPageScheme(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("x-lectorin-man") || scheme == QLatin1String("x-man-page");
-}
-
 } // namespace
 
 ManWebView::ManWebView(BrowserModel *browser, QWidget *parent)
@@ -80,7 +74,7 @@ QMenu *ManWebView::makeContextMenu(const QUrl &link)
         return menu;
     }
 
-    const std::optional<PageReference> reference = isManPageScheme(link) ? parseManURL(link) : std::nullopt;
+    const std::optional<PageReference> reference = isManPageLink(link) ? parseManURL(link) : std::nullopt;
     if (reference && !reference->name.isEmpty()) {
         const QString name = reference->name;
         const std::optional<QString> section = reference->section;

@@ -49,7 +49,7 @@ protected:
             return pageFilePath(url) == m_path;
         if (!isMainFrame)
             return false;
-        if (url.scheme() == kManURLScheme || url.scheme() == kManPageLinkScheme) {
+        if (isManPageLink(url)) {
             if (const std::optional<PageReference> reference = parseManURL(url)) {
                 if (const std::optional<QUrl> target = manURL(reference->name, reference->section))
                     m_openManPage(*target);
