@@ -2,6 +2,7 @@
 #include "app/clicommands.h"
 
 #include "app/climodel.h"
+#include "catalogue/pageidentifierview.h"
 #include "fulltext/fulltextindex.h"
 #include "fulltext/fulltextindexer.h"
 #include "fulltext/fulltextsearch.h"
@@ -96,8 +97,8 @@ int search(const Arguments &arguments)
     for (const FullTextHit &hit :
         FullTextSearch::searchBlocking(indexPath, arguments.positional.first(), limit)) {
         // Info nodes in the form `info` and other programs take: "info:(coreutils)ls invocation".
-        const QString infoPrefix = kInfoSection + u'/';
-        QString line = (hit.id.startsWith(infoPrefix) ? u"info:" + hit.id.mid(infoPrefix.size()) : hit.id)
+        const PageIdentifierView identifier(hit.id);
+        QString line = (identifier.section == kInfoSection ? u"info:" + identifier.name.toString() : hit.id)
             + u'\t' + hit.snippet;
         if (!hit.aliasIDs.isEmpty())
             line += u'\t' + hit.aliasIDs.join(u' ');

@@ -4,6 +4,7 @@
 #include "catalogue/catalogueloader.h"
 #include "catalogue/infolibraryloader.h"
 #include "catalogue/pagedescriptionloader.h"
+#include "catalogue/pageidentifierview.h"
 #include "catalogue/pagelanguages.h"
 #include "catalogue/pagelookup.h"
 #include "catalogue/searchpathcache.h"
@@ -256,8 +257,8 @@ std::optional<ManPage> AppModel::pageBeforeCatalogue(const PageReference &refere
 
 std::optional<ManPage> AppModel::page(const QString &id) const
 {
-    if (id.startsWith(kInfoSection) && id.size() > kInfoSection.size() && id.at(kInfoSection.size()) == u'/')
-        return m_info->page(id.sliced(kInfoSection.size() + 1));
+    if (const PageIdentifierView identifier(id); identifier.section == kInfoSection)
+        return m_info->page(identifier.name.toString());
     if (const ManPage *found = m_catalogue.page(id))
         return m_translations->shownCopy(*found);
     return std::nullopt;
