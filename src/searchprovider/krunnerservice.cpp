@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "searchprovider/krunnerservice.h"
 
-#include "render/manurl.h"
 #include "searchprovider/searchresults.h"
 
 #include <QDBusMetaType>
@@ -48,9 +47,7 @@ QList<KRunnerMatch> KRunnerService::Match(const QString &query)
 
 void KRunnerService::Run(const QString &matchId, const QString &)
 {
-    const std::optional<PageReference> reference = referenceOfID(matchId);
-    if (const std::optional<QString> url
-        = reference ? manURLString(reference->name, reference->section) : std::nullopt)
+    if (const std::optional<QString> url = SearchResults::urlOf(matchId))
         m_open(*url);
 }
 

@@ -2,7 +2,6 @@
 #include "searchprovider/searchproviderservice.h"
 
 #include "catalogue/appmodel.h"
-#include "render/manurl.h"
 #include "searchprovider/searchresults.h"
 
 #include <QDBusConnection>
@@ -75,9 +74,7 @@ QList<QVariantMap> SearchProviderService::GetResultMetas(const QStringList &iden
 
 void SearchProviderService::ActivateResult(const QString &identifier, const QStringList &, uint)
 {
-    const std::optional<PageReference> reference = referenceOfID(identifier);
-    if (const std::optional<QString> url
-        = reference ? manURLString(reference->name, reference->section) : std::nullopt)
+    if (const std::optional<QString> url = SearchResults::urlOf(identifier))
         m_open(*url);
 }
 

@@ -3,6 +3,7 @@
 
 #include "catalogue/appmodel.h"
 #include "catalogue/sidebarfilter.h"
+#include "render/manurl.h"
 
 namespace Lectorin::SearchResults {
 namespace {
@@ -36,6 +37,12 @@ QList<Result> describe(const AppModel &app, const QStringList &ids)
             results.append(resultOf(app, *page));
     }
     return results;
+}
+
+std::optional<QString> urlOf(const QString &id)
+{
+    const std::optional<PageReference> reference = referenceOfID(id);
+    return reference ? manURLString(reference->name, reference->section) : std::nullopt;
 }
 
 } // namespace Lectorin::SearchResults

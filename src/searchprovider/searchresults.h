@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace Lectorin {
 class AppModel;
 }
@@ -26,5 +28,7 @@ inline constexpr qsizetype kLimit = 20;
 QList<Result> find(const AppModel &app, const QStringList &terms, qsizetype limit = kLimit);
 // The results of the identifiers the catalogue still has, in their order.
 QList<Result> describe(const AppModel &app, const QStringList &ids);
+// The man page URL that opens a result's identifier; nothing for one that names no page.
+std::optional<QString> urlOf(const QString &id);
 
 } // namespace Lectorin::SearchResults
