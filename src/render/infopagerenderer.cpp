@@ -69,11 +69,7 @@ RenderResult renderBlocking(
 
 std::optional<QString> plainText(const ManPage &page)
 {
-    const std::optional<InfoReference> reference = InfoNodes::referenceOf(page);
-    if (!reference || InfoNodes::isDirectory(*reference))
-        return std::nullopt;
-    const LoadedNode loaded = loadNode(page, *reference);
-    return loaded.node ? std::optional(loaded.node->text) : std::nullopt;
+    return NodeTexts().text(page);
 }
 
 std::optional<QString> NodeTexts::text(const ManPage &page)
