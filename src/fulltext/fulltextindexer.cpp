@@ -14,6 +14,7 @@
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -193,6 +194,23 @@ FullTextIndexer::Summary updateIndex(FullTextIndex &index, const QList<ManPage> 
     return summary;
 }
 
+// The folders of the index's last complete pass when that pass showed `languages` and none of them changed
+// since; nothing otherwise.
+std::optional<QStringList> unchangedFolders(const QString &indexPath, const QStringList &languages)
+{
+    const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
+    if (!index || index->pageLanguages() != languages.join(u':'))
+        return std::nullopt;
+    const QHash<QString, qint64> folders = index->folderStamps();
+    if (folders.isEmpty())
+        return std::nullopt;
+    for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder) {
+        if (modifiedTime(folder.key()) != folder.value())
+            return std::nullopt;
+    }
+    return folders.keys();
+}
+
 } // namespace
 
 FullTextIndexer::Options FullTextIndexer::defaultOptions()
@@ -202,26 +220,16 @@ FullTextIndexer::Options FullTextIndexer::defaultOptions()
 
 bool FullTextIndexer::isCurrent(const QString &indexPath, const QStringList &languages)
 {
-    const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
-    if (!index || index->pageLanguages() != languages.join(u':'))
-        return false;
-    const QHash<QString, qint64> folders = index->folderStamps();
-    if (folders.isEmpty())
-        return false;
-    for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder) {
-        if (modifiedTime(folder.key()) != folder.value())
-            return false;
-    }
-    return true;
+    return unchangedFolders(indexPath, languages).has_value();
 }
 
 bool FullTextIndexer::isCurrentFor(const QString &indexPath, const QStringList &languages,
     const QStringList &manualDirectories, const QStringList &infoDirectories)
 {
-    if (!isCurrent(indexPath, languages))
+    const std::optional<QStringList> unchanged = unchangedFolders(indexPath, languages);
+    if (!unchanged)
         return false;
-    const std::unique_ptr<FullTextIndex> index = FullTextIndex::openForReading(indexPath);
-    const QList<QString> folders = index ? index->folderStamps().keys() : QList<QString>();
+    const QStringList &folders = *unchanged;
     const auto under = [](const QString &folder, const QString &root) {
         const QString clean = QDir::cleanPath(root);
         return folder == clean || folder.startsWith(clean + u'/');
@@ -291,13 +299,17 @@ FullTextIndexer::~FullTextIndexer()
 
 void FullTextIndexer::watch(AppModel *model)
 {
-    const auto updateFromModel = [this, model] {
+    // The nodes last handed over: the first reading of the manuals says it finished even when it found none,
+    // and an unchanged list must not restart a pass that runs.
+    const auto nodesGiven = std::make_shared<QList<ManPage>>();
+    const auto updateFromModel = [this, model, nodesGiven] {
         m_options.languages = model->pageLanguages();
-        update(model->pages() + model->infoNodePages());
+        *nodesGiven = model->infoNodePages();
+        update(model->pages() + *nodesGiven);
     };
     connect(model, &AppModel::indexLoaded, this, updateFromModel);
-    connect(model, &AppModel::infoTopicsChanged, this, [model, updateFromModel] {
-        if (model->indexState() == AppModel::IndexState::ready)
+    connect(model, &AppModel::infoTopicsChanged, this, [model, updateFromModel, nodesGiven] {
+        if (model->indexState() == AppModel::IndexState::ready && model->infoNodePages() != *nodesGiven)
             updateFromModel();
     });
     if (model->indexState() == AppModel::IndexState::ready)
