@@ -42,7 +42,10 @@ DescriptionCache readCache(const QString &path)
     if (file.readLine().trimmed() != kCacheHeader)
         return cache;
     while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().chopped(1).split('\t');
+        QByteArray line = file.readLine();
+        if (line.endsWith('\n'))
+            line.chop(1);
+        const QList<QByteArray> fields = line.split('\t');
         bool isNumber = false;
         const qint64 modified = fields.value(1).toLongLong(&isNumber);
         if (fields.size() == 3 && isNumber)
@@ -148,6 +151,8 @@ PageDescriptions PageDescriptionLoader::gather(const QList<ManPage> &pages,
     const DescriptionCache cached = readCache(cacheFile);
     DescriptionCache cache;
     QList<ManPage> unread;
+    // Taken before the reading: a file that changes meanwhile is read again next time.
+    QList<qint64> unreadModified;
     for (const ManPage &page : pages) {
         if (page.isHelpPage() || descriptions.contains(page.id()))
             continue;
@@ -159,6 +164,7 @@ PageDescriptions PageDescriptionLoader::gather(const QList<ManPage> &pages,
             cache.insert(path, *known);
         } else {
             unread.append(page);
+            unreadModified.append(modified);
         }
     }
     const NameSectionReading read = fromNameSections(unread, tools, cancellation);
@@ -167,7 +173,7 @@ PageDescriptions PageDescriptionLoader::gather(const QList<ManPage> &pages,
         const QString description = read.descriptions.of(page.id());
         descriptions.insert(page.id(), description);
         // A page without a description is remembered too, so that it is not read again on every start.
-        cache.insert(page.path(), { modificationTime(page.path()), description });
+        cache.insert(page.path(), { unreadModified.at(i), description });
     }
     if (!(cancellation && cancellation->isCancelled())
         && (cache.size() != cached.size() || read.pagesRead > 0))
