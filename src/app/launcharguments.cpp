@@ -3,7 +3,9 @@
 
 #include "buildinfo.h"
 
+#include <QFileInfo>
 #include <QSet>
+#include <QUrl>
 
 namespace Lectorin::LaunchArguments {
 namespace {
@@ -93,6 +95,40 @@ QString versionLine()
 {
     return QStringLiteral("Lectorin %1 (%2)")
         .arg(QStringLiteral(LECTORIN_VERSION), QStringLiteral(LECTORIN_BUILD_NUMBER));
+}
+
+std::optional<QString> pageFileArgument(const QString &reference)
+{
+    const QUrl asURL(reference);
+    if (asURL.isLocalFile())
+        return QFileInfo(asURL.toLocalFile()).absoluteFilePath();
+    // Man page and other URLs are references, never files.
+    if (!asURL.scheme().isEmpty() || !reference.contains(u'/'))
+        return std::nullopt;
+    return QFileInfo(reference).absoluteFilePath();
+}
+
+QStringList withAbsolutePageFiles(const QStringList &references)
+{
+    QStringList absolute;
+    for (const QString &reference : references)
+        absolute.append(pageFileArgument(reference).value_or(reference));
+    return absolute;
+}
+
+std::optional<Answer> answerWithoutStarting(const Request &request)
+{
+    switch (request.action) {
+    case Action::showHelp:
+        return Answer { usage(), false, 0 };
+    case Action::showVersion:
+        return Answer { versionLine() + u'\n', false, 0 };
+    case Action::usageError:
+        return Answer { QStringLiteral("lectorin: %1\n\n").arg(request.error) + usage(), true, 2 };
+    case Action::run:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace Lectorin::LaunchArguments

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What the command line of `lectorin` asks for. It is read before the toolkit starts, so `--help` and
 // `--version` work without a display; Qt's own options (-platform, -style, …) pass through to Qt.
 namespace Lectorin::LaunchArguments {
@@ -29,6 +31,22 @@ struct Request
 
 // `arguments` without the program name.
 Request parse(const QStringList &arguments);
+
+// A reference that names a page source to preview, a path with a "/" in it or a file: URL, as an absolute
+// path; nothing for a page reference.
+std::optional<QString> pageFileArgument(const QString &reference);
+// `references` with their page files made absolute, so that a running instance elsewhere finds them.
+QStringList withAbsolutePageFiles(const QStringList &references);
+
+// What to print and the exit status for --help, --version and a refused command line; nothing when the
+// program should start.
+struct Answer
+{
+    QString text;
+    bool toStandardError = false;
+    int status = 0;
+};
+std::optional<Answer> answerWithoutStarting(const Request &request);
 
 // The text of `lectorin --help`.
 QString usage();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// lectorin: the desktop program.
+// lectorin-window: the desktop program, started by the lectorin launcher when no Lectorin runs yet (run on
+// its own, it hands over the same way).
 #include "app/engineflags.h"
 #include "app/launcharguments.h"
 #include "catalogue/appearancesetting.h"
@@ -27,32 +28,6 @@ namespace {
 
 // The update feed; its path is fixed, the host is the project's own.
 const QUrl kFeedURL(QStringLiteral("https://updates.lectorin.org/lectorin/lectorin.json"));
-
-void print(std::FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-}
-
-// Answers --help, --version and a refused command line; nothing when the program should start.
-std::optional<int> answerWithoutStarting(const Lectorin::LaunchArguments::Request &request)
-{
-    using Lectorin::LaunchArguments::Action;
-    switch (request.action) {
-    case Action::showHelp:
-        print(stdout, Lectorin::LaunchArguments::usage());
-        return 0;
-    case Action::showVersion:
-        print(stdout, Lectorin::LaunchArguments::versionLine() + u'\n');
-        return 0;
-    case Action::usageError:
-        print(stderr,
-            QStringLiteral("lectorin: %1\n\n").arg(request.error) + Lectorin::LaunchArguments::usage());
-        return 2;
-    case Action::run:
-        break;
-    }
-    return std::nullopt;
-}
 
 // Without a working OpenGL (some remote and virtual displays) the engine should draw in software from the
 // start instead of failing to share a context and saying so.
@@ -89,14 +64,14 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const Lectorin::LaunchArguments::Request request = Lectorin::LaunchArguments::parse(arguments);
-    if (const std::optional<int> status = answerWithoutStarting(request))
-        return *status;
+    if (const auto answer = Lectorin::LaunchArguments::answerWithoutStarting(request)) {
+        std::fputs(answer->text.toLocal8Bit().constData(), answer->toStandardError ? stderr : stdout);
+        return answer->status;
+    }
 
     Lectorin::Trace::mark(QStringLiteral("process started"));
-    // Page files to preview go to a running instance as absolute paths: it has another working directory.
-    // Handed over before anything is built that only the first instance uses: the display, OpenGL, the
-    // engine.
-    const QStringList references = Lectorin::LectorinApp::withAbsolutePageFiles(request.references);
+    // Another instance may have started since the launcher looked.
+    const QStringList references = Lectorin::LaunchArguments::withAbsolutePageFiles(request.references);
     Lectorin::SingleInstance instance;
     if (instance.forwardToRunningInstance(references, qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
         return 0;

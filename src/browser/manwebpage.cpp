@@ -33,7 +33,7 @@ private:
 };
 
 ManWebPage::ManWebPage(QWebEngineProfile *profile, AppModel *app, QObject *parent)
-    : QWebEnginePage(profile, parent)
+    : PaintReportingPage(profile, parent)
     , m_app(app)
 {
     connect(

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "web/mannavigationdecider.h"
+#include "web/paintreportingpage.h"
 
 #include <QPointer>
-#include <QWebEnginePage>
 
 namespace Lectorin {
 
@@ -15,7 +15,7 @@ class AppModel;
 // short-lived stand-in whose first navigation is decided as a request without a target frame, then refused.
 // When the renderer process ends abnormally (every tab shares one), the page loads what it showed again, once
 // per load.
-class ManWebPage : public QWebEnginePage
+class ManWebPage : public PaintReportingPage
 {
     Q_OBJECT
 

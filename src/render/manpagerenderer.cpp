@@ -148,6 +148,13 @@ document.addEventListener("click", (e) => {
     button.dataset.copied = "";
     setTimeout(() => { delete button.dataset.copied; }, 1500);
 });
+// The window covers the page between two documents until this one has painted: the engine reports its
+// first contentful paint once the frame is presented, long before the load ends.
+new PerformanceObserver((list, observer) => {
+    if (!list.getEntriesByName("first-contentful-paint").length) return;
+    observer.disconnect();
+    console.info("lectorin:painted");
+}).observe({ type: "paint", buffered: true });
 </script>
 </body>
 </html>)js";

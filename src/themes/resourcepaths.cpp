@@ -19,6 +19,8 @@ QString resourceFolder(const QString &name)
     if (QCoreApplication::instance())
         candidates.append(
             QCoreApplication::applicationDirPath() + QStringLiteral("/../share/lectorin/") + name);
+    // The window program lives in libexec, apart from the folder it was installed with.
+    candidates.append(QStringLiteral(LECTORIN_INSTALL_DATADIR) + u'/' + name);
     candidates.append(QStringLiteral(LECTORIN_SOURCE_RESOURCES) + u'/' + name);
 
     for (const QString &candidate : std::as_const(candidates)) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/lectorinapp.h"
 
+#include "app/launcharguments.h"
 #include "browser/browsermodel.h"
 #include "browser/optionjump.h"
 #include "catalogue/appmodel.h"
@@ -22,6 +23,7 @@
 #include "ui/sidebarview.h"
 #include "ui/windowplacement.h"
 #include "web/manschemehandler.h"
+#include "web/paintreportingpage.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -110,13 +112,18 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
     });
     ContentView *tab = window->addTab(std::move(pageID));
     if (Trace::enabled()) {
-        connect(
-            tab->browser()->page(), &QWebEnginePage::loadFinished, this, [browser = tab->browser()](bool ok) {
-                // Before the catalogue is ready the page has no identifier yet; its URL names it.
-                if (ok)
-                    Trace::mark(QStringLiteral("page loaded ")
-                        + browser->currentPageID().value_or(browser->page()->url().toString()));
-            });
+        // Before the catalogue is ready the page has no identifier yet; its URL names it.
+        const auto mark = [browser = tab->browser()](const QString &event) {
+            Trace::mark(event + browser->currentPageID().value_or(browser->page()->url().toString()));
+        };
+        QWebEnginePage *page = tab->browser()->page();
+        connect(page, &QWebEnginePage::loadFinished, this, [mark](bool ok) {
+            if (ok)
+                mark(QStringLiteral("page loaded "));
+        });
+        if (auto *reporting = qobject_cast<PaintReportingPage *>(page))
+            connect(reporting, &PaintReportingPage::documentPainted, this,
+                [mark] { mark(QStringLiteral("page painted ")); });
     }
     if (inheritedFrame) {
         window->setGeometry(WindowPlacement::cascaded(*inheritedFrame));
@@ -160,7 +167,8 @@ MainWindow *LectorinApp::activeWindow() const
 
 void LectorinApp::activate(const QStringList &references, const QString &activationToken)
 {
-    Trace::mark(QStringLiteral("second start received"));
+    Trace::mark(activationToken.isEmpty() ? QStringLiteral("second start received")
+                                          : QStringLiteral("second start received with an activation token"));
     // Qt's Wayland plugin raises the next window it activates with the token it finds here.
     if (!activationToken.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
@@ -198,25 +206,6 @@ std::optional<QUrl> LectorinApp::referenceURL(const QString &reference)
     return url;
 }
 
-std::optional<QString> LectorinApp::pageFileArgument(const QString &argument)
-{
-    const QUrl asURL(argument);
-    if (asURL.isLocalFile())
-        return QFileInfo(asURL.toLocalFile()).absoluteFilePath();
-    // Man page and other URLs are references, never files.
-    if (!asURL.scheme().isEmpty() || !argument.contains(u'/'))
-        return std::nullopt;
-    return QFileInfo(argument).absoluteFilePath();
-}
-
-QStringList LectorinApp::withAbsolutePageFiles(const QStringList &arguments)
-{
-    QStringList absolute;
-    for (const QString &argument : arguments)
-        absolute.append(pageFileArgument(argument).value_or(argument));
-    return absolute;
-}
-
 void LectorinApp::openReferences(const QStringList &references)
 {
     MainWindow *window = activeWindow();
@@ -224,7 +213,7 @@ void LectorinApp::openReferences(const QStringList &references)
         window = openWindow(std::nullopt, std::nullopt);
     bool reusedCurrentTab = false;
     for (const QString &reference : references) {
-        if (const std::optional<QString> path = pageFileArgument(reference)) {
+        if (const std::optional<QString> path = LaunchArguments::pageFileArgument(reference)) {
             window->addPreviewTab(*path);
             continue;
         }

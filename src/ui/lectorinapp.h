@@ -54,11 +54,6 @@ public:
     // A command-line reference as a man page URL: "x-man-page://…", "x-lectorin-man://…", "name" or
     // "name(section)".
     static std::optional<QUrl> referenceURL(const QString &reference);
-    // A command-line argument that names a page source to preview, a path with a "/" in it or a file: URL, as
-    // an absolute path; nothing for a page reference.
-    static std::optional<QString> pageFileArgument(const QString &argument);
-    // `arguments` with their page files made absolute, so that a running instance elsewhere finds them.
-    static QStringList withAbsolutePageFiles(const QStringList &arguments);
 
     void newWindow(MainWindow *from) override;
     void showSettings() override;

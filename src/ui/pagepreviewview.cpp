@@ -11,6 +11,7 @@
 #include "ui/pageveil.h"
 #include "web/manschemehandler.h"
 #include "web/pagecolorscheme.h"
+#include "web/paintreportingpage.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -32,12 +33,12 @@ namespace {
 
 // The preview's navigation policy: its own file loads (section links included), man page links go to a
 // browsing tab, web and mail links to the desktop, anything else stays where it is.
-class PreviewPage : public QWebEnginePage
+class PreviewPage : public PaintReportingPage
 {
 public:
     PreviewPage(QWebEngineProfile *profile, QString path, std::function<void(const QUrl &)> openManPage,
         QObject *parent)
-        : QWebEnginePage(profile, parent)
+        : PaintReportingPage(profile, parent)
         , m_path(std::move(path))
         , m_openManPage(std::move(openManPage))
     { }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/pageveil.h"
 
+#include "web/paintreportingpage.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QWebEnginePage>
@@ -9,8 +11,9 @@
 namespace Lectorin {
 namespace {
 
-// The engine shows a loaded document within a frame or two of reporting it loaded; a few frames more cover a
-// busy machine. A load that never finishes lifts the veil after the longest wait below.
+// A document that cannot say when it painted (one without the document script) shows within a frame or two of
+// reporting it loaded; a few frames more cover a busy machine. A load that never finishes lifts the veil
+// after the longest wait below.
 constexpr int kPaintGraceMilliseconds = 80;
 constexpr int kLongestCoverMilliseconds = 5000;
 
@@ -27,8 +30,15 @@ PageVeil::PageVeil(QWebEngineView *view)
     connect(&m_lift, &QTimer::timeout, this, &QWidget::hide);
     view->installEventFilter(this);
     connect(view->page(), &QWebEnginePage::loadStarted, this, &PageVeil::cover);
-    connect(
-        view->page(), &QWebEnginePage::loadFinished, this, [this] { m_lift.start(kPaintGraceMilliseconds); });
+    connect(view->page(), &QWebEnginePage::loadFinished, this, [this] {
+        if (isVisible())
+            m_lift.start(kPaintGraceMilliseconds);
+    });
+    if (auto *page = qobject_cast<PaintReportingPage *>(view->page()))
+        connect(page, &PaintReportingPage::documentPainted, this, [this] {
+            m_lift.stop();
+            hide();
+        });
 }
 
 void PageVeil::cover()

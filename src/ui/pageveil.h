@@ -8,9 +8,9 @@ class QWebEngineView;
 
 namespace Lectorin {
 
-// Covers a web view with its page's background colour from the start of each load until the loaded document
-// has had time to paint. Between two documents of the private scheme the engine shows a new, white surface
-// whatever background the page was given; in a dark look that is a white flash on every page switch.
+// Covers a web view with its page's background colour from the start of each load until the new document has
+// painted its first content. Between two documents of the private scheme the engine shows a new, white
+// surface whatever background the page was given; in a dark look that is a white flash on every page switch.
 class PageVeil : public QWidget
 {
     Q_OBJECT

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QRect>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -44,6 +46,17 @@ bool leaveStaleSocket(const QString &path)
     return bound && QFileInfo::exists(path);
 }
 
+// Collects a process's standard error until it holds `text`.
+bool waitForOutput(QProcess &process, QByteArray &output, const char *text)
+{
+    return QTest::qWaitFor(
+        [&] {
+            output += process.readAllStandardError();
+            return output.contains(text);
+        },
+        kTimeout);
+}
+
 } // namespace
 
 class LaunchTest : public QObject
@@ -61,10 +74,13 @@ private Q_SLOTS:
     void staleSocket_isReplacedAndForwardsArrive();
     void foreignSocket_isNeverUsed();
     void program_oneInstancePerDisplayAndCleanTerminal();
+    void program_runsNativelyOnWaylandAndHandsOver();
 
 private:
     // A private home and runtime folder for a real start of the program on `display`.
     QProcessEnvironment programEnvironment(const QString &display) const;
+    // Pages and a login shell naming them, for real starts of the program.
+    bool writeProgramFixture();
 
     QTemporaryDir m_dir;
 };
@@ -299,32 +315,33 @@ QProcessEnvironment LaunchTest::programEnvironment(const QString &display) const
     return environment;
 }
 
-void LaunchTest::program_oneInstancePerDisplayAndCleanTerminal()
+bool LaunchTest::writeProgramFixture()
 {
     QDir().mkpath(m_dir.filePath("man/man1"));
     QDir().mkpath(m_dir.filePath("bin"));
-    QFile page(m_dir.filePath("man/man1/ls.1"));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write(".TH LS 1\n.SH NAME\nls \\- list directory contents\n");
-    page.close();
-    QFile shell(m_dir.filePath("shell"));
-    QVERIFY(shell.open(QIODevice::WriteOnly));
-    shell.write("#!/bin/sh\ncase \"$3\" in manpath) echo " + m_dir.filePath("man").toUtf8() + ";; *) echo "
-        + m_dir.filePath("bin").toUtf8() + ";; esac\n");
-    shell.close();
-    QVERIFY(shell.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const auto write = [](const QString &path, const QByteArray &text) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QByteArray page = ".TH LS 1\n.SH NAME\nls \\- list directory contents\n.SH DESCRIPTION\n";
+    for (int line = 0; line < 40; ++line)
+        page += "List information about the FILEs (the current directory by default).\n";
+    return write(m_dir.filePath("man/man1/ls.1"), page)
+        && write(m_dir.filePath("man/man1/tar.1"), ".TH TAR 1\n.SH NAME\ntar \\- an archiving utility\n")
+        && write(m_dir.filePath("shell"),
+            "#!/bin/sh\ncase \"$3\" in manpath) echo " + m_dir.filePath("man").toUtf8() + ";; *) echo "
+                + m_dir.filePath("bin").toUtf8() + ";; esac\n")
+        && QFile::setPermissions(
+            m_dir.filePath("shell"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void LaunchTest::program_oneInstancePerDisplayAndCleanTerminal()
+{
+    QVERIFY(writeProgramFixture());
     const auto start = [this](QProcess &process, const QString &display, const QStringList &arguments = {}) {
         process.setProcessEnvironment(programEnvironment(display));
         process.start(LECTORIN_PROGRAM, arguments);
         return process.waitForStarted(kTimeout);
-    };
-    const auto waitForOutput = [](QProcess &process, QByteArray &output, const char *text) {
-        return QTest::qWaitFor(
-            [&] {
-                output += process.readAllStandardError();
-                return output.contains(text);
-            },
-            kTimeout);
     };
     const QString runtime = m_dir.filePath("program-runtime");
 
@@ -387,6 +404,84 @@ void LaunchTest::program_oneInstancePerDisplayAndCleanTerminal()
         }
     }
     QCOMPARE(first.readAllStandardOutput(), QByteArray());
+}
+
+void LaunchTest::program_runsNativelyOnWaylandAndHandsOver()
+{
+    QVERIFY(writeProgramFixture());
+    const QString runtime = m_dir.filePath("program-runtime");
+    QProcess compositor;
+    const std::optional<QString> socket = TestServers::startWaylandCompositor(compositor, runtime);
+    const QString screenshooter = QStandardPaths::findExecutable("weston-screenshooter");
+    if (!socket || screenshooter.isEmpty())
+        QSKIP("weston is needed for a Wayland start of the program");
+    QProcessEnvironment environment = programEnvironment(QString());
+    environment.remove("DISPLAY");
+    environment.insert("WAYLAND_DISPLAY", *socket);
+    environment.insert("QT_QPA_PLATFORM", "wayland");
+    const QDir shots(m_dir.filePath("screenshots"));
+    QVERIFY(shots.mkpath("."));
+    const auto screenshot = [&]() -> QImage {
+        QProcess shooter;
+        shooter.setProcessEnvironment(environment);
+        shooter.setWorkingDirectory(shots.path());
+        shooter.start(screenshooter, {});
+        if (!shooter.waitForFinished(kTimeout) || shooter.exitCode() != 0)
+            return {};
+        const QFileInfoList taken = shots.entryInfoList({ "*.png" }, QDir::Files, QDir::Time);
+        const QImage image = taken.isEmpty() ? QImage() : QImage(taken.first().filePath());
+        for (const QFileInfo &file : taken)
+            QFile::remove(file.filePath());
+        return image;
+    };
+    const QImage desktop = screenshot();
+    QVERIFY(!desktop.isNull());
+
+    QProcess first;
+    QByteArray firstOutput;
+    first.setProcessEnvironment(environment);
+    first.start(LECTORIN_PROGRAM, { "ls" });
+    QVERIFY(waitForOutput(first, firstOutput, "page painted 1/ls"));
+    // Qt's own Wayland plugin, not X11 through XWayland: there is no X display to fall back to.
+    QVERIFY2(!firstOutput.contains("Could not load the Qt platform plugin"), firstOutput.constData());
+    QVERIFY(QFileInfo::exists(runtime + "/lectorin-" + *socket + ".socket"));
+    // The window covers much of the desktop, and its right part, where the page is, shows text.
+    QImage shown;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            shown = screenshot();
+            QRect window;
+            for (int y = 0; y < shown.height(); y += 2)
+                for (int x = 0; x < shown.width(); x += 2)
+                    if (shown.pixel(x, y) != desktop.pixel(x, y))
+                        window |= QRect(x, y, 1, 1);
+            if (window.width() * window.height() < shown.width() * shown.height() / 4)
+                return false;
+            const QRect page = window.adjusted(window.width() * 2 / 5, window.height() / 5, 0, 0);
+            qsizetype ink = 0;
+            for (int y = page.top(); y <= page.bottom(); ++y)
+                for (int x = page.left(); x <= page.right(); ++x)
+                    ink += qGray(shown.pixel(x, y)) < 96;
+            return ink * 200 > qsizetype(page.width()) * page.height();
+        },
+        kTimeout));
+    if (const QString keep = qEnvironmentVariable("LECTORIN_WAYLAND_SCREENSHOT"); !keep.isEmpty())
+        shown.save(keep);
+
+    // A second start hands its page and its activation token over and exits.
+    QProcess second;
+    QProcessEnvironment secondEnvironment = environment;
+    secondEnvironment.insert("XDG_ACTIVATION_TOKEN", "token-of-the-second-start");
+    second.setProcessEnvironment(secondEnvironment);
+    second.start(LECTORIN_PROGRAM, { "tar" });
+    QVERIFY(second.waitForFinished(kTimeout));
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY(waitForOutput(first, firstOutput, "second start received with an activation token"));
+    QVERIFY(waitForOutput(first, firstOutput, "page loaded 1/tar"));
+    for (QProcess *process : { &first, &compositor }) {
+        process->terminate();
+        QVERIFY(process->waitForFinished(kTimeout));
+    }
 }
 
 QTEST_GUILESS_MAIN(LaunchTest)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,34 @@ inline std::optional<int> startXServer(QProcess &server, int preferred, int time
             return display;
     }
     return std::nullopt;
+}
+
+// A headless Wayland compositor of its own, its socket in `runtime`: the socket's name, once it listens.
+// Started with --debug so that weston-screenshooter may take the screen.
+inline std::optional<QString> startWaylandCompositor(
+    QProcess &compositor, const QString &runtime, int timeout = 30000)
+{
+    const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    if (weston.isEmpty())
+        return std::nullopt;
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString name = QStringLiteral("wayland-test-%1").arg(QCoreApplication::applicationPid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    compositor.setProcessEnvironment(environment);
+    compositor.start(weston,
+        { "--backend=headless-backend.so", "--use-pixman", "--socket=" + name, "--debug", "--width=1024",
+            "--height=768", "--idle-time=0" });
+    if (!compositor.waitForStarted(timeout)
+        || !QTest::qWaitFor(
+            [&] {
+                return QFileInfo::exists(runtime + u'/' + name) || compositor.state() != QProcess::Running;
+            },
+            timeout)
+        || compositor.state() != QProcess::Running)
+        return std::nullopt;
+    return name;
 }
 
 // `environment` with a home and a runtime folder of its own, so that a real start meets no other

@@ -34,6 +34,10 @@ ids=$("$root/usr/bin/lectorin-cli" scan --ids --manpath "$root/usr/share/man" --
 description="both manual pages listed"
 check sh -c "printf '%s\n' \"\$1\" | grep -qx 1/lectorin && printf '%s\n' \"\$1\" | grep -qx 1/lectorin-cli" sh "$ids"
 
+description="the launcher and its window program"
+check sh -c "'$root/usr/bin/lectorin' --version | grep -q '^Lectorin [0-9]' &&
+    [ -x '$root/usr/libexec/lectorin/lectorin-window' ] && '$root/usr/libexec/lectorin/lectorin-window' --version >/dev/null"
+
 description="desktop-file-validate"
 check desktop-file-validate "$root/usr/share/applications/lectorin.desktop"
 

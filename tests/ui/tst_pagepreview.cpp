@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/launcharguments.h"
 #include "../render/renderfixtures.h"
 #include "../web/webfixtures.h"
 #include "browser/browsermodel.h"
@@ -119,7 +120,7 @@ void PagePreviewTest::openByPath_showsFileInItsOwnTab()
     const QString here = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
     const QStringList arguments
-        = LectorinApp::withAbsolutePageFiles({ "./src/tool.1", "ls", "x-man-page://1/ls" });
+        = LaunchArguments::withAbsolutePageFiles({ "./src/tool.1", "ls", "x-man-page://1/ls" });
     QDir::setCurrent(here);
     QCOMPARE(arguments, QStringList({ path, "ls", "x-man-page://1/ls" }));
 

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "web/paintreportingpage.h"
+
+#include <QUrl>
+
+namespace Lectorin {
+
+QString PaintReportingPage::paintedMessage()
+{
+    return QStringLiteral("lectorin:painted");
+}
+
+void PaintReportingPage::javaScriptConsoleMessage(
+    JavaScriptConsoleMessageLevel level, const QString &message, int line, const QString &source)
+{
+    // Only the document's own script runs in a page (its digest is the only one allowed), so page text cannot
+    // forge the message. One from the document before, late, must not lift the cover of the next.
+    if (level == InfoMessageLevel && message == paintedMessage()) {
+        if (QUrl(source).adjusted(QUrl::RemoveFragment) == requestedUrl().adjusted(QUrl::RemoveFragment))
+            Q_EMIT documentPainted();
+        return;
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+}
+
+} // namespace Lectorin
