@@ -3,10 +3,9 @@
 // screen a few milliseconds apart until text appears there that was not there before.
 //   lectorin-paint-probe [--region X,Y,W,H] [--click X,Y] [--timeout MS] [--watch MS] [--keep]
 //                        [-- COMMAND ARGS…]
-// Prints "painted-ms T" (or "painted-ms never"), "samples N" and "white-samples N": samples whose region was
-// almost all white, the flash a dark look must never show, counted until --watch MS after the text showed.
-// Without --keep the command's process group is
-// ended once the text showed.
+// Prints "painted-ms T" (or "painted-ms never"), "samples N", "pid P" of the command, and "white-samples N":
+// samples whose region was almost all white, the flash a dark look must never show, counted until --watch MS
+// after the text showed. Without --keep the command's process group is ended once the text showed.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -159,7 +158,7 @@ int main(int argc, char *argv[])
         std::printf("painted-ms never\n");
     else
         std::printf("painted-ms %.1f\n", painted);
-    std::printf("samples %ld\nwhite-samples %ld\n", samples, whiteSamples);
+    std::printf("samples %ld\nwhite-samples %ld\npid %d\n", samples, whiteSamples, int(child));
     if (child > 0 && !keep) {
         kill(-child, SIGTERM);
         waitpid(child, nullptr, 0);

@@ -221,12 +221,23 @@ void AccessibilityBusTest::window_namesItsControlsAndReadsThePage()
 
     QStringList outline;
     QStringList unnamed;
+    int documentDepth = -1;
+    int pageLines = 0;
     for (const Node &node : std::as_const(tree)) {
         static const QStringList kQuiet { "menu item", "popup menu", "separator", "label", "section",
             "paragraph" };
-        if (node.depth <= 10 && !kQuiet.contains(node.role))
-            outline << QString(node.depth * 2, u' ') + node.role + u" \u201C"
-                    + node.name.simplified().left(60) + u'\u201D';
+        if (node.role == u"web document")
+            documentDepth = node.depth;
+        else if (documentDepth >= 0 && node.depth <= documentDepth)
+            documentDepth = -1;
+        // Inside the page, its first headings and links, as a screen reader's list of them would start.
+        const bool pageLine = documentDepth >= 0 && node.depth > documentDepth
+            && (node.role == u"heading" || node.role == u"link") && pageLines++ < 8;
+        if ((node.depth <= 10 && !kQuiet.contains(node.role)
+                && (documentDepth < 0 || node.role == u"web document"))
+            || pageLine)
+            outline << QString(pageLine ? (documentDepth + 1) * 2 : node.depth * 2, u' ') + node.role
+                    + u" \u201C" + node.name.simplified().left(60) + u'\u201D';
         if (node.focusable && node.name.trimmed().isEmpty() && node.role != u"list item")
             unnamed << node.role + u" at " + node.path;
     }
