@@ -22,8 +22,10 @@ constexpr qsizetype kDistinctiveLength = 16;
 constexpr qsizetype kDistinctiveWords = 3;
 // Context this alike is the same surroundings with a few words changed; unrelated text scores about 0.3.
 constexpr double kContextAgreement = 0.5;
-// A reworded highlight keeps at least this share of its words, in order.
+// A reworded highlight keeps at least this share of its words, in order, and the text right next to it on one
+// side: a different line that merely says much the same (the next option after a deleted one) has neither.
 constexpr double kChangedSimilarity = 0.6;
+constexpr qsizetype kAdjacentContext = 8;
 constexpr qsizetype kSeedWords = 8;
 constexpr qsizetype kSeedsUsed = 3;
 constexpr qsizetype kCommonWordHits = 256;
@@ -201,6 +203,24 @@ Span withEdges(QStringView text, Span span, QStringView exact, const QList<TextM
     return span;
 }
 
+qsizetype visibleLength(QStringView text)
+{
+    return std::count_if(text.cbegin(), text.cend(), [](QChar character) { return !character.isSpace(); });
+}
+
+// Whether the text right before or right after `span` is the saved context's, white space aside.
+bool touchesContext(QStringView text, const Span &span, const TextQuote &quote)
+{
+    const auto agrees = [](QStringView matched, QStringView context) {
+        const qsizetype needed = std::min(kAdjacentContext, visibleLength(context));
+        return needed > 0 && visibleLength(matched) >= needed;
+    };
+    const QStringView prefix = quote.prefix;
+    const QStringView suffix = quote.suffix;
+    return agrees(prefix.right(TextMatching::matchBefore(text, span.start, prefix).patternLength), prefix)
+        || agrees(suffix.left(TextMatching::matchAfter(text, span.end, suffix).patternLength), suffix);
+}
+
 std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quote)
 {
     const QStringView text = page.text;
@@ -217,7 +237,7 @@ std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quo
         const Span span = withEdges(text,
             { target.at(alignment.first).start, target.at(alignment.end - 1).end }, quote.exact, pattern);
         const Candidate candidate = candidateAt(text, span, quote);
-        if (candidate.context < kContextAgreement)
+        if (candidate.context < kContextAgreement || !touchesContext(text, span, quote))
             continue;
         if (!best || alignment.similarity > bestSimilarity
             || (alignment.similarity == bestSimilarity && isBetter(candidate, *best))) {

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace Lectorin::NotesExport {
 namespace {
 
@@ -48,11 +50,14 @@ QString escaped(const QString &text)
     return result;
 }
 
-// Highlights in store order (by page) cut into runs of one page.
-QList<QList<Highlight>> groupedByPage(const QList<Highlight> &highlights)
+// Highlights by page, each page's in page order.
+QList<QList<Highlight>> groupedByPage(QList<Highlight> highlights)
 {
+    std::stable_sort(highlights.begin(), highlights.end(), [](const Highlight &a, const Highlight &b) {
+        return a.page != b.page ? a.page < b.page : a.quote.position < b.quote.position;
+    });
     QList<QList<Highlight>> groups;
-    for (const Highlight &highlight : highlights) {
+    for (const Highlight &highlight : std::as_const(highlights)) {
         if (groups.isEmpty() || groups.last().first().page != highlight.page)
             groups.append(QList<Highlight>());
         groups.last().append(highlight);
