@@ -152,13 +152,16 @@ Alignment bestAlignment(const QList<Word> &pattern, const QList<Word> &target)
     for (qsizetype i = 1; i <= pattern.size(); ++i) {
         current[0] = { i, 0 };
         for (qsizetype j = 1; j <= n; ++j) {
-            Cell best { previous[j - 1].cost + (pattern.at(i - 1).key == target.at(j - 1).key ? 0 : 1),
-                previous[j - 1].start };
-            if (previous[j].cost + 1 < best.cost)
-                best = { previous[j].cost + 1, previous[j].start };
-            if (current[j - 1].cost + 1 < best.cost)
-                best = { current[j - 1].cost + 1, current[j - 1].start };
-            current[j] = best;
+            // Of equal costs the longer run wins: a reworded first word stays inside the match.
+            const Cell options[]
+                = { { previous[j - 1].cost + (pattern.at(i - 1).key == target.at(j - 1).key ? 0 : 1),
+                        previous[j - 1].start },
+                      { previous[j].cost + 1, previous[j].start },
+                      { current[j - 1].cost + 1, current[j - 1].start } };
+            current[j]
+                = *std::min_element(std::begin(options), std::end(options), [](const Cell &a, const Cell &b) {
+                      return a.cost != b.cost ? a.cost < b.cost : a.start < b.start;
+                  });
         }
         std::swap(previous, current);
     }
