@@ -28,10 +28,15 @@ enum class Attachment
 struct TextQuote
 {
     QString exact;
-    QString prefix; // up to 32 characters before `exact`
+    QString prefix; // up to 32 characters before `exact` (quoteAt keeps a run of white space as one space)
     QString suffix; // up to 32 characters after `exact`
     QString section; // title of the section (h1 heading of a man page) it was in; empty if none
     qsizetype position = -1; // offset in PageText::text when saved
+    // Up to 240 characters either side, white space folded (quoteAt fills them): a reworded highlight is
+    // found only where these are unchanged, so that a similar neighbour taking the place of a deleted one is
+    // not taken for it. Empty: prefix and suffix alone.
+    QString surroundingBefore;
+    QString surroundingAfter;
     friend bool operator==(const TextQuote &, const TextQuote &) = default;
 };
 

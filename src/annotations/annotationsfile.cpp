@@ -56,7 +56,9 @@ QJsonObject highlightObject(const Highlight &highlight)
     const TextQuote &quote = highlight.quote;
     const QJsonObject quoteObject { { QLatin1String("exact"), quote.exact },
         { QLatin1String("prefix"), quote.prefix }, { QLatin1String("suffix"), quote.suffix },
-        { QLatin1String("section"), quote.section }, { QLatin1String("position"), quote.position } };
+        { QLatin1String("section"), quote.section }, { QLatin1String("position"), quote.position },
+        { QLatin1String("surroundingBefore"), quote.surroundingBefore },
+        { QLatin1String("surroundingAfter"), quote.surroundingAfter } };
     return { { QLatin1String("id"), highlight.id.toString(QUuid::WithoutBraces) },
         { QLatin1String("page"), highlight.page }, { QLatin1String("pageTitle"), highlight.pageTitle },
         { QLatin1String("quote"), quoteObject }, { QLatin1String("colour"), colourName(highlight.colour) },
@@ -86,7 +88,9 @@ std::optional<Highlight> highlightFrom(const QJsonValue &value)
         object.value(QLatin1String("pageTitle")).toString(),
         { quote.value(QLatin1String("exact")).toString(), quote.value(QLatin1String("prefix")).toString(),
             quote.value(QLatin1String("suffix")).toString(), quote.value(QLatin1String("section")).toString(),
-            qsizetype(quote.value(QLatin1String("position")).toInteger(-1)) },
+            qsizetype(quote.value(QLatin1String("position")).toInteger(-1)),
+            quote.value(QLatin1String("surroundingBefore")).toString(),
+            quote.value(QLatin1String("surroundingAfter")).toString() },
         colourNamed(object.value(QLatin1String("colour")).toString()),
         object.value(QLatin1String("note")).toString(), dateFrom(object.value(QLatin1String("created"))),
         dateFrom(object.value(QLatin1String("modified"))) };

@@ -4,8 +4,10 @@
 #include "annotations/textmatching.h"
 
 #include <QStringMatcher>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 
 namespace Lectorin::HighlightAnchoring {
@@ -14,6 +16,8 @@ namespace {
 using TextMatching::Span;
 
 constexpr qsizetype kContextLength = 32;
+// How much text either side a reworded highlight must still have unchanged.
+constexpr qsizetype kSurroundingLength = 240;
 // A highlight found with its context this far from where it was is still "exact": a few options or a
 // reworded paragraph above it move it that much; a section moved past it moves it more.
 constexpr qsizetype kExactDrift = 512;
@@ -22,10 +26,8 @@ constexpr qsizetype kDistinctiveLength = 16;
 constexpr qsizetype kDistinctiveWords = 3;
 // Context this alike is the same surroundings with a few words changed; unrelated text scores about 0.3.
 constexpr double kContextAgreement = 0.5;
-// A reworded highlight keeps at least this share of its words, in order, and the text right next to it on one
-// side: a different line that merely says much the same (the next option after a deleted one) has neither.
+// A reworded highlight keeps at least this share of its words, in order.
 constexpr double kChangedSimilarity = 0.6;
-constexpr qsizetype kAdjacentContext = 8;
 constexpr qsizetype kSeedWords = 8;
 constexpr qsizetype kSeedsUsed = 3;
 constexpr qsizetype kCommonWordHits = 256;
@@ -33,7 +35,7 @@ constexpr qsizetype kCommonWordHits = 256;
 struct Candidate
 {
     Span span;
-    double context = 0;
+    double context = 0; // the mean of both sides' likeness
     qsizetype distance = 0;
 };
 
@@ -43,29 +45,21 @@ qsizetype distanceToHint(const Span &span, const TextQuote &quote)
 }
 
 // How alike the text around `span` is to the saved context, each side compared with white space simplified.
-double contextSimilarity(QStringView text, const Span &span, const TextQuote &quote)
-{
-    const QString prefix = quote.prefix.simplified();
-    const QString suffix = quote.suffix.simplified();
-    double total = 0;
-    int sides = 0;
-    if (!prefix.isEmpty()) {
-        const qsizetype from = std::max<qsizetype>(0, span.start - 2 * kContextLength);
-        const QString before = text.mid(from, span.start - from).toString().simplified();
-        total += TextMatching::similarity(prefix, QStringView(before).right(prefix.size()));
-        ++sides;
-    }
-    if (!suffix.isEmpty()) {
-        const QString after = text.mid(span.end, 2 * kContextLength).toString().simplified();
-        total += TextMatching::similarity(suffix, QStringView(after).left(suffix.size()));
-        ++sides;
-    }
-    return sides == 0 ? 0 : total / sides;
-}
-
 Candidate candidateAt(QStringView text, const Span &span, const TextQuote &quote)
 {
-    return { span, contextSimilarity(text, span, quote), distanceToHint(span, quote) };
+    QVarLengthArray<double, 2> sides;
+    if (const QString prefix = quote.prefix.simplified(); !prefix.isEmpty()) {
+        const qsizetype from = std::max<qsizetype>(0, span.start - 2 * kContextLength);
+        const QString before = text.mid(from, span.start - from).toString().simplified();
+        sides.append(TextMatching::similarity(prefix, QStringView(before).right(prefix.size())));
+    }
+    if (const QString suffix = quote.suffix.simplified(); !suffix.isEmpty()) {
+        const QString after = text.mid(span.end, 2 * kContextLength).toString().simplified();
+        sides.append(TextMatching::similarity(suffix, QStringView(after).left(suffix.size())));
+    }
+    const double context
+        = sides.isEmpty() ? 0 : std::accumulate(sides.cbegin(), sides.cend(), 0.0) / sides.size();
+    return { span, context, distanceToHint(span, quote) };
 }
 
 // Most alike context first, then nearest to where the highlight was.
@@ -203,22 +197,17 @@ Span withEdges(QStringView text, Span span, QStringView exact, const QList<TextM
     return span;
 }
 
-qsizetype visibleLength(QStringView text)
+// Whether `span` sits right between the saved context (the wider surroundings where the quote keeps them),
+// white space aside: a reworded highlight is found only in its own, otherwise unchanged place. Parallel
+// passages (the notes of two options, differing by a name) repeat even 32 characters either side, so a
+// neighbour that slid into the place of a deleted highlight would otherwise be taken for it reworded.
+bool fitsContext(QStringView text, const Span &span, const TextQuote &quote)
 {
-    return std::count_if(text.cbegin(), text.cend(), [](QChar character) { return !character.isSpace(); });
-}
-
-// Whether the text right before or right after `span` is the saved context's, white space aside.
-bool touchesContext(QStringView text, const Span &span, const TextQuote &quote)
-{
-    const auto agrees = [](QStringView matched, QStringView context) {
-        const qsizetype needed = std::min(kAdjacentContext, visibleLength(context));
-        return needed > 0 && visibleLength(matched) >= needed;
-    };
-    const QStringView prefix = quote.prefix;
-    const QStringView suffix = quote.suffix;
-    return agrees(prefix.right(TextMatching::matchBefore(text, span.start, prefix).patternLength), prefix)
-        || agrees(suffix.left(TextMatching::matchAfter(text, span.end, suffix).patternLength), suffix);
+    const bool wide = !quote.surroundingBefore.isEmpty() || !quote.surroundingAfter.isEmpty();
+    const QString &before = wide ? quote.surroundingBefore : quote.prefix;
+    const QString &after = wide ? quote.surroundingAfter : quote.suffix;
+    return TextMatching::matchBefore(text, span.start, before).patternLength == before.size()
+        && TextMatching::matchAfter(text, span.end, after).patternLength == after.size();
 }
 
 std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quote)
@@ -232,22 +221,60 @@ std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quo
     for (const Span &region : fuzzyRegions(text, quote.exact, pattern)) {
         const QList<TextMatching::Word> target = TextMatching::words(text, region.start, region.end);
         const TextMatching::Alignment alignment = TextMatching::bestAlignment(pattern, target);
-        if (alignment.similarity < kChangedSimilarity)
+        if (alignment.similarity < kChangedSimilarity || alignment.similarity < bestSimilarity)
             continue;
         const Span span = withEdges(text,
             { target.at(alignment.first).start, target.at(alignment.end - 1).end }, quote.exact, pattern);
-        const Candidate candidate = candidateAt(text, span, quote);
-        if (candidate.context < kContextAgreement || !touchesContext(text, span, quote))
+        // Reworded in place means in its own section too: pages repeat whole passages under other headings.
+        if (!fitsContext(text, span, quote)
+            || (!quote.section.isEmpty() && page.sectionAt(span.start) != quote.section))
             continue;
-        if (!best || alignment.similarity > bestSimilarity
-            || (alignment.similarity == bestSimilarity && isBetter(candidate, *best))) {
-            best = candidate;
-            bestSimilarity = alignment.similarity;
-        }
+        const Candidate candidate = candidateAt(text, span, quote);
+        if (best && alignment.similarity == bestSimilarity && !isBetter(candidate, *best))
+            continue;
+        best = candidate;
+        bestSimilarity = alignment.similarity;
     }
     if (!best)
         return std::nullopt;
     return placementOf(best->span, Attachment::changed);
+}
+
+// `text` with each run of white space made one space.
+QString folded(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text.at(i).isSpace())
+            result += text.at(i);
+        else if (i + 1 == text.size() || !text.at(i + 1).isSpace())
+            result += u' ';
+    }
+    return result;
+}
+
+// The context is kept folded, so that its characters are text rather than the indentation of the page's
+// markup: 32 characters of it tell apart neighbours such as "disable-…" and "enable-…" options.
+QString foldedBefore(QStringView text, qsizetype end, qsizetype wanted)
+{
+    qsizetype start = end;
+    for (qsizetype length = 0; start > 0 && length < wanted;) {
+        --start;
+        if (!text.at(start).isSpace() || start + 1 == end || !text.at(start + 1).isSpace())
+            ++length;
+    }
+    return folded(text.mid(start, end - start));
+}
+
+QString foldedAfter(QStringView text, qsizetype start, qsizetype wanted)
+{
+    qsizetype end = start;
+    for (qsizetype length = 0; end < text.size() && length < wanted; ++end) {
+        if (!text.at(end).isSpace() || end == start || !text.at(end - 1).isSpace())
+            ++length;
+    }
+    return folded(text.mid(start, end - start));
 }
 
 } // namespace
@@ -256,9 +283,10 @@ TextQuote quoteAt(const PageText &text, qsizetype start, qsizetype length)
 {
     start = std::clamp<qsizetype>(start, 0, text.text.size());
     length = std::clamp<qsizetype>(length, 0, text.text.size() - start);
-    const qsizetype prefixStart = std::max<qsizetype>(0, start - kContextLength);
-    return { text.text.mid(start, length), text.text.mid(prefixStart, start - prefixStart),
-        text.text.mid(start + length, kContextLength), text.sectionAt(start), start };
+    const qsizetype end = start + length;
+    return { text.text.mid(start, length), foldedBefore(text.text, start, kContextLength),
+        foldedAfter(text.text, end, kContextLength), text.sectionAt(start), start,
+        foldedBefore(text.text, start, kSurroundingLength), foldedAfter(text.text, end, kSurroundingLength) };
 }
 
 Placement place(const PageText &text, const TextQuote &quote)

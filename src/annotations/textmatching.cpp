@@ -172,7 +172,8 @@ Alignment bestAlignment(const QList<Word> &pattern, const QList<Word> &target)
             continue;
         const double score
             = 1.0 - double(previous[j].cost) / double(std::max<qsizetype>(pattern.size(), runLength));
-        if (score > result.similarity)
+        // Of equal scores the longer run wins, so that a reworded last word stays inside the match.
+        if (score >= result.similarity && score > 0)
             result = { previous[j].start, j, score };
     }
     return result;

@@ -28,7 +28,8 @@ Bookmark bookmark(const QString &title, const QString &page = QStringLiteral("x-
 Highlight highlight(const QString &page, qsizetype position, const QString &exact)
 {
     Highlight made { QUuid::createUuid(), page, page.section(u'/', -1) + QStringLiteral("(1)"),
-        { exact, QStringLiteral("before "), QStringLiteral(" after"), QStringLiteral("OPTIONS"), position },
+        { exact, QStringLiteral("before "), QStringLiteral(" after"), QStringLiteral("OPTIONS"), position,
+            QStringLiteral("well before "), QStringLiteral(" after and on") },
         HighlightColour::green, QString(), kMade, kMade };
     return made;
 }

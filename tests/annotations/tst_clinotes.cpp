@@ -63,7 +63,7 @@ void CliNotesTest::printsTheFileAsTextOrMarkdown()
     const Highlight highlight { QUuid::createUuid(), QStringLiteral("x-lectorin-man://1/tar"),
         QStringLiteral("tar(1)"),
         { QStringLiteral("Use archive suffix to determine\n    the compression program."),
-            QStringLiteral("-a, --auto-compress\n    "), QString(), QStringLiteral("OPTIONS"), 2048 },
+            QStringLiteral("-a, --auto-compress\n    "), QString(), QStringLiteral("OPTIONS"), 2048, {}, {} },
         HighlightColour::blue, QStringLiteral("Saves typing -z."), made, made };
     const Bookmark bookmark { QUuid::createUuid(), QStringLiteral("x-lectorin-man://5/crontab"),
         QStringLiteral("EXAMPLE"), QStringLiteral("crontab examples"), made };

@@ -51,6 +51,18 @@ Separate records with a zero byte instead of a newline.
 .B \-r, \-\-reverse
 Write the records in reverse order of the selected sort key.
 .TP
+.B \-\-lock
+Take a lock on each input file while reading it.
+Only regular files are affected.
+.sp
+Note that this option always applies to each input, whether or not it is named.
+.TP
+.B \-\-sync
+Write the output through to the disk before exiting.
+Only regular files are affected.
+.sp
+Note that these options always apply to each input, whether or not it is named.
+.TP
 .B \-\-usage
 Print a short usage summary and exit.
 .TP
@@ -212,6 +224,15 @@ void HighlightAnchoringTest::changedPage_data()
     QTest::newRow("deleted, a similar line takes its place")
         << "Print a short usage summary and exit."
         << page.remove(QStringLiteral(".TP\n.B \\-\\-usage\nPrint a short usage summary and exit.\n"))
+        << QList<Attachment> { Attachment::notFound } << QString() << "OPTIONS";
+    // The same 32 characters either side: only the wider surroundings tell the two notes apart.
+    page = kPage;
+    QTest::newRow("deleted, a parallel note takes its place")
+        << "Note that these options always apply to each input, whether or not it is named."
+        << page.remove(QStringLiteral(
+               ".TP\n.B \\-\\-sync\nWrite the output through to the disk before exiting.\n"
+               "Only regular files are affected.\n.sp\nNote that these options always apply to "
+               "each input, whether or not it is named.\n"))
         << QList<Attachment> { Attachment::notFound } << QString() << "OPTIONS";
     page = kPage;
     QTest::newRow("deleted paragraph")
