@@ -277,6 +277,21 @@ def memory_figures():
             f"process before the scan {values['rss-before-mb']} MB", "<= 30 MB")
 
 
+def highlight_figures():
+    """Highlights on installed pages found again after upgrade-like changes of their sources."""
+    result = subprocess.run([f"{BUILD}/bench/lectorin-highlight-reattach"], capture_output=True, text=True)
+    text = result.stdout
+    counts = re.search(r"^all\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)$", text, re.M)
+    large = re.search(r"^large page (\d+) characters, (\d+) .*place-ms (\S+)", text, re.M)
+    if counts:
+        total, exact, moved, changed, missing, wrong = counts.groups()
+        row(f"{total} highlights re-attached after upgrade-like changes", f"WRONG {wrong}",
+            f"exact {exact}, moved {moved}, changed {changed}, notFound {missing}", "WRONG 0")
+    if large:
+        row(f"{large.group(2)} reworded or deleted highlights on a {int(large.group(1)) // 1024} KiB page",
+            f"{large.group(3)} ms", "(all of them, one after the other)", "well under 1 s")
+
+
 def tabs_figures():
     """The processes' PSS with ten tabs against one tab, and what a shared renderer costs a tab whose neighbour
     is busy."""
@@ -336,6 +351,7 @@ def main():
     filter_figures()
     search_figures()
     memory_figures()
+    highlight_figures()
     tabs_figures()
     return 0
 
