@@ -73,7 +73,7 @@ QWebEnginePage *BrowserModel::page() const
     return m_page;
 }
 
-const QList<PageSection> &BrowserModel::pageSections() const
+const QList<OutlineEntry> &BrowserModel::pageSections() const
 {
     return m_afterLoad->outline();
 }

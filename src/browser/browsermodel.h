@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "browser/pagesection.h"
+#include "browser/outlineentry.h"
 #include "browser/sidebaritem.h"
 #include "catalogue/manpage.h"
 #include "render/exportdata.h"
@@ -65,7 +65,7 @@ public:
     void setFilter(const QString &filter);
     bool isFindPresented() const { return m_isFindPresented; }
     void setFindPresented(bool presented);
-    const QList<PageSection> &pageSections() const;
+    const QList<OutlineEntry> &pageSections() const;
     int filterFocusToken() const { return m_filterFocusToken; }
     // Asks the sidebar to focus its filter field.
     void requestFilterFocus();
