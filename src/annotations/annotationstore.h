@@ -33,12 +33,14 @@ public:
     // Human text when the file could not be read or written, else empty.
     QString problem() const;
 
+    // A null id is replaced by a new one, an invalid creation date by now; an id already kept is ignored.
     void addBookmark(const Bookmark &bookmark);
     void renameBookmark(const QUuid &id, const QString &title);
+    // `toRow`: the row the bookmark ends up in.
     void moveBookmark(const QUuid &id, int toRow);
     void removeBookmark(const QUuid &id);
     void addHighlight(const Highlight &highlight);
-    // Note, colour, re-attached quote.
+    // Note, colour, re-attached quote; the modification date becomes now unless the caller changed it.
     void updateHighlight(const Highlight &highlight);
     void removeHighlight(const QUuid &id);
 
@@ -48,20 +50,29 @@ signals:
     void problemChanged();
 
 private:
+    // One edit, applied by id so it can be applied again on top of what another process wrote.
     using Change = std::function<void(AnnotationsFile::Contents &)>;
 
     void apply(const Change &change);
-    // Reads the file into `m_contents` when its stamp differs from the one last seen; returns whether it did.
+    void reloadFromDisk();
+    // Reads the file when its stamp differs from the one last seen; returns whether it did.
     bool refresh();
-    void write();
+    void keepAside(const AnnotationsFile::ReadResult &result);
+    // `m_contents` is what was read or written last with the edits not yet saved on top.
+    void rebuild();
     void publish(const AnnotationsFile::Contents &before);
-    void setProblem(const QString &problem);
+    void setProblems(const QString &fileProblem, const QString &writeProblem);
     void watch();
 
     QString m_filePath;
+    AnnotationsFile::Contents m_saved;
+    QList<Change> m_pending;
     AnnotationsFile::Contents m_contents;
     AnnotationsFile::Stamp m_stamp;
-    QString m_problem;
+    // False while a file that could not be read or moved aside is in the way.
+    bool m_writable = true;
+    QString m_fileProblem;
+    QString m_writeProblem;
     QFileSystemWatcher m_watcher;
 };
 

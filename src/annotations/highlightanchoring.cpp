@@ -1,15 +1,277 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "annotations/highlightanchoring.h"
 
-namespace Lectorin::HighlightAnchoring {
+#include "annotations/textmatching.h"
 
-TextQuote quoteAt(const PageText &, qsizetype, qsizetype)
+#include <QStringMatcher>
+
+#include <algorithm>
+#include <optional>
+
+namespace Lectorin::HighlightAnchoring {
+namespace {
+
+using TextMatching::Span;
+
+constexpr qsizetype kContextLength = 32;
+// A highlight found with its context this far from where it was is still "exact": a few options or a
+// reworded paragraph above it move it that much; a section moved past it moves it more.
+constexpr qsizetype kExactDrift = 512;
+// Exact text found without agreeing context is trusted only when it is long enough not to occur by chance.
+constexpr qsizetype kDistinctiveLength = 16;
+constexpr qsizetype kDistinctiveWords = 3;
+// Context this alike is the same surroundings with a few words changed; unrelated text scores about 0.3.
+constexpr double kContextAgreement = 0.5;
+// A reworded highlight keeps at least this share of its words, in order, and the text right next to it on one
+// side: a different line that merely says much the same (the next option after a deleted one) has neither.
+constexpr double kChangedSimilarity = 0.6;
+constexpr qsizetype kAdjacentContext = 8;
+constexpr qsizetype kSeedWords = 8;
+constexpr qsizetype kSeedsUsed = 3;
+constexpr qsizetype kCommonWordHits = 256;
+
+struct Candidate
 {
-    return {};
+    Span span;
+    double context = 0;
+    qsizetype distance = 0;
+};
+
+qsizetype distanceToHint(const Span &span, const TextQuote &quote)
+{
+    return quote.position < 0 ? span.start : std::abs(span.start - quote.position);
 }
 
-Placement place(const PageText &, const TextQuote &)
+// How alike the text around `span` is to the saved context, each side compared with white space simplified.
+double contextSimilarity(QStringView text, const Span &span, const TextQuote &quote)
 {
+    const QString prefix = quote.prefix.simplified();
+    const QString suffix = quote.suffix.simplified();
+    double total = 0;
+    int sides = 0;
+    if (!prefix.isEmpty()) {
+        const qsizetype from = std::max<qsizetype>(0, span.start - 2 * kContextLength);
+        const QString before = text.mid(from, span.start - from).toString().simplified();
+        total += TextMatching::similarity(prefix, QStringView(before).right(prefix.size()));
+        ++sides;
+    }
+    if (!suffix.isEmpty()) {
+        const QString after = text.mid(span.end, 2 * kContextLength).toString().simplified();
+        total += TextMatching::similarity(suffix, QStringView(after).left(suffix.size()));
+        ++sides;
+    }
+    return sides == 0 ? 0 : total / sides;
+}
+
+Candidate candidateAt(QStringView text, const Span &span, const TextQuote &quote)
+{
+    return { span, contextSimilarity(text, span, quote), distanceToHint(span, quote) };
+}
+
+// Most alike context first, then nearest to where the highlight was.
+bool isBetter(const Candidate &a, const Candidate &b)
+{
+    if (a.context != b.context)
+        return a.context > b.context;
+    return a.distance < b.distance;
+}
+
+Placement placementOf(const Span &span, Attachment attachment)
+{
+    return { span.start, span.length(), attachment };
+}
+
+std::optional<Placement> placeWithContext(
+    const PageText &page, const TextQuote &quote, const QList<Span> &found)
+{
+    std::optional<Span> best;
+    for (const Span &span : found) {
+        if (TextMatching::matchBefore(page.text, span.start, quote.prefix).patternLength
+                != quote.prefix.size()
+            || TextMatching::matchAfter(page.text, span.end, quote.suffix).patternLength
+                != quote.suffix.size())
+            continue;
+        if (!best || distanceToHint(span, quote) < distanceToHint(*best, quote))
+            best = span;
+    }
+    if (!best)
+        return std::nullopt;
+    const bool inPlace = distanceToHint(*best, quote) <= kExactDrift
+        && (quote.section.isEmpty() || page.sectionAt(best->start) == quote.section);
+    return placementOf(*best, inPlace ? Attachment::exact : Attachment::moved);
+}
+
+std::optional<Placement> placeMoved(const PageText &page, const TextQuote &quote, const QList<Span> &found)
+{
+    QList<Span> inSection;
+    if (!quote.section.isEmpty()) {
+        std::copy_if(found.cbegin(), found.cend(), std::back_inserter(inSection),
+            [&](const Span &span) { return page.sectionAt(span.start) == quote.section; });
+    }
+    const QList<Span> &pool = inSection.isEmpty() ? found : inSection;
+    if (pool.isEmpty())
+        return std::nullopt;
+    Candidate best = candidateAt(page.text, pool.first(), quote);
+    for (const Span &span : pool) {
+        const Candidate candidate = candidateAt(page.text, span, quote);
+        if (isBetter(candidate, best))
+            best = candidate;
+    }
+    const QString simplified = quote.exact.simplified();
+    const bool distinctive = simplified.size() >= kDistinctiveLength
+        && TextMatching::words(simplified).size() >= kDistinctiveWords;
+    if (best.context >= kContextAgreement || (distinctive && pool.size() == 1))
+        return placementOf(best.span, Attachment::moved);
+    return std::nullopt;
+}
+
+// Where the whole word `word` occurs in `text`, or nothing when it is too common to tell places apart.
+QList<qsizetype> wordHits(QStringView text, QStringView word)
+{
+    QList<qsizetype> hits;
+    const QStringMatcher matcher(word);
+    const auto isWordAt = [&](qsizetype i) {
+        return i >= 0 && i < text.size() && (text.at(i).isLetterOrNumber() || text.at(i) == u'_');
+    };
+    for (qsizetype hit = matcher.indexIn(text); hit >= 0; hit = matcher.indexIn(text, hit + 1)) {
+        if (isWordAt(hit - 1) || isWordAt(hit + word.size()))
+            continue;
+        if (hits.size() == kCommonWordHits)
+            return {};
+        hits.append(hit);
+    }
+    return hits;
+}
+
+// Stretches of the page around the rarest words the highlight still shares with it.
+QList<Span> fuzzyRegions(QStringView text, QStringView exact, const QList<TextMatching::Word> &pattern)
+{
+    struct Seed
+    {
+        qsizetype offset;
+        QList<qsizetype> hits;
+    };
+    QList<TextMatching::Word> longest = pattern;
+    std::stable_sort(longest.begin(), longest.end(),
+        [](const auto &a, const auto &b) { return a.end - a.start > b.end - b.start; });
+    QList<Seed> seeds;
+    QList<size_t> seen;
+    for (const TextMatching::Word &word : longest) {
+        if (seeds.size() == kSeedWords || word.end - word.start < 3 || seen.contains(word.key))
+            continue;
+        seen.append(word.key);
+        QList<qsizetype> hits = wordHits(text, exact.mid(word.start, word.end - word.start));
+        if (!hits.isEmpty())
+            seeds.append({ word.start, std::move(hits) });
+    }
+    std::stable_sort(seeds.begin(), seeds.end(),
+        [](const Seed &a, const Seed &b) { return a.hits.size() < b.hits.size(); });
+    QList<Span> regions;
+    const qsizetype slack = exact.size() / 3 + 16;
+    for (const Seed &seed : seeds.first(std::min(kSeedsUsed, seeds.size()))) {
+        for (qsizetype hit : seed.hits) {
+            regions.append({ std::max<qsizetype>(0, hit - seed.offset - slack),
+                std::min(text.size(), hit + exact.size() - seed.offset + slack) });
+        }
+    }
+    std::sort(regions.begin(), regions.end(), [](const Span &a, const Span &b) { return a.start < b.start; });
+    QList<Span> merged;
+    for (const Span &region : regions) {
+        if (!merged.isEmpty() && region.start <= merged.last().end)
+            merged.last().end = std::max(merged.last().end, region.end);
+        else
+            merged.append(region);
+    }
+    return merged;
+}
+
+// Widens a span of whole words over the punctuation the highlight begins and ends with ("--all", "exit.").
+Span withEdges(QStringView text, Span span, QStringView exact, const QList<TextMatching::Word> &pattern)
+{
+    qsizetype first = 0;
+    while (first < exact.size() && exact.at(first).isSpace())
+        ++first;
+    qsizetype last = exact.size();
+    while (last > first && exact.at(last - 1).isSpace())
+        --last;
+    const QStringView head = exact.mid(first, pattern.first().start - first);
+    const QStringView tail = exact.mid(pattern.last().end, last - pattern.last().end);
+    if (span.start >= head.size() && text.mid(span.start - head.size(), head.size()) == head)
+        span.start -= head.size();
+    if (text.mid(span.end, tail.size()) == tail)
+        span.end += tail.size();
+    return span;
+}
+
+qsizetype visibleLength(QStringView text)
+{
+    return std::count_if(text.cbegin(), text.cend(), [](QChar character) { return !character.isSpace(); });
+}
+
+// Whether the text right before or right after `span` is the saved context's, white space aside.
+bool touchesContext(QStringView text, const Span &span, const TextQuote &quote)
+{
+    const auto agrees = [](QStringView matched, QStringView context) {
+        const qsizetype needed = std::min(kAdjacentContext, visibleLength(context));
+        return needed > 0 && visibleLength(matched) >= needed;
+    };
+    const QStringView prefix = quote.prefix;
+    const QStringView suffix = quote.suffix;
+    return agrees(prefix.right(TextMatching::matchBefore(text, span.start, prefix).patternLength), prefix)
+        || agrees(suffix.left(TextMatching::matchAfter(text, span.end, suffix).patternLength), suffix);
+}
+
+std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quote)
+{
+    const QStringView text = page.text;
+    const QList<TextMatching::Word> pattern = TextMatching::words(quote.exact);
+    if (pattern.size() < kDistinctiveWords)
+        return std::nullopt;
+    std::optional<Candidate> best;
+    double bestSimilarity = 0;
+    for (const Span &region : fuzzyRegions(text, quote.exact, pattern)) {
+        const QList<TextMatching::Word> target = TextMatching::words(text, region.start, region.end);
+        const TextMatching::Alignment alignment = TextMatching::bestAlignment(pattern, target);
+        if (alignment.similarity < kChangedSimilarity)
+            continue;
+        const Span span = withEdges(text,
+            { target.at(alignment.first).start, target.at(alignment.end - 1).end }, quote.exact, pattern);
+        const Candidate candidate = candidateAt(text, span, quote);
+        if (candidate.context < kContextAgreement || !touchesContext(text, span, quote))
+            continue;
+        if (!best || alignment.similarity > bestSimilarity
+            || (alignment.similarity == bestSimilarity && isBetter(candidate, *best))) {
+            best = candidate;
+            bestSimilarity = alignment.similarity;
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    return placementOf(best->span, Attachment::changed);
+}
+
+} // namespace
+
+TextQuote quoteAt(const PageText &text, qsizetype start, qsizetype length)
+{
+    start = std::clamp<qsizetype>(start, 0, text.text.size());
+    length = std::clamp<qsizetype>(length, 0, text.text.size() - start);
+    const qsizetype prefixStart = std::max<qsizetype>(0, start - kContextLength);
+    return { text.text.mid(start, length), text.text.mid(prefixStart, start - prefixStart),
+        text.text.mid(start + length, kContextLength), text.sectionAt(start), start };
+}
+
+Placement place(const PageText &text, const TextQuote &quote)
+{
+    if (quote.exact.trimmed().isEmpty())
+        return {};
+    const QList<Span> found = TextMatching::occurrences(text.text, quote.exact);
+    if (const auto placement = placeWithContext(text, quote, found))
+        return *placement;
+    if (const auto placement = placeMoved(text, quote, found))
+        return *placement;
+    if (const auto placement = placeChanged(text, quote))
+        return *placement;
     return {};
 }
 

@@ -37,6 +37,7 @@ int usage()
                "       lectorin-cli search QUERY [--limit N] [--index FILE] [--manpath A:B]\n"
                "       lectorin-cli lint FILE\n"
                "       lectorin-cli explain 'LINE' [--manpath A:B] [--path A:B] [--lang LL[_CC]|none]\n"
+               "       lectorin-cli notes [--markdown]\n"
                "       lectorin-cli --version\n",
         stderr);
     return 2;
@@ -100,6 +101,7 @@ int main(int argc, char *argv[])
             Cli::search },
         { "lint", {}, Cli::lint },
         { "explain", pathOptions, Cli::explain },
+        { "notes", {}, Cli::notes },
     };
     for (const Command &command : commands) {
         if (commandName != QLatin1String(command.name))

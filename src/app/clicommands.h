@@ -24,5 +24,8 @@ int options(const Arguments &arguments);
 int lint(const Arguments &arguments);
 // What each word of a shell command line is, from the pages of its commands: one tab-separated row a part.
 int explain(const Arguments &arguments);
+// The reader's bookmarks, highlights and notes from the annotations file, as text or with `--markdown` as
+// Markdown; never writes the file.
+int notes(const Arguments &arguments);
 
 } // namespace Lectorin::Cli
