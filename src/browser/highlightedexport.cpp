@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/highlightedexport.h"
 
-#include "annotations/notesexport.h"
 #include "browser/highlightcolours.h"
 #include "browser/highlightscript.h"
 #include "browser/scriptcall.h"
 #include "catalogue/whenfinished.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QWebEnginePage>
 
@@ -31,6 +31,23 @@ QVariantMap colourArgument()
     return colours;
 }
 
+// Plain text has no marks: the highlights and their notes follow the page, in page order.
+QString appendix(QList<Highlight> highlights)
+{
+    std::stable_sort(highlights.begin(), highlights.end(),
+        [](const Highlight &a, const Highlight &b) { return a.quote.position < b.quote.position; });
+    QString text = QObject::tr("Highlights and notes") + u'\n';
+    for (const Highlight &highlight : std::as_const(highlights)) {
+        const QString section = highlight.quote.section.isEmpty()
+            ? QString()
+            : QStringLiteral(" (%1)").arg(highlight.quote.section);
+        text += QStringLiteral("\n  \u201C%1\u201D%2\n").arg(highlight.quote.exact.simplified(), section);
+        for (const QString &line : highlight.note.split(u'\n', Qt::SkipEmptyParts))
+            text += QStringLiteral("    %1\n").arg(line.trimmed());
+    }
+    return text;
+}
+
 void writeText(const ManPage &page, const QList<Highlight> &highlights, const QString &filePath,
     const RenderTools &tools, ManPageExporter *exporter, ManPageExporter::Completion done)
 {
@@ -43,7 +60,7 @@ void writeText(const ManPage &page, const QList<Highlight> &highlights, const QS
             QByteArray text = result.data;
             if (!text.endsWith('\n'))
                 text += '\n';
-            text += '\n' + NotesExport::plainText({}, highlights).toUtf8();
+            text += '\n' + appendix(highlights).toUtf8();
             done(ManPageRenderer::writeExportFile(filePath, text));
         });
 }
