@@ -35,6 +35,13 @@ void BookmarkListModel::rebuild()
     const QList<Bookmark> bookmarks = m_store->bookmarks();
     if (bookmarks == m_bookmarks)
         return;
+    // Renamed: the rows stay, and so do the view's current row and selection.
+    if (std::equal(bookmarks.cbegin(), bookmarks.cend(), m_bookmarks.cbegin(), m_bookmarks.cend(),
+            [](const Bookmark &a, const Bookmark &b) { return a.id == b.id; })) {
+        m_bookmarks = bookmarks;
+        emit dataChanged(index(1, 0), index(rowCount() - 1, 0));
+        return;
+    }
     beginResetModel();
     m_bookmarks = bookmarks;
     endResetModel();

@@ -24,6 +24,15 @@ BookmarkListView::BookmarkListView(BookmarkListModel *model, QWidget *parent)
     setDefaultDropAction(Qt::MoveAction);
     setDropIndicatorShown(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    // The current row follows its bookmark when the rows are read again (moved, added, removed).
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        const std::optional<Bookmark> current = m_model->bookmarkAt(currentIndex().row());
+        m_currentBeforeReset = current ? current->id : QUuid();
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        if (const int row = m_model->rowOf(m_currentBeforeReset); row > 0)
+            setCurrentIndex(m_model->index(row, 0));
+    });
     connect(this, &QListView::customContextMenuRequested, this, [this](const QPoint &at) {
         const QModelIndex index = indexAt(at);
         if (m_model->bookmarkAt(index.row()))

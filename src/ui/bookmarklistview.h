@@ -4,6 +4,7 @@
 #include "browser/pagebookmarks.h"
 
 #include <QListView>
+#include <QUuid>
 
 namespace Lectorin {
 
@@ -38,6 +39,7 @@ private:
 
     BookmarkListModel *m_model;
     QPersistentModelIndex m_pressed;
+    QUuid m_currentBeforeReset;
 };
 
 } // namespace Lectorin

@@ -30,6 +30,14 @@ void NotesListModel::rebuild()
     const QString shownPage = m_shown ? m_shown->pageKey() : QString();
     std::stable_partition(highlights.begin(), highlights.end(),
         [&shownPage](const Highlight &highlight) { return highlight.page == shownPage; });
+    // A note or colour changed: the rows stay, and so does the list's current row.
+    if (!highlights.isEmpty()
+        && std::equal(highlights.cbegin(), highlights.cend(), m_highlights.cbegin(), m_highlights.cend(),
+            [](const Highlight &a, const Highlight &b) { return a.id == b.id; })) {
+        m_highlights = std::move(highlights);
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
+        return;
+    }
     beginResetModel();
     m_highlights = std::move(highlights);
     endResetModel();
