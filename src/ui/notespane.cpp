@@ -55,6 +55,7 @@ NotesPane::NotesPane(BrowserModel *browser, QWidget *parent)
     m_list->setResizeMode(QListView::Adjust);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
     m_empty->setWordWrap(true);
     m_empty->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_empty->setForegroundRole(QPalette::PlaceholderText);
@@ -164,6 +165,9 @@ void NotesPane::remove(int row)
 
 bool NotesPane::eventFilter(QObject *watched, QEvent *event)
 {
+    // Rows wrap their text to the list's width: a new width is new row heights.
+    if (watched == m_list->viewport() && event->type() == QEvent::Resize)
+        m_list->doItemsLayout();
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const int row = m_list->currentIndex().row();
         switch (static_cast<QKeyEvent *>(event)->key()) {
