@@ -23,6 +23,7 @@
 #include "../web/webfixtures.h"
 #include "windowfixtures.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void highlight_madeWithTheMouse_isMarkedAgainAfterARestart();
     void bookmarks_madeRenamedMovedOpenedAndRemoved();
     void damagedFile_isReportedOnceAndKept();
+    void bookmarkRows_moveWhereTheyAreDropped_data();
+    void bookmarkRows_moveWhereTheyAreDropped();
 
 private:
     // A shown window of `app` with the lantern page loaded and its highlights placed.
@@ -379,6 +382,42 @@ void AnnotationsTest::damagedFile_isReportedOnceAndKept()
             kept = true;
     }
     QVERIFY(kept);
+}
+
+void AnnotationsTest::bookmarkRows_moveWhereTheyAreDropped_data()
+{
+    // Rows as the list shows them: the header is row 0, bookmarks a, b, c, d are rows 1 to 4.
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("beforeRow");
+    QTest::addColumn<QString>("order");
+    QTest::newRow("down, before a later row") << 1 << 3 << "bacd";
+    QTest::newRow("down, past the last row") << 2 << 5 << "acdb";
+    QTest::newRow("up, before the first") << 4 << 1 << "dabc";
+    QTest::newRow("up, onto the header") << 3 << 0 << "cabd";
+    QTest::newRow("before itself") << 2 << 2 << "abcd";
+    QTest::newRow("before the next") << 2 << 3 << "abcd";
+    QTest::newRow("the header") << 0 << 3 << "abcd";
+}
+
+void AnnotationsTest::bookmarkRows_moveWhereTheyAreDropped()
+{
+    QFETCH(int, row);
+    QFETCH(int, beforeRow);
+    QFETCH(QString, order);
+    QTemporaryDir folder;
+    AnnotationStore store(folder.filePath("annotations.json"));
+    for (const QChar name : QStringLiteral("abcd"))
+        store.addBookmark({ QUuid::createUuid(), "x-lectorin-man://1/" + QString(name), {}, name, {} });
+    AppModel app(m_settings.get());
+    BookmarkListModel model(&app, &store);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.index(0, 0).data(SidebarRoles::Kind).toInt(), int(SidebarRoles::RowKind::header));
+    model.move(row, beforeRow);
+    QString titles;
+    for (const Bookmark &bookmark : store.bookmarks())
+        titles += bookmark.title;
+    QCOMPARE(titles, order);
+    QCOMPARE(rowTexts(&model).mid(1).join(QString()), order);
 }
 
 LECTORIN_WEB_TEST_MAIN(AnnotationsTest)
