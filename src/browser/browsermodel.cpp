@@ -7,6 +7,7 @@
 #include "browser/optionjump.h"
 #include "browser/pageafterload.h"
 #include "browser/pageexports.h"
+#include "browser/pagehighlights.h"
 #include "browser/pagetranslation.h"
 #include "browser/scriptcall.h"
 #include "catalogue/appmodel.h"
@@ -59,6 +60,10 @@ BrowserModel::BrowserModel(
     connect(m_afterLoad, &PageAfterLoad::outlineChanged, this, &BrowserModel::pageSectionsChanged);
     connect(m_afterLoad, &PageAfterLoad::linksInferred, this, &BrowserModel::linksInferred);
     m_exports = new PageExports(presenter, m_tools, profile, this);
+    if (options.annotations) {
+        m_highlights = new PageHighlights(this, options.annotations, this);
+        m_exports->setAnnotations(options.annotations);
+    }
     m_translation = new PageTranslation(this, app);
     setDarkAppearance(paletteLooksDark());
 
@@ -73,7 +78,7 @@ QWebEnginePage *BrowserModel::page() const
     return m_page;
 }
 
-const QList<PageSection> &BrowserModel::pageSections() const
+const QList<OutlineEntry> &BrowserModel::pageSections() const
 {
     return m_afterLoad->outline();
 }

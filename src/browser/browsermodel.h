@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "browser/pagesection.h"
+#include "browser/outlineentry.h"
 #include "browser/sidebaritem.h"
 #include "catalogue/manpage.h"
 #include "render/exportdata.h"
@@ -18,11 +18,13 @@ class QWebEngineProfile;
 
 namespace Lectorin {
 
+class AnnotationStore;
 class AppModel;
 class BrowserPresenter;
 class ManWebPage;
 class PageAfterLoad;
 class PageExports;
+class PageHighlights;
 class PageTranslation;
 struct NavigationDecision;
 
@@ -33,6 +35,8 @@ struct BrowserOptions
     // The default profile when null; the man page scheme handler is installed on it.
     QWebEngineProfile *profile = nullptr;
     RenderTools tools;
+    // The reader's bookmarks and highlights; none without it.
+    AnnotationStore *annotations = nullptr;
 };
 
 // One window's browsing state: its web page, the catalogue page on display, the sidebar selection and filter,
@@ -58,6 +62,8 @@ public:
     // The copy of a translated page on display, and its switch.
     PageTranslation *translation() const { return m_translation; }
     PageExports *exports() const { return m_exports; }
+    // The shown page's highlights; null without an annotation store.
+    PageHighlights *highlights() const { return m_highlights; }
 
     const std::optional<SidebarItem> &selection() const { return m_selection; }
     void setSelection(const std::optional<SidebarItem> &selection);
@@ -65,7 +71,7 @@ public:
     void setFilter(const QString &filter);
     bool isFindPresented() const { return m_isFindPresented; }
     void setFindPresented(bool presented);
-    const QList<PageSection> &pageSections() const;
+    const QList<OutlineEntry> &pageSections() const;
     int filterFocusToken() const { return m_filterFocusToken; }
     // Asks the sidebar to focus its filter field.
     void requestFilterFocus();
@@ -150,6 +156,7 @@ private:
     PageAfterLoad *m_afterLoad;
     PageExports *m_exports;
     PageTranslation *m_translation;
+    PageHighlights *m_highlights = nullptr;
     std::optional<SidebarItem> m_selection;
     QString m_filter;
     bool m_isFindPresented = false;

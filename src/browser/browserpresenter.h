@@ -22,6 +22,17 @@ public:
     virtual void beep() = 0;
     // The file an export is written to, with the format's extension; empty when the user cancels.
     virtual QString chooseExportFile(const QString &proposedName, ExportFormat format) = 0;
+    struct ExportChoice
+    {
+        QString filePath;
+        bool includeHighlights = false;
+    };
+    // The same with the choice to include the page's highlights, off unless the user turns it on; a
+    // presenter that does not offer it asks chooseExportFile.
+    virtual ExportChoice chooseExport(const QString &proposedName, ExportFormat format)
+    {
+        return { chooseExportFile(proposedName, format) };
+    }
     // Prints `page`, which holds the loaded document, after the print dialog; `finished` runs when the job is
     // over or was cancelled.
     virtual void print(QWebEnginePage *page, std::function<void()> finished) = 0;

@@ -38,11 +38,11 @@ bool isIntegral(const QVariant &value)
         && number == double(qint64(number));
 }
 
-QList<PageSection> outlineFrom(const QVariant &result)
+QList<OutlineEntry> outlineFrom(const QVariant &result)
 {
     if (result.typeId() != QMetaType::QVariantList)
         return {};
-    QList<PageSection> sections;
+    QList<OutlineEntry> sections;
     for (const QVariant &entry : result.toList()) {
         if (entry.typeId() != QMetaType::QVariantMap)
             return {};
@@ -132,7 +132,7 @@ void PageAfterLoad::refreshOutline()
         [this](const QVariant &result) { setOutline(outlineFrom(result)); });
 }
 
-void PageAfterLoad::setOutline(QList<PageSection> outline)
+void PageAfterLoad::setOutline(QList<OutlineEntry> outline)
 {
     if (outline == m_outline)
         return;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "browser/pagesection.h"
+#include "browser/outlineentry.h"
 #include "catalogue/manpage.h"
 
 #include <QList>
@@ -37,7 +37,7 @@ public:
     PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent);
 
     Shown shown() const { return m_shown; }
-    const QList<PageSection> &outline() const { return m_outline; }
+    const QList<OutlineEntry> &outline() const { return m_outline; }
 
 Q_SIGNALS:
     // A load showed the catalogue page `id`; `isVisit` is false for reloads, which leave the history alone.
@@ -56,7 +56,7 @@ private:
     void loadDidFinish();
     void catalogueBecameReady();
     void refreshOutline();
-    void setOutline(QList<PageSection> outline);
+    void setOutline(QList<OutlineEntry> outline);
     void inferLinks(const ManPage &shown);
     void linkInfoReferences(const ManPage &shown);
 
@@ -66,7 +66,7 @@ private:
     // While awaiting the catalogue: the page shown, if the load was a visit, and those left before it.
     std::optional<PageReference> m_awaitedVisit;
     QList<PageReference> m_visitsBeforeCatalogue;
-    QList<PageSection> m_outline;
+    QList<OutlineEntry> m_outline;
 };
 
 } // namespace Lectorin

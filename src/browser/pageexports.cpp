@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/pageexports.h"
 
+#include "annotations/annotationstore.h"
+#include "browser/annotationpages.h"
 #include "browser/browserpresenter.h"
+#include "browser/highlightedexport.h"
 #include "catalogue/whenfinished.h"
 #include "web/manpageexporter.h"
 
@@ -54,11 +57,24 @@ void PageExports::print(const ManPage &page)
 
 void PageExports::exportPage(const ManPage &page, ExportFormat format)
 {
-    const QString filePath = m_presenter->chooseExportFile(page.qualifiedName(), format);
+    const BrowserPresenter::ExportChoice choice = m_presenter->chooseExport(page.qualifiedName(), format);
+    const QString filePath = choice.filePath;
     if (filePath.isEmpty())
         return;
     const auto finished
         = [this, filePath](const std::optional<QString> &failure) { finishExport(filePath, failure); };
+    const QList<Highlight> highlights = choice.includeHighlights && m_annotations
+        ? m_annotations->highlightsOf(AnnotationPages::keyOf(page))
+        : QList<Highlight>();
+    if (!highlights.isEmpty()) {
+        ManPageExporter *exporter = startExporter();
+        HighlightedExport::write(exporter, page, highlights, format, filePath, m_tools,
+            [this, exporter, finished](const std::optional<QString> &failure) {
+                endExporter(exporter);
+                finished(failure);
+            });
+        return;
+    }
     switch (format) {
     case ExportFormat::pdf:
     case ExportFormat::pdfSinglePage: {

@@ -14,6 +14,7 @@ class QWebEngineProfile;
 
 namespace Lectorin {
 
+class AnnotationStore;
 class BrowserPresenter;
 class ManPageExporter;
 
@@ -33,8 +34,11 @@ public:
         return m_exporters.isEmpty() ? nullptr : m_exporters.constLast();
     }
 
+    // Where the highlights an export may include come from; none without it.
+    void setAnnotations(AnnotationStore *store) { m_annotations = store; }
+
     void print(const ManPage &page);
-    // Asks the presenter for a file and writes the page in `format`.
+    // Asks the presenter for a file and writes the page in `format`, with its highlights when the user asks.
     void exportPage(const ManPage &page, ExportFormat format);
 
 Q_SIGNALS:
@@ -50,6 +54,7 @@ private:
     BrowserPresenter *m_presenter;
     RenderTools m_tools;
     QWebEngineProfile *m_profile;
+    AnnotationStore *m_annotations = nullptr;
     // Oldest first; each is its own job's until the job ends.
     QList<ManPageExporter *> m_exporters;
 };

@@ -101,6 +101,27 @@ button.lectorin-copy[data-copied]::before { content: "Copied"; }
     0%, 50% { background-color: rgba(255, 190, 40, 0.45); }
     100% { background-color: rgba(255, 190, 40, 0); }
 }
+/* The reader's highlights. Translucent like the jump mark, so the text keeps its theme colour and reads on
+   any background; a line of the full colour along the bottom tells the four apart on dark pages. */
+mark.lectorin-highlight {
+    color: inherit; border-radius: 2px;
+    -webkit-box-decoration-break: clone; box-decoration-break: clone;
+    -webkit-print-color-adjust: exact; print-color-adjust: exact;
+}
+mark.lectorin-highlight[data-colour="yellow"] {
+    background-color: rgba(255, 214, 10, 0.45); box-shadow: inset 0 -1px rgba(230, 180, 0, 0.9);
+}
+mark.lectorin-highlight[data-colour="green"] {
+    background-color: rgba(52, 199, 89, 0.35); box-shadow: inset 0 -1px rgba(40, 170, 70, 0.9);
+}
+mark.lectorin-highlight[data-colour="blue"] {
+    background-color: rgba(10, 132, 255, 0.3); box-shadow: inset 0 -1px rgba(10, 120, 240, 0.9);
+}
+mark.lectorin-highlight[data-colour="pink"] {
+    background-color: rgba(255, 55, 145, 0.3); box-shadow: inset 0 -1px rgba(235, 50, 135, 0.9);
+}
+/* A highlight with a note shows it under the pointer (its title) and says so with a dotted underline. */
+mark.lectorin-highlight[title] { text-decoration: underline dotted; text-underline-offset: 3px; cursor: help; }
 .lectorin-error { color: color-mix(in srgb, CanvasText 65%, Canvas); margin-top: 3em; text-align: center; }
 /* Command-help pages (no manual; the output of `command --help`). */
 .lectorin-help-note { font-size: 0.85em; color: color-mix(in srgb, CanvasText 65%, Canvas); margin: 0 0 1.6em; }

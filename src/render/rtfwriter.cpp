@@ -181,6 +181,11 @@ private:
             m_body += "\\strike";
         if (format.foreground().style() != Qt::NoBrush)
             m_body += "\\cf" + QByteArray::number(colourIndex(format.foreground().color()));
+        // A text background (a highlight): Word reads \highlight, others the character shading.
+        if (format.background().style() != Qt::NoBrush) {
+            const QByteArray index = QByteArray::number(colourIndex(format.background().color()));
+            m_body += "\\highlight" + index + "\\chcbpat" + index;
+        }
         m_body += ' ' + escapeText(fragment.text()) + '}';
     }
 

@@ -7,8 +7,9 @@
 class QTextDocument;
 
 // Rich text for word processors from an imported document: fonts and sizes, bold, italic, underline, text
-// colours, paragraphs with their alignment, indents and spacing, and line breaks. Non-ASCII text is written
-// as \uN? escapes of its UTF-16 units (surrogate pairs outside the BMP), so the output is plain ASCII.
+// and background colours, paragraphs with their alignment, indents and spacing, and line breaks. Non-ASCII
+// text is written as \uN? escapes of its UTF-16 units (surrogate pairs outside the BMP), so the output is
+// plain ASCII.
 namespace Lectorin::RtfWriter {
 
 QByteArray write(const QTextDocument &document);

@@ -15,6 +15,8 @@ public:
     virtual void newWindow(MainWindow *from) = 0;
     virtual void showSettings() = 0;
     virtual void showHelp() = 0;
+    // Asks for a file and writes every bookmark, highlight and note to it as Markdown.
+    virtual void exportNotes(MainWindow *from) = 0;
     // "Check for Updates…", shared by every window; may be null.
     virtual QAction *checkForUpdatesAction() = 0;
 };

@@ -8,7 +8,9 @@
 #include "themes/colorschemestore.h"
 #include "ui/detailview.h"
 #include "ui/findbar.h"
+#include "ui/bookmarklistview.h"
 #include "ui/manwebview.h"
+#include "ui/notespane.h"
 #include "ui/panecycle.h"
 #include "ui/sidebarview.h"
 #include "ui/windowpresenter.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int kSidebarMinimumWidth = 200;
 constexpr int kSidebarPreferredWidth = 240;
+constexpr int kNotesPreferredWidth = 300;
 
 } // namespace
 
@@ -34,20 +37,28 @@ ContentView::ContentView(
     BrowserOptions options;
     options.initialPageID = std::move(initialPageID);
     options.profile = services.profile;
+    options.annotations = services.annotations;
     m_browser = std::make_unique<BrowserModel>(services.app, m_presenter.get(), options);
     m_sidebar = new SidebarView(services.app, m_browser.get(), services.settings, services.indexer, this);
     m_detail = new DetailView(m_browser.get(), services.checker, this);
     connect(m_sidebar, &SidebarView::findRequested, m_detail->findBar(), &FindBar::startFinding);
     PaneCycle::install(this, [this]() -> QList<QWidget *> {
-        return { m_sidebar->filterField(), m_sidebar->historyList(), m_sidebar->catalogueList(),
-            m_detail->webView() };
+        return { m_sidebar->filterField(), m_sidebar->bookmarkList(), m_sidebar->historyList(),
+            m_sidebar->catalogueList(), m_detail->webView(), m_notes ? m_notes->list() : nullptr };
     });
     m_sidebar->setMinimumWidth(kSidebarMinimumWidth);
     addWidget(m_sidebar);
     addWidget(m_detail);
+    if (m_browser->highlights()) {
+        m_notes = new NotesPane(m_browser.get(), this);
+        m_notes->setMinimumWidth(kSidebarMinimumWidth);
+        m_notes->hide();
+        addWidget(m_notes);
+        connect(m_notes, &NotesPane::closeRequested, this, [this] { setNotesShown(false); });
+    }
     setStretchFactor(1, 1);
     setChildrenCollapsible(false);
-    setSizes({ kSidebarPreferredWidth, 660 });
+    setSizes({ kSidebarPreferredWidth, 660, 0 });
     if (services.isDarkAppearance)
         m_browser->setDarkAppearance(services.isDarkAppearance());
 
@@ -76,6 +87,29 @@ QString ContentView::title() const
     if (pageTitle.isEmpty() || pageTitle.startsWith(QLatin1String("x-lectorin-man:")))
         return QStringLiteral("Lectorin");
     return pageTitle;
+}
+
+bool ContentView::isNotesShown() const
+{
+    return m_notes && !m_notes->isHidden();
+}
+
+void ContentView::setNotesShown(bool shown)
+{
+    if (!m_notes || shown == isNotesShown())
+        return;
+    m_notes->setVisible(shown);
+    if (shown) {
+        // The page gives up the room.
+        QList<int> widths = sizes();
+        if (widths.size() == 3 && widths[2] < kNotesPreferredWidth) {
+            widths[1] = std::max(widths[1] - (kNotesPreferredWidth - widths[2]), 200);
+            widths[2] = kNotesPreferredWidth;
+            setSizes(widths);
+        }
+        m_notes->list()->setFocus(Qt::OtherFocusReason);
+    }
+    emit notesShownChanged(shown);
 }
 
 void ContentView::showEvent(QShowEvent *event)

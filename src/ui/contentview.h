@@ -15,17 +15,20 @@ class UpdateChecker;
 
 namespace Lectorin {
 
+class AnnotationStore;
 class AppModel;
 class ApplicationActions;
 class BrowserModel;
 class ColorSchemeStore;
 class DetailView;
 class FullTextIndexer;
+class NotesPane;
 class SidebarView;
 class WindowPresenter;
 
-// One browsing window's content (a tab of a main window): the sidebar and the detail view over the tab's own
-// browser model. Runs the start-up work when first shown and follows theme, zoom and appearance changes.
+// One browsing window's content (a tab of a main window): the sidebar, the detail view and the Notes pane
+// (hidden until asked for) over the tab's own browser model. Runs the start-up work when first shown and
+// follows theme, zoom and appearance changes.
 class ContentView : public QSplitter
 {
     Q_OBJECT
@@ -42,6 +45,8 @@ public:
         ApplicationActions *actions = nullptr;
         // The application's full-text indexer; null when full-text search is unavailable.
         FullTextIndexer *indexer = nullptr;
+        // The reader's bookmarks and highlights, shared by every window; none without it.
+        AnnotationStore *annotations = nullptr;
     };
 
     ContentView(const Services &services, std::optional<QString> initialPageID, QWidget *hostWindow,
@@ -51,6 +56,10 @@ public:
     BrowserModel *browser() const { return m_browser.get(); }
     SidebarView *sidebar() const { return m_sidebar; }
     DetailView *detail() const { return m_detail; }
+    // The Notes pane at the right; null without an annotation store.
+    NotesPane *notes() const { return m_notes; }
+    bool isNotesShown() const;
+    void setNotesShown(bool shown);
     // The page's title, or "Lectorin".
     QString title() const;
     // Loads an x-man-page reference from outside; other schemes are ignored.
@@ -59,6 +68,7 @@ public:
 
 Q_SIGNALS:
     void titleChanged(const QString &title);
+    void notesShownChanged(bool shown);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -71,6 +81,7 @@ private:
     std::unique_ptr<BrowserModel> m_browser;
     SidebarView *m_sidebar;
     DetailView *m_detail;
+    NotesPane *m_notes = nullptr;
     bool m_started = false;
 };
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/detailview.h"
 
+#include "annotations/annotationstore.h"
 #include "browser/browsermodel.h"
+#include "browser/pagebookmarks.h"
+#include "browser/pagehighlights.h"
 #include "browser/pagetranslation.h"
 #include "catalogue/pagelanguages.h"
 #include "skeppaui/updatenotice.h"
@@ -83,6 +86,18 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
         QString(), browser->translation(), &PageTranslation::toggle);
     if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(m_language)))
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    if (PageHighlights *highlights = browser->highlights()) {
+        m_bookmark = m_toolBar->addAction(
+            FallbackIcons::themed(QStringLiteral("bookmark-new"), FallbackIcons::Shape::star),
+            tr("Bookmark This Page"), this, [this, browser, highlights] {
+                PageBookmarks::bookmarkWhereViewIs(browser, highlights->store());
+                // A click on a filled star toggled it; it stays filled while the page has a bookmark.
+                updateBookmark();
+            });
+        m_bookmark->setToolTip(tr("Bookmark this page, or the section it shows (Ctrl+D)"));
+        connect(highlights, &PageHighlights::pageChanged, this, &DetailView::updateBookmark);
+        connect(highlights->store(), &AnnotationStore::bookmarksChanged, this, &DetailView::updateBookmark);
+    }
     m_sections
         = new QAction(themedIcon(this, QStringLiteral("view-list-symbolic"), QStyle::SP_FileDialogListView),
             tr("Sections"), this);
@@ -127,6 +142,7 @@ DetailView::DetailView(BrowserModel *browser, Skeppa::UpdateChecker *checker, QW
     connect(browser, &BrowserModel::pageSectionsChanged, this, &DetailView::rebuildSections);
     connect(browser->translation(), &PageTranslation::changed, this, &DetailView::updateLanguage);
     updateLanguage();
+    updateBookmark();
     updateContent();
     updateNavigation();
     rebuildSections();
@@ -176,6 +192,21 @@ void DetailView::updateLanguage()
         m_language->setToolTip(
             tr("The untranslated page (%1). Click to show it in %2.").arg(untranslated, translated));
     }
+}
+
+void DetailView::updateBookmark()
+{
+    const PageHighlights *highlights = m_browser ? m_browser->highlights() : nullptr;
+    if (!m_bookmark || !highlights)
+        return;
+    const QString key = highlights->pageKey();
+    m_bookmark->setEnabled(!key.isEmpty());
+    const QList<Bookmark> bookmarks = highlights->store()->bookmarks();
+    const bool bookmarked = std::any_of(bookmarks.cbegin(), bookmarks.cend(),
+        [&key](const Bookmark &bookmark) { return !key.isEmpty() && bookmark.page == key; });
+    // A filled star: the page has a bookmark.
+    m_bookmark->setCheckable(bookmarked);
+    m_bookmark->setChecked(bookmarked);
 }
 
 void DetailView::rebuildSections()

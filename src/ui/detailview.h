@@ -33,6 +33,8 @@ public:
     FindBar *findBar() const { return m_findBar; }
     QToolBar *toolBar() const { return m_toolBar; }
     QAction *sectionsAction() const { return m_sections; }
+    // Bookmarks the page, or the section it is at; null without an annotation store.
+    QAction *bookmarkAction() const { return m_bookmark; }
     // Shown for a translated page: its language, and a click switches to the untranslated page and back
     // (disabled when the page has no untranslated copy).
     QAction *languageAction() const { return m_language; }
@@ -43,6 +45,7 @@ private:
     void updateNavigation();
     void rebuildSections();
     void updateLanguage();
+    void updateBookmark();
 
     QPointer<BrowserModel> m_browser;
     QToolBar *m_toolBar;
@@ -51,6 +54,7 @@ private:
     QAction *m_sections;
     OutlineMenu *m_outline;
     QAction *m_language;
+    QAction *m_bookmark = nullptr;
     FindBar *m_findBar;
     QStackedWidget *m_stack;
     QWidget *m_emptyState;

@@ -38,7 +38,7 @@ public:
         : m_shape(shape)
     { }
 
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
         const double side = std::min(rect.width(), rect.height());
         const QPointF centre = QRectF(rect).center();
@@ -67,11 +67,27 @@ public:
             path.moveTo(centre + QPointF(reach, -reach));
             path.lineTo(centre + QPointF(-reach, reach));
             break;
+        case Shape::star:
+            // Five points, the inner ones at 0.45 of the outer radius.
+            for (int point = 0; point < 10; ++point) {
+                const double radius = (point % 2 ? 0.45 : 1.0) * reach * 1.45;
+                const double angle = -M_PI / 2 + point * M_PI / 5;
+                const QPointF at = centre + QPointF(std::cos(angle), std::sin(angle) + 0.08) * radius;
+                if (point == 0)
+                    path.moveTo(at);
+                else
+                    path.lineTo(at);
+            }
+            path.closeSubpath();
+            break;
         }
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(QPen(colour(QGuiApplication::palette(), mode), std::max(1.5, side / 9.0),
-            Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QColor ink = colour(QGuiApplication::palette(), mode);
+        painter->setPen(QPen(ink, std::max(m_shape == Shape::star ? 1.2 : 1.5, side / 9.0), Qt::SolidLine,
+            Qt::RoundCap, Qt::RoundJoin));
+        if (m_shape == Shape::star && state == QIcon::On)
+            painter->setBrush(ink);
         painter->drawPath(path);
         painter->restore();
     }

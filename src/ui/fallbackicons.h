@@ -16,7 +16,9 @@ enum class Shape
     forward,
     up,
     down,
-    close
+    close,
+    // Outlined; filled in the icon's On state.
+    star
 };
 
 QIcon icon(Shape shape);

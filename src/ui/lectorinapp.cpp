@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/lectorinapp.h"
 
+#include "annotations/annotationstore.h"
+#include "annotations/notesexport.h"
 #include "app/launcharguments.h"
 #include "browser/browsermodel.h"
 #include "browser/optionjump.h"
@@ -13,6 +15,7 @@
 #include "platform/systemappearance.h"
 #include "platform/trace.h"
 #include "platform/windowactivation.h"
+#include "render/exportdata.h"
 #include "render/manurl.h"
 #include "settings/settingswindowcontroller.h"
 #include "skeppa/updatechecker.h"
@@ -26,19 +29,25 @@
 #include "web/paintreportingpage.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace Lectorin {
 
-LectorinApp::LectorinApp(QSettings *settings, SystemAppearance *appearance, QObject *parent)
+LectorinApp::LectorinApp(
+    QSettings *settings, SystemAppearance *appearance, const QString &annotationsFile, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_appearance(appearance)
     , m_model(std::make_unique<AppModel>(settings))
+    , m_annotations(new AnnotationStore(
+          annotationsFile.isEmpty() ? AnnotationStore::defaultFilePath() : annotationsFile, this))
 {
     ColorSchemeStore &store = ColorSchemeStore::shared();
     store.setDarkAppearanceTest([appearance] { return appearance->isDark(); });
@@ -54,7 +63,8 @@ LectorinApp::LectorinApp(QSettings *settings, SystemAppearance *appearance, QObj
     QWebEngineProfile *profile = QWebEngineProfile::defaultProfile();
     ManSchemeHandler::installOn(profile, m_model.get());
     m_services = { m_model.get(), settings, &store, &Skeppa::UpdateChecker::shared(), profile,
-        [appearance] { return appearance->isDark(); }, this, m_indexer };
+        [appearance] { return appearance->isDark(); }, this, m_indexer, m_annotations };
+    connect(m_annotations, &AnnotationStore::problemChanged, this, &LectorinApp::reportAnnotationsProblem);
 
     SettingsWindowController::Dependencies dependencies;
     dependencies.settings = settings;
@@ -135,7 +145,47 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
     window->show();
     if (m_windows.size() == 1)
         Trace::mark(QStringLiteral("window shown"));
+    reportAnnotationsProblem();
     return window;
+}
+
+void LectorinApp::reportAnnotationsProblem()
+{
+    const QString problem = m_annotations->problem();
+    MainWindow *window = activeWindow();
+    if (problem.isEmpty() || problem == m_reportedProblem || !window)
+        return;
+    m_reportedProblem = problem;
+    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(),
+        tr("Your bookmarks and highlights could not be read."), QMessageBox::Ok, window);
+    box->setInformativeText(problem);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+void LectorinApp::exportNotes(MainWindow *from)
+{
+    QWidget *parent = from ? from : activeWindow();
+    const QString title = tr("Export Notes");
+    const QString proposed = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QStringLiteral("/Lectorin Notes.md");
+    QString path = m_chooseSaveFile
+        ? m_chooseSaveFile(parent, title, proposed)
+        : QFileDialog::getSaveFileName(parent, title, proposed, tr("Markdown (*.md)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".md");
+    const QString markdown = NotesExport::markdown(m_annotations->bookmarks(), m_annotations->highlights());
+    if (const std::optional<QString> failure = ManPageRenderer::writeExportFile(path, markdown.toUtf8())) {
+        auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(),
+            tr("The notes couldn’t be exported."), QMessageBox::Ok, parent);
+        box->setInformativeText(*failure);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::WindowModal);
+        box->open();
+    }
 }
 
 void LectorinApp::newWindow(MainWindow *from)

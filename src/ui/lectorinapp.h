@@ -6,6 +6,8 @@
 
 #include <QList>
 #include <QObject>
+
+#include <functional>
 #include <QPointer>
 #include <QUrl>
 
@@ -19,6 +21,7 @@ class UpdateCommands;
 
 namespace Lectorin {
 
+class AnnotationStore;
 class AppModel;
 class FullTextIndexer;
 class HelpController;
@@ -26,17 +29,21 @@ class MainWindow;
 class SettingsWindowController;
 class SystemAppearance;
 
-// The application: the one AppModel, the full-text indexer that follows it, the main windows, the settings
-// and help windows, and the references that arrive from the command line or a second start.
+// The application: the one AppModel, the full-text indexer that follows it, the one store of bookmarks and
+// highlights, the main windows, the settings and help windows, and the references that arrive from the
+// command line or a second start.
 class LectorinApp : public QObject, public ApplicationActions
 {
     Q_OBJECT
 
 public:
-    LectorinApp(QSettings *settings, SystemAppearance *appearance, QObject *parent = nullptr);
+    // The annotations live in `annotationsFile`, AnnotationStore::defaultFilePath() when empty.
+    LectorinApp(QSettings *settings, SystemAppearance *appearance, const QString &annotationsFile = {},
+        QObject *parent = nullptr);
     ~LectorinApp() override;
 
     AppModel &model() const { return *m_model; }
+    AnnotationStore &annotations() const { return *m_annotations; }
     // Null when this SQLite has no full-text search.
     FullTextIndexer *indexer() const { return m_indexer; }
     QList<MainWindow *> windows() const;
@@ -59,15 +66,27 @@ public:
     void showSettings() override;
     void showHelp() override;
     QAction *checkForUpdatesAction() override;
+    void exportNotes(MainWindow *from) override;
+
+    // Asks where to save a file: `parent`, the dialog's title, the proposed path; empty when cancelled. A
+    // file dialog unless replaced (tests name the file).
+    using SaveFileChooser
+        = std::function<QString(QWidget *parent, const QString &title, const QString &proposed)>;
+    void setSaveFileChooser(SaveFileChooser chooser) { m_chooseSaveFile = std::move(chooser); }
 
 private:
     // The active main window, else the one active most recently.
     MainWindow *activeWindow() const;
     void applyDarkAppearance(bool dark);
+    // Tells once, without stopping anyone, that the annotations file could not be read and was put aside.
+    void reportAnnotationsProblem();
 
     QSettings *m_settings;
     SystemAppearance *m_appearance;
     std::unique_ptr<AppModel> m_model;
+    AnnotationStore *m_annotations;
+    SaveFileChooser m_chooseSaveFile;
+    QString m_reportedProblem;
     FullTextIndexer *m_indexer = nullptr;
     ContentView::Services m_services;
     QList<QPointer<MainWindow>> m_windows;

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/lectorincommands.h"
 
+#include "annotations/annotationstore.h"
 #include "browser/browsermodel.h"
+#include "browser/pagebookmarks.h"
+#include "browser/pagehighlights.h"
 #include "browser/pagetranslation.h"
 #include "catalogue/appmodel.h"
 #include "render/exportdata.h"
 #include "ui/applicationactions.h"
 #include "ui/mainwindow.h"
+#include "ui/notespane.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -89,6 +93,10 @@ void LectorinCommands::buildMenus()
         add(m_exportMenu, exportFormatTitle(format) + QStringLiteral("…"), {},
             withBrowser([format](BrowserModel *current) { current->exportPage(format); }));
     }
+    add(file, tr("Export Notes…"), {}, [this, actions] {
+        if (actions)
+            actions->exportNotes(m_window);
+    });
     add(file, tr("Print…"), { keys("Ctrl+P") },
         withBrowser([](BrowserModel *current) { current->printPage(); }));
     file->addSeparator();
@@ -129,6 +137,10 @@ void LectorinCommands::buildMenus()
     add(view, tr("Show Translated Page"), { keys("Ctrl+Shift+L") }, withBrowser([](BrowserModel *current) {
         current->translation()->toggle();
     }))->setCheckable(true);
+    add(view, tr("Show Notes"), { keys("Ctrl+Shift+N") }, [this] {
+        if (m_tab)
+            m_tab->setNotesShown(!m_tab->isNotesShown());
+    })->setCheckable(true);
     add(view, tr("Reload Page"), { keys("Ctrl+R"), keys("F5") },
         withBrowser([](BrowserModel *current) { current->reload(); }));
     add(view, tr("Update Man Page Index"), { keys("Ctrl+Shift+R") }, [app] { app->refreshIndex(); });
@@ -138,6 +150,11 @@ void LectorinCommands::buildMenus()
         withBrowser([](BrowserModel *current) { current->goBack(); }));
     add(history, tr("Forward"), { keys("Ctrl+]"), keys("Alt+Right") },
         withBrowser([](BrowserModel *current) { current->goForward(); }));
+    history->addSeparator();
+    add(history, tr("Bookmark This Page"), { keys("Ctrl+D") }, withBrowser([](BrowserModel *current) {
+        if (PageHighlights *highlights = current->highlights())
+            PageBookmarks::bookmarkWhereViewIs(current, highlights->store());
+    }));
     history->addSeparator();
     add(history, tr("Clear History"), {}, [app] { app->clearHistory(); });
 
@@ -152,6 +169,10 @@ void LectorinCommands::buildMenus()
     connect(app, &AppModel::fontScaleChanged, this, &LectorinCommands::updateEnabling);
     connect(app, &AppModel::historyChanged, this, &LectorinCommands::updateEnabling);
     connect(app, &AppModel::isRefreshingIndexChanged, this, &LectorinCommands::updateEnabling);
+    if (AnnotationStore *store = m_window->services().annotations) {
+        connect(store, &AnnotationStore::bookmarksChanged, this, &LectorinCommands::updateEnabling);
+        connect(store, &AnnotationStore::highlightsChanged, this, &LectorinCommands::updateEnabling);
+    }
     updateEnabling();
 }
 
@@ -160,7 +181,14 @@ void LectorinCommands::followTab(ContentView *tab)
     for (const QMetaObject::Connection &connection : std::as_const(m_browserConnections))
         disconnect(connection);
     m_browserConnections.clear();
+    m_tab = tab;
     m_browser = tab ? tab->browser() : nullptr;
+    if (tab)
+        m_browserConnections << connect(
+            tab, &ContentView::notesShownChanged, this, &LectorinCommands::updateEnabling);
+    if (m_browser && m_browser->highlights())
+        m_browserConnections << connect(
+            m_browser->highlights(), &PageHighlights::pageChanged, this, &LectorinCommands::updateEnabling);
     if (m_browser) {
         m_browserConnections << connect(
             m_browser, &BrowserModel::currentPageIDChanged, this, &LectorinCommands::updateEnabling)
@@ -195,6 +223,12 @@ void LectorinCommands::updateEnabling()
     enable(tr("Show Translated Page"), translation && translation->canSwitch());
     m_actions.value(tr("Show Translated Page"))
         ->setChecked(translation && translation->canSwitch() && translation->showsTranslation());
+    const PageHighlights *highlights = current ? current->highlights() : nullptr;
+    enable(tr("Bookmark This Page"), highlights && !highlights->pageKey().isEmpty());
+    enable(tr("Show Notes"), m_tab && m_tab->notes());
+    m_actions.value(tr("Show Notes"))->setChecked(m_tab && m_tab->isNotesShown());
+    const AnnotationStore *store = m_window->services().annotations;
+    enable(tr("Export Notes…"), store && (!store->bookmarks().isEmpty() || !store->highlights().isEmpty()));
     enable(tr("Back"), current && current->canGoBack());
     enable(tr("Forward"), current && current->canGoForward());
     if (app) {

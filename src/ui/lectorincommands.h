@@ -36,6 +36,7 @@ private:
         QMenu *menu, const QString &title, const QList<QKeySequence> &shortcuts, std::function<void()> run);
 
     MainWindow *m_window;
+    QPointer<ContentView> m_tab;
     QPointer<BrowserModel> m_browser;
     QList<QMetaObject::Connection> m_browserConnections;
     QMenu *m_exportMenu = nullptr;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kLongestSummary = 60;
 
-QString definitionText(const PageSection &entry)
+QString definitionText(const OutlineEntry &entry)
 {
     if (entry.summary.isEmpty())
         return entry.title;
@@ -60,7 +60,7 @@ OutlineMenu::OutlineMenu(QWidget *parent)
     });
 }
 
-void OutlineMenu::setEntries(const QList<PageSection> &entries)
+void OutlineMenu::setEntries(const QList<OutlineEntry> &entries)
 {
     // Kept: clear() deletes the actions the menu owns.
     removeAction(m_filterAction);
@@ -70,12 +70,12 @@ void OutlineMenu::setEntries(const QList<PageSection> &entries)
     m_definitionsHeading = nullptr;
     // The filter earns its place on pages with options; a plain outline stays a plain menu.
     const bool hasDefinitions = std::any_of(entries.cbegin(), entries.cend(),
-        [](const PageSection &entry) { return entry.level == PageSection::kDefinitionLevel; });
+        [](const OutlineEntry &entry) { return entry.level == OutlineEntry::kDefinitionLevel; });
     if (hasDefinitions)
         addAction(m_filterAction);
     m_filterAction->setVisible(hasDefinitions);
-    for (const PageSection &entry : entries) {
-        const bool isDefinition = entry.level == PageSection::kDefinitionLevel;
+    for (const OutlineEntry &entry : entries) {
+        const bool isDefinition = entry.level == OutlineEntry::kDefinitionLevel;
         if (isDefinition && !m_definitionsHeading)
             m_definitionsHeading = addSection(tr("Options"));
         const QString text = isDefinition ? definitionText(entry)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "browser/pagesection.h"
+#include "browser/outlineentry.h"
 
 #include <QList>
 #include <QMenu>
@@ -19,7 +19,7 @@ class OutlineMenu : public QMenu
 public:
     explicit OutlineMenu(QWidget *parent = nullptr);
 
-    void setEntries(const QList<PageSection> &entries);
+    void setEntries(const QList<OutlineEntry> &entries);
     QLineEdit *filterField() const { return m_filter; }
     // The entries the filter leaves, in menu order.
     QList<QAction *> shownEntries() const;

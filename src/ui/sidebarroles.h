@@ -22,7 +22,9 @@ enum Role
     // An explain row's command line.
     CommandLine,
     // A page row's one-line description; empty while none has arrived.
-    Description
+    Description,
+    // A bookmark row's bookmark id.
+    BookmarkID
 };
 
 enum class RowKind

@@ -2,10 +2,13 @@
 #include "ui/sidebarview.h"
 
 #include "browser/browsermodel.h"
+#include "browser/pagehighlights.h"
 #include "catalogue/appmodel.h"
 #include "catalogue/sidebarhistory.h"
 #include "platform/trace.h"
 #include "ui/accessiblenames.h"
+#include "ui/bookmarklistmodel.h"
+#include "ui/bookmarklistview.h"
 #include "ui/foundinpagesfeed.h"
 #include "ui/historypanehandle.h"
 #include "ui/sidebardelegate.h"
@@ -24,6 +27,8 @@ namespace Lectorin {
 namespace {
 
 constexpr int kShowCommandsDelayMilliseconds = 200;
+// The bookmarks take no more of the sidebar than this; more of them scroll.
+constexpr double kBookmarksShare = 0.3;
 
 QListView *makeList(QWidget *parent, QAbstractItemModel *model, SidebarDelegate *delegate)
 {
@@ -82,6 +87,20 @@ SidebarView::SidebarView(
     filterRow->setContentsMargins(8, 0, 8, 6);
     filterRow->addWidget(m_filter);
     layout->addLayout(filterRow);
+    if (PageHighlights *highlights = browser->highlights()) {
+        m_bookmarkList = new BookmarkListView(new BookmarkListModel(app, highlights->store(), this), this);
+        m_bookmarkList->setItemDelegate(m_delegate);
+        layout->addWidget(m_bookmarkList);
+        connect(m_bookmarkList->model(), &QAbstractItemModel::modelReset, this, [this] {
+            layoutBookmarksPane();
+            layoutHistoryPane();
+        });
+        connect(m_bookmarkList, &BookmarkListView::openRequested, this,
+            [this](const QString &key, const QString &fragment, PageBookmarks::OpenTarget target) {
+                if (m_browser)
+                    PageBookmarks::open(m_browser, key, fragment, target);
+            });
+    }
     layout->addWidget(m_historyList);
     layout->addWidget(m_handle);
     layout->addWidget(m_catalogueList, 1);
@@ -148,6 +167,7 @@ SidebarView::SidebarView(
     };
     connect(app, &AppModel::indexStateChanged, this, followIndexState);
     followIndexState();
+    layoutBookmarksPane();
     layoutHistoryPane();
 }
 
@@ -286,7 +306,25 @@ bool SidebarView::eventFilter(QObject *watched, QEvent *event)
 void SidebarView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    layoutBookmarksPane();
     layoutHistoryPane();
+}
+
+double SidebarView::historyRoom() const
+{
+    return height() - (m_bookmarkList && !m_bookmarkList->isHidden() ? m_bookmarkList->height() : 0);
+}
+
+void SidebarView::layoutBookmarksPane()
+{
+    if (!m_bookmarkList)
+        return;
+    const int rows = m_bookmarkList->model()->rowCount();
+    m_bookmarkList->setVisible(rows > 0);
+    int height = 0;
+    for (int row = 0; row < rows; ++row)
+        height += m_bookmarkList->sizeHintForRow(row);
+    m_bookmarkList->setFixedHeight(std::max(1, std::min(height + 4, int(this->height() * kBookmarksShare))));
 }
 
 void SidebarView::layoutHistoryPane()
@@ -297,7 +335,7 @@ void SidebarView::layoutHistoryPane()
     if (!hasHistory)
         return;
     const double height
-        = SidebarHistory::laidOutPaneHeight(SidebarHistory::storedPaneHeight(*m_settings), this->height());
+        = SidebarHistory::laidOutPaneHeight(SidebarHistory::storedPaneHeight(*m_settings), historyRoom());
     m_historyList->setFixedHeight(int(height));
 }
 
@@ -305,7 +343,7 @@ void SidebarView::dragHistoryPane(double translation, bool started)
 {
     if (started || !m_dragStartHeight)
         m_dragStartHeight = SidebarHistory::storedPaneHeight(*m_settings);
-    const double height = SidebarHistory::draggedPaneHeight(*m_dragStartHeight, translation, this->height());
+    const double height = SidebarHistory::draggedPaneHeight(*m_dragStartHeight, translation, historyRoom());
     SidebarHistory::storePaneHeight(*m_settings, height);
     layoutHistoryPane();
 }

@@ -13,6 +13,7 @@ class QTimer;
 namespace Lectorin {
 
 class AppModel;
+class BookmarkListView;
 class BrowserModel;
 class CatalogueListModel;
 class FoundInPagesFeed;
@@ -21,8 +22,9 @@ class HistoryListModel;
 class HistoryPaneHandle;
 class SidebarDelegate;
 
-// A window's sidebar: the filter field, the history pane with its drag handle, and the catalogue list with
-// the full-text results below the names. Choosing a row shows its page in the window's browser.
+// A window's sidebar: the filter field, the bookmarks (when there are any), the history pane with its drag
+// handle, and the catalogue list with the full-text results below the names. Choosing a row shows its page in
+// the window's browser.
 class SidebarView : public QWidget
 {
     Q_OBJECT
@@ -35,6 +37,8 @@ public:
     QLineEdit *filterField() const { return m_filter; }
     QListView *catalogueList() const { return m_catalogueList; }
     QListView *historyList() const { return m_historyList; }
+    // Null when the window has no annotation store.
+    BookmarkListView *bookmarkList() const { return m_bookmarkList; }
     CatalogueListModel *catalogueModel() const { return m_catalogueModel; }
     HistoryListModel *historyModel() const { return m_historyModel; }
     FoundInPagesFeed *foundInPagesFeed() const { return m_feed; }
@@ -62,6 +66,9 @@ private:
     void syncSelection(Reveal reveal);
     void showFoundInPages();
     void layoutHistoryPane();
+    void layoutBookmarksPane();
+    // The sidebar's height less the bookmarks'.
+    double historyRoom() const;
     void dragHistoryPane(double translation, bool started);
     void showContextMenu(QListView *list, const QPoint &position);
 
@@ -69,6 +76,7 @@ private:
     QPointer<BrowserModel> m_browser;
     QSettings *m_settings;
     QLineEdit *m_filter;
+    BookmarkListView *m_bookmarkList = nullptr;
     QListView *m_historyList;
     HistoryPaneHandle *m_handle;
     QListView *m_catalogueList;

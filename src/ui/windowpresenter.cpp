@@ -2,7 +2,9 @@
 #include "ui/windowpresenter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -28,6 +30,11 @@ void WindowPresenter::beep()
 
 QString WindowPresenter::chooseExportFile(const QString &proposedName, ExportFormat format)
 {
+    return chooseExport(proposedName, format).filePath;
+}
+
+BrowserPresenter::ExportChoice WindowPresenter::chooseExport(const QString &proposedName, ExportFormat format)
+{
     const QString suffix = exportFormatSuffix(format);
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QFileDialog dialog(m_host ? m_host->window() : nullptr, QObject::tr("Export"),
@@ -36,9 +43,15 @@ QString WindowPresenter::chooseExportFile(const QString &proposedName, ExportFor
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     dialog.setWindowModality(Qt::WindowModal);
+    // The desktop's own dialog takes no extra controls; Qt's does, in its grid under the file fields.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto *highlights = new QCheckBox(QObject::tr("Include highlights"), &dialog);
+    highlights->setToolTip(QObject::tr("Mark the page's highlights in the exported file"));
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(highlights, grid->rowCount(), 0, 1, grid->columnCount());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return { dialog.selectedFiles().constFirst(), highlights->isChecked() };
 }
 
 void WindowPresenter::print(QWebEnginePage *page, std::function<void()> finished)

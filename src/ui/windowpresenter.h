@@ -21,6 +21,8 @@ public:
     void showAlert(const QString &message, const QString &informativeText) override;
     void beep() override;
     QString chooseExportFile(const QString &proposedName, ExportFormat format) override;
+    // The save dialog with an "Include highlights" box under its fields, off at first.
+    ExportChoice chooseExport(const QString &proposedName, ExportFormat format) override;
     void print(QWebEnginePage *page, std::function<void()> finished) override;
     // Prints `page` on `printer` (a PDF file or a printer, as the print dialog set it up); `finished` says
     // whether it worked.

@@ -111,37 +111,56 @@ void ManPageExporter::exportPDF(const ManPage &page, const QString &filePath, Co
         if (failure)
             completion(failure);
         else
-            printPDF(defaultPageLayout(), filePath, completion);
+            printLoadedPDF(filePath, completion);
     });
 }
 
 void ManPageExporter::exportSinglePagePDF(const ManPage &page, const QString &filePath, Completion completion)
 {
     loadPage(page, [this, filePath, completion](const std::optional<QString> &failure) {
-        if (failure) {
+        if (failure)
             completion(failure);
-            return;
-        }
-        QPointer<ManPageExporter> self(this);
-        m_page->runJavaScript(heightScript(), QWebEngineScript::MainWorld,
-            [self, filePath, completion](const QVariant &result) {
-                if (!self)
-                    return;
-                bool isNumber = false;
-                const double cssHeight = result.toDouble(&isNumber);
-                if (!result.isValid()) {
-                    completion(tr("The page height could not be measured."));
-                    return;
-                }
-                double height = kDefaultHeight;
-                if (isNumber && cssHeight > 0 && std::isfinite(cssHeight))
-                    height = std::ceil(cssHeight * kPointsPerCSSPixel) + 1;
-                const QPageLayout layout(
-                    QPageSize(QSizeF(kWidth, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
-                    QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
-                self->printPDF(layout, filePath, completion);
-            });
+        else
+            printLoadedSinglePagePDF(filePath, completion);
     });
+}
+
+void ManPageExporter::printLoadedPDF(const QString &filePath, Completion completion)
+{
+    printPDF(defaultPageLayout(), filePath, std::move(completion));
+}
+
+void ManPageExporter::printLoadedSinglePagePDF(const QString &filePath, Completion completion)
+{
+    QPointer<ManPageExporter> self(this);
+    m_page->runJavaScript(
+        heightScript(), QWebEngineScript::MainWorld, [self, filePath, completion](const QVariant &result) {
+            if (!self)
+                return;
+            bool isNumber = false;
+            const double cssHeight = result.toDouble(&isNumber);
+            if (!result.isValid()) {
+                completion(tr("The page height could not be measured."));
+                return;
+            }
+            double height = kDefaultHeight;
+            if (isNumber && cssHeight > 0 && std::isfinite(cssHeight))
+                height = std::ceil(cssHeight * kPointsPerCSSPixel) + 1;
+            const QPageLayout layout(
+                QPageSize(QSizeF(kWidth, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
+            self->printPDF(layout, filePath, completion);
+        });
+}
+
+void ManPageExporter::loadedHTML(std::function<void(const std::optional<QString> &html)> done)
+{
+    m_page->runJavaScript(QStringLiteral("'<!DOCTYPE html>\\n' + document.documentElement.outerHTML"),
+        QWebEngineScript::MainWorld, [self = QPointer<ManPageExporter>(this), done](const QVariant &result) {
+            if (!self)
+                return;
+            done(result.typeId() == QMetaType::QString ? std::optional(result.toString()) : std::nullopt);
+        });
 }
 
 void ManPageExporter::printPDF(const QPageLayout &layout, const QString &filePath, Completion completion)

@@ -48,6 +48,12 @@ public:
     // One page kWidth points wide and as tall as the document.
     void exportSinglePagePDF(const ManPage &page, const QString &filePath, Completion completion);
 
+    // The same for the document loaded already (loadPage), as it is now: marks added to it are printed.
+    void printLoadedPDF(const QString &filePath, Completion completion);
+    void printLoadedSinglePagePDF(const QString &filePath, Completion completion);
+    // The loaded document as it is now, serialised; nothing when the page could not be read.
+    void loadedHTML(std::function<void(const std::optional<QString> &html)> done);
+
     // A4, or Letter where the locale measures in inches, portrait, half-inch margins.
     static QPageLayout defaultPageLayout();
 

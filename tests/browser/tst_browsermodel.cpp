@@ -121,7 +121,7 @@ void BrowserModelTest::afterLoad_historySelectionOutlineBackForward()
     QCOMPARE(m_catalogue->app->history(), QStringList { "1/greet" });
     QCOMPARE(m_model->selection(), SidebarItem::command("1/greet"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_model->pageSections().isEmpty(), kTimeout);
-    const QList<PageSection> expected { { "NAME", "NAME", 1 }, { "DESCRIPTION", "DESCRIPTION", 1 },
+    const QList<OutlineEntry> expected { { "NAME", "NAME", 1 }, { "DESCRIPTION", "DESCRIPTION", 1 },
         { "Extra_Options", "Extra Options", 2 }, { "SEE_ALSO", "SEE ALSO", 1 } };
     QCOMPARE(m_model->pageSections(), expected);
 

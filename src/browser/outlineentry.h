@@ -7,7 +7,7 @@ namespace Lectorin {
 
 // One outline entry of the shown page: a section (level 1) or subsection (level 2) heading, or a definition
 // of an option or subcommand (level 3), titled by its names, with the start of its description.
-struct PageSection
+struct OutlineEntry
 {
     static constexpr int kDefinitionLevel = 3;
 
@@ -16,7 +16,7 @@ struct PageSection
     int level = 1;
     QString summary = {};
 
-    bool operator==(const PageSection &) const = default;
+    bool operator==(const OutlineEntry &) const = default;
 };
 
 } // namespace Lectorin
