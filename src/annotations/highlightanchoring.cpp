@@ -210,6 +210,22 @@ bool fitsContext(QStringView text, const Span &span, const TextQuote &quote)
         && TextMatching::matchAfter(text, span.end, after).patternLength == after.size();
 }
 
+// `regions` cut where sections start: a heading is never a reworded word of the passage before it.
+QList<Span> bySection(const PageText &page, const QList<Span> &regions)
+{
+    QList<Span> pieces;
+    for (Span region : regions) {
+        for (const PageSection &section : page.sections) {
+            if (section.start <= region.start || section.start >= region.end)
+                continue;
+            pieces.append({ region.start, section.start });
+            region.start = section.start;
+        }
+        pieces.append(region);
+    }
+    return pieces;
+}
+
 std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quote)
 {
     const QStringView text = page.text;
@@ -218,7 +234,7 @@ std::optional<Placement> placeChanged(const PageText &page, const TextQuote &quo
         return std::nullopt;
     std::optional<Candidate> best;
     double bestSimilarity = 0;
-    for (const Span &region : fuzzyRegions(text, quote.exact, pattern)) {
+    for (const Span &region : bySection(page, fuzzyRegions(text, quote.exact, pattern))) {
         const QList<TextMatching::Word> target = TextMatching::words(text, region.start, region.end);
         const TextMatching::Alignment alignment = TextMatching::bestAlignment(pattern, target);
         if (alignment.similarity < kChangedSimilarity || alignment.similarity < bestSimilarity)

@@ -170,7 +170,7 @@ document.addEventListener("click", (e) => {
     setTimeout(() => { delete button.dataset.copied; }, 1500);
 });
 // The window covers the page between two documents until this one has painted: the engine reports its
-// first contentful paint once the frame is presented, long before the load ends.
+// first contentful paint once that frame is presented.
 new PerformanceObserver((list, observer) => {
     if (!list.getEntriesByName("first-contentful-paint").length) return;
     observer.disconnect();

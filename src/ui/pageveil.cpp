@@ -11,10 +11,12 @@
 namespace Lectorin {
 namespace {
 
-// A document that cannot say when it painted (one without the document script) shows within a frame or two of
-// reporting it loaded; a few frames more cover a busy machine. A load that never finishes lifts the veil
-// after the longest wait below.
+// A page that cannot say when its document painted (an engine error page, say) shows it within a frame or two
+// of reporting it loaded; a few frames more cover a busy machine. Every document of a reporting page says so
+// itself, on a busy machine well after its load: the veil waits for that, up to a second, since lifting it
+// earlier shows the engine's white surface. A load that never finishes lifts the veil after the longest wait.
 constexpr int kPaintGraceMilliseconds = 80;
+constexpr int kUnreportedPaintMilliseconds = 1000;
 constexpr int kLongestCoverMilliseconds = 5000;
 
 } // namespace
@@ -30,12 +32,13 @@ PageVeil::PageVeil(QWebEngineView *view)
     connect(&m_lift, &QTimer::timeout, this, &QWidget::hide);
     view->installEventFilter(this);
     connect(view->page(), &QWebEnginePage::loadStarted, this, &PageVeil::cover);
-    connect(view->page(), &QWebEnginePage::loadFinished, this, [this] {
+    auto *reporting = qobject_cast<PaintReportingPage *>(view->page());
+    connect(view->page(), &QWebEnginePage::loadFinished, this, [this, reporting](bool ok) {
         if (isVisible())
-            m_lift.start(kPaintGraceMilliseconds);
+            m_lift.start(reporting && ok ? kUnreportedPaintMilliseconds : kPaintGraceMilliseconds);
     });
-    if (auto *page = qobject_cast<PaintReportingPage *>(view->page()))
-        connect(page, &PaintReportingPage::documentPainted, this, [this] {
+    if (reporting)
+        connect(reporting, &PaintReportingPage::documentPainted, this, [this] {
             m_lift.stop();
             hide();
         });

@@ -213,7 +213,7 @@ void PageHighlightsTest::savedHighlights_areFoundAgainAndTakeTheirNewQuote()
 {
     // As saved from an older page: one whose context changed, one whose words changed, one that is gone.
     const Highlight moved = stored("steadily through the night", "an older sentence said ", " and more");
-    const Highlight changed = stored("never goes out on its own accord", "night.\nIt ", ".");
+    const Highlight changed = stored("never goes out on its own accord", "night. It ", ".");
     const Highlight gone = stored("a sentence this page never had", "", "");
     for (const Highlight &highlight : { moved, changed, gone })
         m_store->addHighlight(highlight);
