@@ -188,7 +188,9 @@ def paint_figures():
     if not shutil.which("xvfb-run") or not shutil.which("xterm"):
         print("| paint figures | skipped: no xvfb-run or xterm | | |")
         return
-    result = subprocess.run(XVFB + [sys.executable, "bench/paint.py", "--build", BUILD, "--runs", "7"],
+    # A black root window (-br): the default pattern would read as text wherever a window is half drawn.
+    result = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1400x900x24 -br", sys.executable, "bench/paint.py",
+                             "--build", BUILD, "--runs", "7"],
                             capture_output=True, text=True)
     print(result.stdout, end="", flush=True)
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Measures what a reader waits for: starts a command (or clicks the screen) and samples a region of the X
 // screen a few milliseconds apart until text appears there that was not there before.
-//   lectorin-paint-probe [--region X,Y,W,H] [--click X,Y] [--timeout MS] [--watch MS] [--keep]
+//   lectorin-paint-probe [--region X,Y,W,H] [--click X,Y] [--timeout MS] [--watch MS] [--keep] [--snapshot
+//   PPM]
 //                        [-- COMMAND ARGS…]
 // Prints "painted-ms T" (or "painted-ms never"), "samples N", "pid P" of the command, and "white-samples N":
 // samples whose region was almost all white, the flash a dark look must never show, counted until --watch MS
@@ -34,6 +35,9 @@ struct Sample
 {
     std::vector<unsigned long> pixels;
     long ink = 0; // pixels unlike the region's commonest colour: glyphs, rules, icons
+    // Whether one colour, a page's background, covers most of the region: a window half drawn over the root
+    // window's pattern is no page, however much it differs.
+    bool onBackground = false;
     long white = 0;
 };
 
@@ -59,6 +63,7 @@ Sample sample(Display *display, const ScreenArea &region)
     for (const auto &[pixel, count] : counts)
         commonest = std::max(commonest, count);
     result.ink = long(result.pixels.size()) - commonest;
+    result.onBackground = commonest * 4 >= long(result.pixels.size()) * 3;
     return result;
 }
 
@@ -70,6 +75,22 @@ long differing(const Sample &a, const Sample &b)
     for (size_t i = 0; i < a.pixels.size(); ++i)
         count += a.pixels[i] != b.pixels[i];
     return count;
+}
+
+// The sample that counted as text, as a PPM picture at half size, to see what the probe saw.
+void save(const Sample &sample, const ScreenArea &area, const char *path)
+{
+    std::FILE *out = std::fopen(path, "wb");
+    if (!out)
+        return;
+    const int width = (area.width + 1) / 2;
+    std::fprintf(out, "P6\n%d %d\n255\n", width, int(sample.pixels.size()) / width);
+    for (const unsigned long pixel : sample.pixels) {
+        const unsigned char rgb[] = { static_cast<unsigned char>(pixel >> 16),
+            static_cast<unsigned char>(pixel >> 8), static_cast<unsigned char>(pixel) };
+        std::fwrite(rgb, 1, 3, out);
+    }
+    std::fclose(out);
 }
 
 pid_t start(char **command)
@@ -102,6 +123,7 @@ int main(int argc, char *argv[])
     long timeout = 20000;
     long watch = 0;
     bool keep = false;
+    const char *snapshot = nullptr;
     char **command = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -113,6 +135,8 @@ int main(int argc, char *argv[])
             timeout = std::atol(argv[++i]);
         else if (argument == "--watch" && i + 1 < argc)
             watch = std::atol(argv[++i]);
+        else if (argument == "--snapshot" && i + 1 < argc)
+            snapshot = argv[++i];
         else if (argument == "--keep")
             keep = true;
         else if (argument == "--" && i + 1 < argc) {
@@ -131,8 +155,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     const Sample before = sample(display, region);
-    // Text is a few hundred sampled pixels of ink: more than a cursor or a frame's edge, less than a line.
-    const long enoughInk = 400;
+    // A page of text is a few thousand sampled pixels of ink: more than a cursor, a frame's edge or the
+    // window's "No Command Selected" placeholder, less than a screenful of lines.
+    const long enoughInk = 1500;
     const long newLook = long(before.pixels.size()) / 20;
 
     using Clock = std::chrono::steady_clock;
@@ -150,8 +175,11 @@ int main(int argc, char *argv[])
         ++samples;
         if (now.white * 10 > long(now.pixels.size()) * 9)
             ++whiteSamples;
-        if (painted < 0 && now.ink >= enoughInk && differing(now, before) >= newLook)
+        if (painted < 0 && now.onBackground && now.ink >= enoughInk && differing(now, before) >= newLook) {
             painted = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+            if (snapshot)
+                save(now, region, snapshot);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     if (painted < 0)
