@@ -122,6 +122,9 @@ int main(int argc, char *argv[])
     int clickX = -1, clickY = -1;
     long timeout = 20000;
     long watch = 0;
+    // Text is a few hundred sampled pixels of ink: more than a cursor or a frame's edge. --min-ink raises it
+    // above what shows before the page, such as the window's "No Command Selected" placeholder.
+    long enoughInk = 400;
     bool keep = false;
     const char *snapshot = nullptr;
     char **command = nullptr;
@@ -135,6 +138,8 @@ int main(int argc, char *argv[])
             timeout = std::atol(argv[++i]);
         else if (argument == "--watch" && i + 1 < argc)
             watch = std::atol(argv[++i]);
+        else if (argument == "--min-ink" && i + 1 < argc)
+            enoughInk = std::atol(argv[++i]);
         else if (argument == "--snapshot" && i + 1 < argc)
             snapshot = argv[++i];
         else if (argument == "--keep")
@@ -155,9 +160,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     const Sample before = sample(display, region);
-    // A page of text is a few thousand sampled pixels of ink: more than a cursor, a frame's edge or the
-    // window's "No Command Selected" placeholder, less than a screenful of lines.
-    const long enoughInk = 1500;
     const long newLook = long(before.pixels.size()) / 20;
 
     using Clock = std::chrono::steady_clock;
