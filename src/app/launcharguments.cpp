@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace Lectorin::LaunchArguments {
 namespace {
 
@@ -28,6 +30,14 @@ Request refused(const QString &error)
 }
 
 } // namespace
+
+Request parse(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return parse(arguments);
+}
 
 Request parse(const QStringList &arguments)
 {
@@ -116,15 +126,20 @@ QStringList withAbsolutePageFiles(const QStringList &references)
     return absolute;
 }
 
-std::optional<Answer> answerWithoutStarting(const Request &request)
+std::optional<int> answerWithoutStarting(const Request &request)
 {
+    const auto print
+        = [](std::FILE *stream, const QString &text) { std::fputs(text.toLocal8Bit().constData(), stream); };
     switch (request.action) {
     case Action::showHelp:
-        return Answer { usage(), false, 0 };
+        print(stdout, usage());
+        return 0;
     case Action::showVersion:
-        return Answer { versionLine() + u'\n', false, 0 };
+        print(stdout, versionLine() + u'\n');
+        return 0;
     case Action::usageError:
-        return Answer { QStringLiteral("lectorin: %1\n\n").arg(request.error) + usage(), true, 2 };
+        print(stderr, QStringLiteral("lectorin: %1\n\n").arg(request.error) + usage());
+        return 2;
     case Action::run:
         break;
     }

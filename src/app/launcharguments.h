@@ -31,6 +31,8 @@ struct Request
 
 // `arguments` without the program name.
 Request parse(const QStringList &arguments);
+// The process's own command line, argv[0] included.
+Request parse(int argc, char *argv[]);
 
 // A reference that names a page source to preview, a path with a "/" in it or a file: URL, as an absolute
 // path; nothing for a page reference.
@@ -38,15 +40,9 @@ std::optional<QString> pageFileArgument(const QString &reference);
 // `references` with their page files made absolute, so that a running instance elsewhere finds them.
 QStringList withAbsolutePageFiles(const QStringList &references);
 
-// What to print and the exit status for --help, --version and a refused command line; nothing when the
-// program should start.
-struct Answer
-{
-    QString text;
-    bool toStandardError = false;
-    int status = 0;
-};
-std::optional<Answer> answerWithoutStarting(const Request &request);
+// Prints the answer to --help, --version or a refused command line and gives the exit status; nothing when
+// the program should start.
+std::optional<int> answerWithoutStarting(const Request &request);
 
 // The text of `lectorin --help`.
 QString usage();

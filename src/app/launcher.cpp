@@ -32,14 +32,9 @@ QByteArray windowProgram()
 
 int main(int argc, char *argv[])
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const Lectorin::LaunchArguments::Request request = Lectorin::LaunchArguments::parse(arguments);
-    if (const auto answer = Lectorin::LaunchArguments::answerWithoutStarting(request)) {
-        std::fputs(answer->text.toLocal8Bit().constData(), answer->toStandardError ? stderr : stdout);
-        return answer->status;
-    }
+    const Lectorin::LaunchArguments::Request request = Lectorin::LaunchArguments::parse(argc, argv);
+    if (const std::optional<int> status = Lectorin::LaunchArguments::answerWithoutStarting(request))
+        return *status;
 
     Lectorin::Trace::mark(QStringLiteral("process started"));
     // Page files go to a running instance as absolute paths: it has another working directory.

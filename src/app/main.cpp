@@ -7,7 +7,6 @@
 #include "platform/desktopicons.h"
 #include "platform/singleinstance.h"
 #include "platform/systemappearance.h"
-#include "platform/trace.h"
 #include "skeppa/appinfo.h"
 #include "skeppa/networkfeedtransport.h"
 #include "skeppa/updatechecker.h"
@@ -21,8 +20,6 @@
 #include <QSettings>
 #include <QSslCertificate>
 #include <QUrl>
-
-#include <cstdio>
 
 namespace {
 
@@ -60,16 +57,10 @@ void configureUpdates(Skeppa::NetworkFeedTransport &transport)
 
 int main(int argc, char *argv[])
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const Lectorin::LaunchArguments::Request request = Lectorin::LaunchArguments::parse(arguments);
-    if (const auto answer = Lectorin::LaunchArguments::answerWithoutStarting(request)) {
-        std::fputs(answer->text.toLocal8Bit().constData(), answer->toStandardError ? stderr : stdout);
-        return answer->status;
-    }
+    const Lectorin::LaunchArguments::Request request = Lectorin::LaunchArguments::parse(argc, argv);
+    if (const std::optional<int> status = Lectorin::LaunchArguments::answerWithoutStarting(request))
+        return *status;
 
-    Lectorin::Trace::mark(QStringLiteral("process started"));
     // Another instance may have started since the launcher looked.
     const QStringList references = Lectorin::LaunchArguments::withAbsolutePageFiles(request.references);
     Lectorin::SingleInstance instance;

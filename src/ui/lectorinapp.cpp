@@ -25,13 +25,13 @@
 #include "ui/pagepreviewview.h"
 #include "ui/sidebarview.h"
 #include "ui/windowplacement.h"
+#include "ui/windowpresenter.h"
 #include "web/manschemehandler.h"
 #include "web/paintreportingpage.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -156,12 +156,8 @@ void LectorinApp::reportAnnotationsProblem()
     if (problem.isEmpty() || problem == m_reportedProblem || !window)
         return;
     m_reportedProblem = problem;
-    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(),
-        tr("Your bookmarks and highlights could not be read."), QMessageBox::Ok, window);
-    box->setInformativeText(problem);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
+    openMessageBox(window, QMessageBox::Warning, tr("Your bookmarks and highlights could not be read."),
+        problem, Qt::NonModal);
 }
 
 void LectorinApp::exportNotes(MainWindow *from)
@@ -178,14 +174,9 @@ void LectorinApp::exportNotes(MainWindow *from)
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".md");
     const QString markdown = NotesExport::markdown(m_annotations->bookmarks(), m_annotations->highlights());
-    if (const std::optional<QString> failure = ManPageRenderer::writeExportFile(path, markdown.toUtf8())) {
-        auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(),
-            tr("The notes couldn’t be exported."), QMessageBox::Ok, parent);
-        box->setInformativeText(*failure);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowModality(Qt::WindowModal);
-        box->open();
-    }
+    if (const std::optional<QString> failure = ManPageRenderer::writeExportFile(path, markdown.toUtf8()))
+        openMessageBox(
+            parent, QMessageBox::Warning, tr("The notes couldn’t be exported."), *failure, Qt::WindowModal);
 }
 
 void LectorinApp::newWindow(MainWindow *from)

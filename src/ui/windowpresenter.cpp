@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -13,14 +12,24 @@
 
 namespace Lectorin {
 
-void WindowPresenter::showAlert(const QString &message, const QString &informativeText)
+void openMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &message,
+    const QString &informativeText, Qt::WindowModality modality)
 {
-    auto *box = new QMessageBox(QMessageBox::Information, QApplication::applicationDisplayName(), message,
-        QMessageBox::Ok, m_host ? m_host->window() : nullptr);
+    auto *box
+        = new QMessageBox(icon, QApplication::applicationDisplayName(), message, QMessageBox::Ok, parent);
     box->setInformativeText(informativeText);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(m_host ? Qt::WindowModal : Qt::ApplicationModal);
-    box->open();
+    box->setWindowModality(modality);
+    if (modality == Qt::NonModal)
+        box->show();
+    else
+        box->open();
+}
+
+void WindowPresenter::showAlert(const QString &message, const QString &informativeText)
+{
+    openMessageBox(m_host ? m_host->window() : nullptr, QMessageBox::Information, message, informativeText,
+        m_host ? Qt::WindowModal : Qt::ApplicationModal);
 }
 
 void WindowPresenter::beep()

@@ -3,12 +3,18 @@
 
 #include "browser/browserpresenter.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
 class QPrinter;
 
 namespace Lectorin {
+
+// An alert with the program's name as its title that deletes itself when closed; a non-modal one does not
+// wait for an answer.
+void openMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &message,
+    const QString &informativeText, Qt::WindowModality modality);
 
 // Alerts, the save dialog and the print dialog of one main window, modal to that window.
 class WindowPresenter : public BrowserPresenter

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lectorin-cli notes as a user runs it: the real program on an annotations file under XDG_DATA_HOME.
+#include "../common/cliprocess.h"
 #include "annotations/annotationsfile.h"
 
 #include <QDir>
@@ -10,16 +11,7 @@
 
 using namespace Lectorin;
 
-namespace {
-
-struct CliResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-} // namespace
+namespace { } // namespace
 
 class CliNotesTest : public QObject
 {
@@ -45,16 +37,11 @@ void CliNotesTest::init()
 
 CliResult CliNotesTest::notes(const QStringList &arguments) const
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(LECTORIN_CLI), QStringList { QStringLiteral("notes") } + arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        QString::fromUtf8(process.readAllStandardError()) };
+    return runCli(
+        QStringLiteral(LECTORIN_CLI), QStringList { QStringLiteral("notes") } + arguments, environment);
 }
 
 void CliNotesTest::printsTheFileAsTextOrMarkdown()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Info manuals through lectorin-cli as a user runs it: the real program, manuals and pages the test writes.
+#include "../common/cliprocess.h"
 #include "renderfixtures.h"
 #include "../common/infomanualfixture.h"
 
@@ -16,12 +17,6 @@ const QByteArray kPage = ".TH FROB 1\n.SH NAME\nfrob \\- frob things\n.SH SEE AL
                          "Full documentation available locally via: info \\(aq(fix) Frobbing\\(aq\n.PP\n"
                          "The full documentation for\n.B frob\nis maintained as a Texinfo manual.\n.IP\n"
                          ".B info fix\n.PP\nAlso\n.B info nosuchmanual\n";
-
-struct CliResult
-{
-    int exitCode = -1;
-    QString out;
-};
 
 } // namespace
 
@@ -51,18 +46,14 @@ void CliInfoTest::initTestCase()
 
 CliResult CliInfoTest::run(const QStringList &arguments) const
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config"));
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath("cache"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(LECTORIN_CLI),
+    return runCli(QStringLiteral(LECTORIN_CLI),
         arguments
             + QStringList { QStringLiteral("--manpath"), m_dir.filePath("man"), QStringLiteral("--path"),
-                m_dir.filePath("bin"), QStringLiteral("--infopath"), m_dir.filePath("info") });
-    if (!process.waitForFinished(60000))
-        return {};
-    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
+                m_dir.filePath("bin"), QStringLiteral("--infopath"), m_dir.filePath("info") },
+        environment);
 }
 
 void CliInfoTest::scanRenderAndExport_takeInfoAddresses()

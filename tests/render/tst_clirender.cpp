@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lectorin-cli render as a user runs it: the real program, real mandoc, pages the test writes.
+#include "../common/cliprocess.h"
 #include "renderfixtures.h"
 
 #include <QProcess>
@@ -10,16 +11,7 @@
 using namespace Lectorin;
 using namespace Lectorin::RenderFixtures;
 
-namespace {
-
-struct CliResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-} // namespace
+namespace { } // namespace
 
 class CliRenderTest : public QObject
 {
@@ -59,19 +51,14 @@ void CliRenderTest::initTestCase()
 CliResult CliRenderTest::run(
     const QString &command, const QStringList &arguments, const QProcessEnvironment &base) const
 {
-    QProcess process;
     QProcessEnvironment environment = base;
     // The user's own settings (a theme, a zoom) must not colour the documents.
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(LECTORIN_CLI),
+    return runCli(QStringLiteral(LECTORIN_CLI),
         QStringList { command } + arguments
             + QStringList { QStringLiteral("--manpath"), m_dir.filePath("man"), QStringLiteral("--path"),
-                m_dir.filePath("bin") });
-    if (!process.waitForFinished(60000))
-        return {};
-    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        QString::fromUtf8(process.readAllStandardError()) };
+                m_dir.filePath("bin") },
+        environment);
 }
 
 void CliRenderTest::rendersFoundAndScannedReferencesWithTiming()

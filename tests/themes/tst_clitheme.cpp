@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../common/cliprocess.h"
 #include "themes/manpagepalette.h"
 
 #include "buildinfo.h"
@@ -12,21 +13,9 @@ using namespace Lectorin;
 
 namespace {
 
-struct CliResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 CliResult runTheme(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(LECTORIN_CLI), QStringList { QStringLiteral("theme") } + arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
+    return runCli(QStringLiteral(LECTORIN_CLI), QStringList { QStringLiteral("theme") } + arguments);
 }
 
 } // namespace
@@ -49,8 +38,7 @@ void CliThemeTest::shippedTheme_printsOverlayNameAndDarkness()
 
     const CliResult result = runTheme({ path });
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(
-        QString::fromUtf8(result.out), palette.overlayCSS() + QStringLiteral("\nname Paper\ndark false\n"));
+    QCOMPARE(result.out, palette.overlayCSS() + QStringLiteral("\nname Paper\ndark false\n"));
     QVERIFY(result.err.isEmpty());
 }
 
@@ -63,7 +51,7 @@ void CliThemeTest::unreadableFile_isReportedWithStatusOne()
         const CliResult result = runTheme({ path });
         QCOMPARE(result.exitCode, 1);
         QVERIFY(result.out.isEmpty());
-        QCOMPARE(QString::fromUtf8(result.err),
+        QCOMPARE(result.err,
             QStringLiteral("\u201C") + path
                 + QStringLiteral("\u201D isn\u2019t a readable .tmTheme file.\n"));
     }
