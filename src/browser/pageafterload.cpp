@@ -14,6 +14,9 @@
 namespace Lectorin {
 namespace {
 
+// A document that never reports its paint still gets its outline and links; every man page document reports.
+constexpr int kUnreportedPaintMilliseconds = 1000;
+
 const QString kOutlineScript = QStringLiteral(R"js(
 const folded = (text) => (text || "").replace(/\s+/g, " ").trim();
 const headings = Array.from(document.querySelectorAll("h1.Sh[id], h2.Sh[id], h2.Ss[id], h3.Ss[id]"), (e) => ({
@@ -66,11 +69,21 @@ PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
     , m_page(page)
     , m_app(app)
 {
+    m_paintWait.setSingleShot(true);
+    m_paintWait.setInterval(kUnreportedPaintMilliseconds);
+    connect(&m_paintWait, &QTimer::timeout, this, &PageAfterLoad::readDocument);
     connect(m_page, &QWebEnginePage::loadStarted, this, &PageAfterLoad::loadDidStart);
     // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (ok)
             loadDidFinish();
+    });
+    connect(m_page, &PaintReportingPage::documentPainted, this, [this] {
+        m_painted = true;
+        if (m_paintWait.isActive()) {
+            m_paintWait.stop();
+            readDocument();
+        }
     });
     // Queued, so that the sidebar's lists hold the new catalogue before the page is named in them.
     connect(
@@ -84,6 +97,10 @@ PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
 
 void PageAfterLoad::loadDidStart()
 {
+    ++m_generation;
+    m_painted = false;
+    m_paintWait.stop();
+    m_shownPage.reset();
     if (m_shown == Shown::awaitingCatalogue && m_awaitedVisit)
         m_visitsBeforeCatalogue.append(*m_awaitedVisit);
     m_awaitedVisit.reset();
@@ -92,10 +109,20 @@ void PageAfterLoad::loadDidStart()
 
 void PageAfterLoad::loadDidFinish()
 {
-    // Also where the engine found the anchor itself: the definition is marked, and an option as typed finds
-    // it.
-    if (const QString fragment = m_page->url().fragment(QUrl::FullyDecoded); !fragment.isEmpty())
-        ScriptCall::call(m_page, OptionJump::script(), { { QStringLiteral("target"), fragment } }, this);
+    identifyPage();
+    if (m_shown == Shown::nothing)
+        setOutline({});
+    // The scripts that read and change the document run on the renderer's main thread and would hold its
+    // first frame back: they wait until it is on the screen.
+    if (m_painted)
+        readDocument();
+    else
+        m_paintWait.start();
+}
+
+void PageAfterLoad::identifyPage()
+{
+    m_shownPage.reset();
     const std::optional<PageReference> reference = parseManURL(m_page->url());
     const std::optional<ManPage> page = reference ? resolveManReference(*m_app, *reference) : std::nullopt;
     if (!page) {
@@ -104,16 +131,24 @@ void PageAfterLoad::loadDidFinish()
         if (awaiting && !m_page->lastNavigationWasReload())
             m_awaitedVisit = reference;
         emit pageUnidentified();
-        if (awaiting)
-            refreshOutline();
-        else
-            setOutline({});
         return;
     }
     m_shown = Shown::cataloguePage;
+    m_shownPage = page;
     emit pageIdentified(page->id(), !m_page->lastNavigationWasReload());
+}
+
+void PageAfterLoad::readDocument()
+{
+    // Also where the engine found the anchor itself: the definition is marked, and an option as typed finds
+    // it.
+    if (const QString fragment = m_page->url().fragment(QUrl::FullyDecoded); !fragment.isEmpty())
+        callInDocument(OptionJump::script(), { { QStringLiteral("target"), fragment } });
+    if (m_shown == Shown::nothing)
+        return;
     refreshOutline();
-    inferLinks(*page);
+    if (m_shownPage)
+        inferLinks(*m_shownPage);
 }
 
 void PageAfterLoad::catalogueBecameReady()
@@ -126,10 +161,20 @@ void PageAfterLoad::catalogueBecameReady()
         loadDidFinish();
 }
 
+void PageAfterLoad::callInDocument(
+    const QString &body, const QVariantMap &arguments, std::function<void(const QVariant &)> done)
+{
+    // A result from the document before is no news of the one shown now.
+    ScriptCall::call(m_page, body, arguments, this,
+        [this, generation = m_generation, done = std::move(done)](const QVariant &result) {
+            if (done && generation == m_generation)
+                done(result);
+        });
+}
+
 void PageAfterLoad::refreshOutline()
 {
-    ScriptCall::call(m_page, kOutlineScript, {}, this,
-        [this](const QVariant &result) { setOutline(outlineFrom(result)); });
+    callInDocument(kOutlineScript, {}, [this](const QVariant &result) { setOutline(outlineFrom(result)); });
 }
 
 void PageAfterLoad::setOutline(QList<OutlineEntry> outline)
@@ -143,16 +188,16 @@ void PageAfterLoad::setOutline(QList<OutlineEntry> outline)
 void PageAfterLoad::inferLinks(const ManPage &shown)
 {
     // Web addresses first, so that a reference inside one ("…/ls(1)") stays part of its address.
-    ScriptCall::call(m_page, InferredLinks::webLinkScript(), {}, this);
-    ScriptCall::call(m_page, InferredLinks::collectScript(), {}, this, [this, shown](const QVariant &result) {
+    callInDocument(InferredLinks::webLinkScript(), {});
+    callInDocument(InferredLinks::collectScript(), {}, [this, shown](const QVariant &result) {
         const InferredLinks::Links links = InferredLinks::confirm(result, shown, *m_app);
         if (links.isEmpty()) {
             linkInfoReferences(shown);
             return;
         }
-        ScriptCall::call(m_page, InferredLinks::linkScript(),
+        callInDocument(InferredLinks::linkScript(),
             { { QStringLiteral("patterns"), links.patterns }, { QStringLiteral("marked"), links.marked } },
-            this, [this, shown](const QVariant &) { linkInfoReferences(shown); });
+            [this, shown](const QVariant &) { linkInfoReferences(shown); });
     });
 }
 
@@ -162,13 +207,13 @@ void PageAfterLoad::linkInfoReferences(const ManPage &shown)
         emit linksInferred();
         return;
     }
-    ScriptCall::call(m_page, InfoLinks::collectScript(), {}, this, [this](const QVariant &result) {
+    callInDocument(InfoLinks::collectScript(), {}, [this](const QVariant &result) {
         const QVariantList links = InfoLinks::confirm(result, *m_app);
         if (links.isEmpty()) {
             emit linksInferred();
             return;
         }
-        ScriptCall::call(m_page, InfoLinks::linkScript(), { { QStringLiteral("links"), links } }, this,
+        callInDocument(InfoLinks::linkScript(), { { QStringLiteral("links"), links } },
             [this](const QVariant &) { emit linksInferred(); });
     });
 }

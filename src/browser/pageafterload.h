@@ -7,6 +7,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <QVariant>
+
+#include <functional>
 
 #include <optional>
 
@@ -15,8 +19,9 @@ namespace Lectorin {
 class AppModel;
 class ManWebPage;
 
-// What follows each successful load of a window's page: the catalogue page it shows is named, the outline is
-// read from the document and the references the catalogue confirms become links. A page loaded before the
+// What follows each successful load of a window's page, once its document is on the screen: the catalogue
+// page it shows is named, the outline is read from the document and the references the catalogue confirms
+// become links. A page loaded before the
 // catalogue could name it is named when the catalogue is ready. GUI thread only.
 class PageAfterLoad : public QObject
 {
@@ -54,7 +59,12 @@ Q_SIGNALS:
 private:
     void loadDidStart();
     void loadDidFinish();
+    void identifyPage();
+    void readDocument();
     void catalogueBecameReady();
+    // Runs `body` in the page; `done` hears its result only while the same document is shown.
+    void callInDocument(
+        const QString &body, const QVariantMap &arguments, std::function<void(const QVariant &)> done = {});
     void refreshOutline();
     void setOutline(QList<OutlineEntry> outline);
     void inferLinks(const ManPage &shown);
@@ -62,6 +72,13 @@ private:
 
     ManWebPage *m_page;
     AppModel *m_app;
+    // Whether the document of the load under way has reported its first paint; a finished load waits for it.
+    // Counts the loads, so that the results of scripts sent to an earlier document are dropped.
+    int m_generation = 0;
+    bool m_painted = false;
+    QTimer m_paintWait;
+    // The catalogue page the loaded document shows, for the scripts that wait for its paint.
+    std::optional<ManPage> m_shownPage;
     Shown m_shown = Shown::nothing;
     // While awaiting the catalogue: the page shown, if the load was a visit, and those left before it.
     std::optional<PageReference> m_awaitedVisit;

@@ -127,6 +127,10 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
             Trace::mark(event + browser->currentPageID().value_or(browser->page()->url().toString()));
         };
         QWebEnginePage *page = tab->browser()->page();
+        connect(
+            page, &QWebEnginePage::loadStarted, this, [mark] { mark(QStringLiteral("page load started ")); });
+        connect(tab->browser(), &BrowserModel::linksInferred, this,
+            [mark] { mark(QStringLiteral("links inferred ")); });
         connect(page, &QWebEnginePage::loadFinished, this, [mark](bool ok) {
             if (ok)
                 mark(QStringLiteral("page loaded "));

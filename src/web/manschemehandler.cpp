@@ -7,6 +7,7 @@
 #include "render/pendingpagelookup.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
+#include "platform/trace.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -22,6 +23,7 @@ void answer(QWebEngineUrlRequestJob *job, const QString &document)
     auto *body = new QBuffer(job);
     body->setData(document.toUtf8());
     body->open(QIODevice::ReadOnly);
+    Trace::mark(QStringLiteral("page answered ") + QString::number(body->size()));
     job->reply(QByteArrayLiteral("text/html"), body);
 }
 
@@ -141,6 +143,7 @@ ManSchemeHandler *ManSchemeHandler::installOn(
 
 void ManSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
+    Trace::mark(QStringLiteral("page requested ") + job->requestUrl().toString());
     if (const std::optional<QString> path = pageFilePath(job->requestUrl())) {
         answerPageFile(job, *path, m_app, m_tools);
         return;
