@@ -111,7 +111,8 @@ private:
     struct RankedRow
     {
         qint64 rowid = 0;
-        QString markedSnippet;
+        // The expression it matched, which its snippet shows.
+        QString expression;
     };
 
     bool execute(const char *sql);

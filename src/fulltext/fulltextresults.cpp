@@ -34,16 +34,13 @@ struct NamingFile
 
 QList<FullTextIndex::RankedRow> FullTextIndex::rankedRows(const QString &expression, int limit)
 {
-    // FTS5 ranks every match but the snippets, the costly part, are made only for the rows returned.
-    static const QByteArray sql = "SELECT rowid, snippet(pagetext, -1, char(2), char(3), '\u2026', "
-        + QByteArray::number(kSnippetTokens)
-        + ") FROM pagetext WHERE pagetext MATCH ?1 ORDER BY rank LIMIT ?2";
     QList<RankedRow> rows;
-    SqliteStatement statement(m_connection, sql.constData());
+    SqliteStatement statement(
+        m_connection, "SELECT rowid FROM pagetext WHERE pagetext MATCH ?1 ORDER BY rank LIMIT ?2");
     statement.bind(1, expression);
     statement.bind(2, qint64(limit));
     while (statement.step() == SQLITE_ROW)
-        rows.append({ statement.integer(0), statement.text(1) });
+        rows.append({ statement.integer(0), expression });
     check(statement.resultCode());
     return rows;
 }
@@ -89,6 +86,11 @@ QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, i
     QHash<QString, qsizetype> hitOfFile;
     QHash<QString, std::pair<qint64, qsizetype>> rowAndHitOfText;
     QHash<qsizetype, NamingFile> fileOfHit;
+    // A snippet reads and tokenizes its page's whole text: it is made only for the rows that become hits,
+    // never for the other names of a file or the rows past the limit.
+    static const QByteArray snippetSQL = "SELECT snippet(pagetext, -1, char(2), char(3), '\u2026', "
+        + QByteArray::number(kSnippetTokens) + ") FROM pagetext WHERE pagetext MATCH ?1 AND rowid = ?2";
+    SqliteStatement snippet(m_connection, snippetSQL.constData());
     SqliteStatement about(m_connection,
         "SELECT pages.id, pages.path, texts.name, length(texts.body), pages.size FROM pages"
         " JOIN texts ON texts.rowid = pages.rowid WHERE pages.rowid = ?1");
@@ -131,7 +133,14 @@ QList<FullTextHit> FullTextIndex::hitsOnePerFile(const QList<RankedRow> &rows, i
         hitOfFile.insert(file, hits.size());
         rowAndHitOfText.insert(textKey, { row.rowid, hits.size() });
         fileOfHit.insert(hits.size(), { canonicalPath == path ? path : QString(), size });
-        hits.append(FullTextHit::fromMarkedSnippet(id, row.markedSnippet));
+        snippet.bind(1, row.expression);
+        snippet.bind(2, row.rowid);
+        const bool found = snippet.step() == SQLITE_ROW;
+        const QString marked = found ? snippet.text(0) : QString();
+        if (!found)
+            check(snippet.resultCode());
+        snippet.reset();
+        hits.append(FullTextHit::fromMarkedSnippet(id, marked));
     }
     return hits;
 }

@@ -5,6 +5,7 @@
 #include "browser/pageexports.h"
 #include "browser/scriptcall.h"
 #include "render/manurl.h"
+#include "web/paintreportingpage.h"
 #include "web/webfixtures.h"
 
 #include <QSemaphore>
@@ -205,9 +206,20 @@ void BrowserModelTest::pagesShownBeforeTheCatalogue_areVisitsOnceItComes()
 
 void BrowserModelTest::inferredLinks_confirmedAgainstCatalogue()
 {
+    // The scripts that add them run once the document's first frame is on the screen, never before it.
+    QWebEngineView view;
+    view.setPage(m_model->page());
+    view.resize(640, 480);
+    view.show();
+    QStringList events;
+    QObject listener;
+    connect(qobject_cast<PaintReportingPage *>(m_model->page()), &PaintReportingPage::documentPainted,
+        &listener, [&] { events << "painted"; });
+    connect(m_model.get(), &BrowserModel::linksInferred, &listener, [&] { events << "links"; });
     QSignalSpy inferred(m_model.get(), &BrowserModel::linksInferred);
     QVERIFY(showAndWait("1/greet"));
     QVERIFY(inferred.wait(kTimeout));
+    QCOMPARE(events, (QStringList { "painted", "links" }));
     const QStringList links = evaluate(m_model->page(), inferredLinksScript()).toString().split(u'\n');
     // Unmarked ls(1) twice (once in a node of its own beside printf(3)), the marked names the catalogue has,
     // and a reference inside a code element; not the page itself, nosuch(1), open(7) or toString.
