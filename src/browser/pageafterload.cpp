@@ -14,9 +14,6 @@
 namespace Lectorin {
 namespace {
 
-// A document that never reports its paint still gets its outline and links; every man page document reports.
-constexpr int kUnreportedPaintMilliseconds = 1000;
-
 const QString kOutlineScript = QStringLiteral(R"js(
 const folded = (text) => (text || "").replace(/\s+/g, " ").trim();
 const headings = Array.from(document.querySelectorAll("h1.Sh[id], h2.Sh[id], h2.Ss[id], h3.Ss[id]"), (e) => ({
@@ -70,7 +67,7 @@ PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
     , m_app(app)
 {
     m_paintWait.setSingleShot(true);
-    m_paintWait.setInterval(kUnreportedPaintMilliseconds);
+    m_paintWait.setInterval(PaintReportingPage::kUnreportedPaintMilliseconds);
     connect(&m_paintWait, &QTimer::timeout, this, &PageAfterLoad::readDocument);
     connect(m_page, &QWebEnginePage::loadStarted, this, &PageAfterLoad::loadDidStart);
     // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
@@ -100,7 +97,6 @@ void PageAfterLoad::loadDidStart()
     ++m_generation;
     m_painted = false;
     m_paintWait.stop();
-    m_shownPage.reset();
     if (m_shown == Shown::awaitingCatalogue && m_awaitedVisit)
         m_visitsBeforeCatalogue.append(*m_awaitedVisit);
     m_awaitedVisit.reset();

@@ -11,7 +11,6 @@
 #include <QVariant>
 
 #include <functional>
-
 #include <optional>
 
 namespace Lectorin {
@@ -19,10 +18,10 @@ namespace Lectorin {
 class AppModel;
 class ManWebPage;
 
-// What follows each successful load of a window's page, once its document is on the screen: the catalogue
-// page it shows is named, the outline is read from the document and the references the catalogue confirms
-// become links. A page loaded before the
-// catalogue could name it is named when the catalogue is ready. GUI thread only.
+// What follows each successful load of a window's page: the catalogue page it shows is named and, once its
+// document is on the screen, the outline is read from it and the references the catalogue confirms become
+// links. A page loaded before the catalogue could name it is named when the catalogue is ready. GUI thread
+// only.
 class PageAfterLoad : public QObject
 {
     Q_OBJECT
@@ -72,9 +71,9 @@ private:
 
     ManWebPage *m_page;
     AppModel *m_app;
-    // Whether the document of the load under way has reported its first paint; a finished load waits for it.
     // Counts the loads, so that the results of scripts sent to an earlier document are dropped.
     int m_generation = 0;
+    // Whether the document of the load under way has reported its first paint; a finished load waits for it.
     bool m_painted = false;
     QTimer m_paintWait;
     // The catalogue page the loaded document shows, for the scripts that wait for its paint.

@@ -11,12 +11,11 @@
 namespace Lectorin {
 namespace {
 
-// A page that cannot say when its document painted (an engine error page, say) shows it within a frame or two
-// of reporting it loaded; a few frames more cover a busy machine. Every document of a reporting page says so
-// itself, on a busy machine well after its load: the veil waits for that, up to a second, since lifting it
-// earlier shows the engine's white surface. A load that never finishes lifts the veil after the longest wait.
+// A page that cannot say when its document painted shows it within a frame or two of reporting it loaded; a
+// few frames more cover a busy machine. A reporting page's document says so itself: the veil waits for that,
+// since lifting it earlier shows the engine's white surface. A load that never finishes lifts the veil after
+// the longest wait.
 constexpr int kPaintGraceMilliseconds = 80;
-constexpr int kUnreportedPaintMilliseconds = 1000;
 constexpr int kLongestCoverMilliseconds = 5000;
 
 } // namespace
@@ -35,7 +34,8 @@ PageVeil::PageVeil(QWebEngineView *view)
     auto *reporting = qobject_cast<PaintReportingPage *>(view->page());
     connect(view->page(), &QWebEnginePage::loadFinished, this, [this, reporting](bool ok) {
         if (isVisible())
-            m_lift.start(reporting && ok ? kUnreportedPaintMilliseconds : kPaintGraceMilliseconds);
+            m_lift.start(
+                reporting && ok ? PaintReportingPage::kUnreportedPaintMilliseconds : kPaintGraceMilliseconds);
     });
     if (reporting)
         connect(reporting, &PaintReportingPage::documentPainted, this, [this] {

@@ -3,11 +3,11 @@
 
 #include "catalogue/appmodel.h"
 #include "info/infourl.h"
+#include "platform/trace.h"
 #include "render/manurl.h"
 #include "render/pendingpagelookup.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
-#include "platform/trace.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -16,6 +16,9 @@ public:
 
     // What the document script logs once its first contentful paint is on the screen.
     static QString paintedMessage();
+    // How long after its load a document that has not reported its paint (an engine error page, say) is
+    // taken as painted; every document of such a page reports, on a busy machine well after its load.
+    static constexpr int kUnreportedPaintMilliseconds = 1000;
 
 Q_SIGNALS:
     void documentPainted();
