@@ -129,7 +129,9 @@ bool BrowserModel::canGoForward() const
 
 void BrowserModel::show(const QString &pageID, const QString &fragment)
 {
-    if (m_currentPageID == pageID) {
+    // While another page loads, the current one is still the page it replaces: choosing that one again loads
+    // it, or the page on its way would show instead.
+    if (m_currentPageID == pageID && m_afterLoad->shown() == PageAfterLoad::Shown::cataloguePage) {
         if (!fragment.isEmpty())
             jumpTo(fragment);
         return;

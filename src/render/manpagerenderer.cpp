@@ -127,7 +127,8 @@ mark.lectorin-highlight[title] { text-decoration: underline dotted; text-underli
 .lectorin-help-note { font-size: 0.85em; color: color-mix(in srgb, CanvasText 65%, Canvas); margin: 0 0 1.6em; }
 pre.lectorin-help-output { white-space: pre-wrap; })css";
 
-// The document's one script. The "click" that follows a tagged "mousedown" is cancelled too: the web view
+// The document's one script, in its head: a long document's top reports its paint before the rest has come
+// (DocumentStream holds the rest until then). The "click" that follows a tagged "mousedown" is cancelled too: the web view
 // would otherwise open a window of its own for the same Ctrl-click.
 const char16_t kDocumentScript[] = uR"js(
 <script>
@@ -177,8 +178,7 @@ new PerformanceObserver((list, observer) => {
     console.info("lectorin:painted");
 }).observe({ type: "paint", buffered: true });
 </script>
-</body>
-</html>)js";
+)js";
 
 std::optional<QString> decodeStrictUtf8(const QByteArray &bytes)
 {
@@ -327,8 +327,8 @@ QString documentHTML(
     // The title is escaped: page file names and names in links from other programs may carry markup.
     return u"<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n" % contentSecurityPolicy()
         % u"<title>" % CommandHelp::escapeHTML(title) % u"</title>\n<style>" % baseStylesheet()
-        % (palette ? themeCSS(*palette) : QString()) % fontSizeCSS(fontScale) % u"</style>\n</head>\n<body>\n"
-        % body % documentScript();
+        % (palette ? themeCSS(*palette) : QString()) % fontSizeCSS(fontScale) % u"</style>\n"
+        % documentScript() % u"</head>\n<body>\n" % body % u"</body>\n</html>\n";
 }
 
 QString errorHTML(const QString &title, const QString &message)

@@ -8,8 +8,8 @@
 #include "render/pendingpagelookup.h"
 #include "themes/colorschemestore.h"
 #include "themes/manpagepalette.h"
+#include "web/documentstream.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
@@ -18,12 +18,18 @@
 namespace Lectorin {
 namespace {
 
-void answer(QWebEngineUrlRequestJob *job, const QString &document)
+void answer(QWebEngineUrlRequestJob *job, const QString &document, const ManSchemeHandler *handler)
 {
-    auto *body = new QBuffer(job);
-    body->setData(document.toUtf8());
-    body->open(QIODevice::ReadOnly);
-    Trace::mark(QStringLiteral("page answered ") + QString::number(body->size()));
+    QByteArray bytes = document.toUtf8();
+    Trace::mark(QStringLiteral("page answered ") + QString::number(bytes.size()));
+    auto *body = new DocumentStream(std::move(bytes), job);
+    if (handler && !body->isReleased()) {
+        QObject::connect(handler, &ManSchemeHandler::documentPainted, body,
+            [body, url = job->requestUrl().adjusted(QUrl::RemoveFragment)](const QUrl &painted) {
+                if (painted.adjusted(QUrl::RemoveFragment) == url)
+                    body->release();
+            });
+    }
     job->reply(QByteArrayLiteral("text/html"), body);
 }
 
@@ -34,15 +40,16 @@ std::optional<ManPagePalette> currentPalette()
 }
 
 // A previewed page source: no catalogue to wait for, rendered with the theme and zoom of every page.
-void answerPageFile(
-    QWebEngineUrlRequestJob *job, const QString &path, const AppModel *app, const RenderTools &tools)
+void answerPageFile(QWebEngineUrlRequestJob *job, const QString &path, const AppModel *app,
+    const RenderTools &tools, QPointer<const ManSchemeHandler> handler)
 {
     ManPageRenderer::renderFile(path, currentPalette(), app ? app->fontScale() : 1.0, tools)
-        .then(job, [job, path](const ManPageRenderer::RenderResult &result) {
+        .then(job, [job, path, handler](const ManPageRenderer::RenderResult &result) {
             answer(job,
                 result.succeeded()
                     ? result.document
-                    : ManPageRenderer::renderingFailedHTML(QFileInfo(path).fileName(), *result.failure));
+                    : ManPageRenderer::renderingFailedHTML(QFileInfo(path).fileName(), *result.failure),
+                handler);
         });
 }
 
@@ -51,10 +58,11 @@ void answerPageFile(
 class ManRequest : public QObject
 {
 public:
-    ManRequest(
-        QWebEngineUrlRequestJob *job, QPointer<AppModel> app, PageReference reference, RenderTools tools)
+    ManRequest(QWebEngineUrlRequestJob *job, QPointer<AppModel> app, PageReference reference,
+        RenderTools tools, QPointer<const ManSchemeHandler> handler)
         : QObject(job)
         , m_job(job)
+        , m_handler(std::move(handler))
         , m_app(app)
         , m_reference(reference)
         , m_tools(std::move(tools))
@@ -84,10 +92,11 @@ private:
     void finish(const QString &document)
     {
         if (m_job)
-            answer(m_job, document);
+            answer(m_job, document, m_handler);
     }
 
     QPointer<QWebEngineUrlRequestJob> m_job;
+    QPointer<const ManSchemeHandler> m_handler;
     QPointer<AppModel> m_app;
     PageReference m_reference;
     RenderTools m_tools;
@@ -145,17 +154,18 @@ void ManSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
     Trace::mark(QStringLiteral("page requested ") + job->requestUrl().toString());
     if (const std::optional<QString> path = pageFilePath(job->requestUrl())) {
-        answerPageFile(job, *path, m_app, m_tools);
+        answerPageFile(job, *path, m_app, m_tools, this);
         return;
     }
     const std::optional<PageReference> reference = parseManURL(job->requestUrl());
     if (job->requestUrl().isEmpty() || !reference) {
         answer(job,
             ManPageRenderer::errorHTML(
-                QStringLiteral("Lectorin"), QStringLiteral("Malformed man page reference.")));
+                QStringLiteral("Lectorin"), QStringLiteral("Malformed man page reference.")),
+            this);
         return;
     }
-    (new ManRequest(job, m_app, *reference, m_tools))->start();
+    (new ManRequest(job, m_app, *reference, m_tools, this))->start();
 }
 
 } // namespace Lectorin

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
 class QWebEngineProfile;
@@ -35,6 +36,11 @@ public:
         QWebEngineProfile *profile, AppModel *app, const RenderTools &tools = {});
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;
+
+Q_SIGNALS:
+    // A page has painted the top of its document at `url`: the engine may have the rest. A long document is
+    // answered in two parts (DocumentStream), so that its first screen is painted before its end is parsed.
+    void documentPainted(const QUrl &url) const;
 
 private:
     QPointer<AppModel> m_app;

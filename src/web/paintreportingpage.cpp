@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/paintreportingpage.h"
 
+#include "web/manschemehandler.h"
+
 #include <QUrl>
+#include <QWebEngineProfile>
 
 namespace Lectorin {
 
@@ -16,8 +19,13 @@ void PaintReportingPage::javaScriptConsoleMessage(
     // Only the document's own script runs in a page (its digest is the only one allowed), so page text cannot
     // forge the message. One from the document before, late, must not lift the cover of the next.
     if (level == InfoMessageLevel && message == paintedMessage()) {
-        if (QUrl(source).adjusted(QUrl::RemoveFragment) == requestedUrl().adjusted(QUrl::RemoveFragment))
-            Q_EMIT documentPainted();
+        const QUrl document(source);
+        if (document.adjusted(QUrl::RemoveFragment) != requestedUrl().adjusted(QUrl::RemoveFragment))
+            return;
+        Q_EMIT documentPainted();
+        if (const auto *handler = qobject_cast<const ManSchemeHandler *>(
+                profile()->urlSchemeHandler(document.scheme().toLatin1())))
+            Q_EMIT handler->documentPainted(document);
         return;
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);

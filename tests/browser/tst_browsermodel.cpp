@@ -74,6 +74,7 @@ private Q_SLOTS:
     void unresolvedLoad_clearsPageAndOutline();
     void pagesShownBeforeTheCatalogue_areVisitsOnceItComes();
     void inferredLinks_confirmedAgainstCatalogue();
+    void longPage_paintsItsTopFirstAndAChoiceMadeMeanwhileWins();
     void clicks_eachGestureOpensExactlyOnePage();
     void missingPage_alertWithoutNavigation();
     void zoomScrollAndSelectedText();
@@ -94,6 +95,11 @@ private:
 void BrowserModelTest::initTestCase()
 {
     m_catalogue = std::make_unique<FixtureCatalogue>();
+    QByteArray paragraphs;
+    for (int n = 1; n <= 3000; ++n)
+        paragraphs += ".Pp\nParagraph " + QByteArray::number(n) + " of a long page.\n";
+    QVERIFY(writeFile(m_catalogue->manRoot() + "/man1/long.1",
+        mdocPage("long", "1", ".Sh DESCRIPTION\n" + paragraphs + ".Sh SEE ALSO\nThe end.\n")));
     QVERIFY(m_catalogue->loadAndWait());
 }
 
@@ -236,6 +242,40 @@ void BrowserModelTest::inferredLinks_confirmedAgainstCatalogue()
     QCOMPARE(InferredLinks::confirm(QVariant("ls|1"), ls, *m_catalogue->app), InferredLinks::Links {});
     QCOMPARE(InferredLinks::confirm(QVariantList { "printf|3", 7 }, ls, *m_catalogue->app),
         InferredLinks::Links {});
+}
+
+// The engine gets the top of a long document first and the rest once that top is painted, so the reader may
+// choose another page while the rest is still on its way.
+void BrowserModelTest::longPage_paintsItsTopFirstAndAChoiceMadeMeanwhileWins()
+{
+    const QString lastWords = QStringLiteral("document.body.textContent.includes('The end.')");
+    // Never painted: the rest comes all the same.
+    QVERIFY(showAndWait("1/long"));
+    QVERIFY(evaluate(m_model->page(), lastWords).toBool());
+    QVERIFY(showAndWait("1/greet"));
+
+    QWebEngineView view;
+    view.setPage(m_model->page());
+    view.resize(640, 480);
+    view.show();
+    QSignalSpy painted(
+        qobject_cast<PaintReportingPage *>(m_model->page()), &PaintReportingPage::documentPainted);
+    m_model->show("1/long");
+    QVERIFY(painted.wait(kTimeout));
+    // Until its load finishes, greet(1) is still the current page; choosing it must not be taken as no
+    // change.
+    m_model->show("1/greet");
+    QTRY_COMPARE_WITH_TIMEOUT(m_model->page()->title(), "greet(1)", kTimeout);
+    QCOMPARE(m_model->currentPageID(), std::optional<QString>("1/greet"));
+
+    QVERIFY(showAndWait("1/long"));
+    QVERIFY(evaluate(m_model->page(), lastWords).toBool());
+    // Every paragraph, none lost between the two parts.
+    QCOMPARE(evaluate(m_model->page(),
+                 "Array.from(document.querySelectorAll('p'), (p) => p.textContent.trim())"
+                 ".filter((t) => t.startsWith('Paragraph ')).length")
+                 .toInt(),
+        3000);
 }
 
 void BrowserModelTest::clicks_eachGestureOpensExactlyOnePage()

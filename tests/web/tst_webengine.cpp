@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/manurl.h"
+#include "web/documentstream.h"
 #include "web/manpageexporter.h"
 #include "web/manschemehandler.h"
 #include "web/pagecolorscheme.h"
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void handler_everySectionReachesItsOwnPage();
     void handler_waitsForTheFirstLoad();
     void handler_renderFailureIsAPage();
+    void documentStream_topAtOnceRestWhenReleased();
     void hostilePage_runsNoScriptOfItsOwn();
     void colorScheme_followsAppearanceUnlessThemeChose();
     void exporter_paginatedAndSinglePagePDF();
@@ -168,6 +170,38 @@ void WebEngineTest::handler_renderFailureIsAPage()
 
 // Markup in a file name and in a page's text, and a "javascript:" link, must not run; the document's own
 // script must.
+void WebEngineTest::documentStream_topAtOnceRestWhenReleased()
+{
+    QObject owner;
+    DocumentStream shortOne("<p>short</p>", &owner);
+    QVERIFY(shortOne.isReleased());
+    QCOMPARE(shortOne.readAll(), "<p>short</p>");
+    QVERIFY(shortOne.atEnd());
+
+    QByteArray document;
+    while (document.size() < 3 * DocumentStream::kTopBytes)
+        document += "<p>Line " + QByteArray::number(document.size()) + "</p>\n";
+    DocumentStream stream(document, &owner);
+    QVERIFY(!stream.isReleased());
+    const QByteArray top = stream.readAll();
+    QVERIFY(top.size() >= DocumentStream::kTopBytes && top.size() < document.size());
+    QVERIFY(top.endsWith('\n'));
+    QVERIFY(!stream.atEnd());
+    QCOMPARE(stream.read(1), QByteArray()); // nothing more yet, and no end
+    QSignalSpy more(&stream, &QIODevice::readyRead);
+    stream.release();
+    stream.release();
+    QCOMPARE(more.size(), 1);
+    QCOMPARE(top + stream.readAll(), document);
+    QVERIFY(stream.atEnd());
+
+    // Unreleased, the rest follows on its own.
+    DocumentStream unreported(document, &owner);
+    QSignalSpy finished(&unreported, &QIODevice::readChannelFinished);
+    QVERIFY(finished.wait(5 * DocumentStream::kLongestHoldMilliseconds));
+    QCOMPARE(unreported.readAll(), document);
+}
+
 void WebEngineTest::hostilePage_runsNoScriptOfItsOwn()
 {
     FixtureCatalogue hostile;
