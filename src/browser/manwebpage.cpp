@@ -64,6 +64,7 @@ bool ManWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
     const bool accepted = decide(url, ManNavigationDecider::Target::thisFrame).verdict
         == ManNavigationDecider::Decision::allow;
     if (accepted && isMainFrame) {
+        navigationAccepted(url, type);
         m_lastNavigationWasReload = type == NavigationTypeReload;
         if (type == NavigationTypeLinkClicked)
             emit linkFollowed();

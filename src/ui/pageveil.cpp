@@ -37,11 +37,13 @@ PageVeil::PageVeil(QWebEngineView *view)
             m_lift.start(
                 reporting && ok ? PaintReportingPage::kUnreportedPaintMilliseconds : kPaintGraceMilliseconds);
     });
-    if (reporting)
+    if (reporting) {
+        connect(reporting, &PaintReportingPage::loadReplaced, this, &PageVeil::cover);
         connect(reporting, &PaintReportingPage::documentPainted, this, [this] {
             m_lift.stop();
             hide();
         });
+    }
 }
 
 void PageVeil::cover()

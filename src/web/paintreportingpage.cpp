@@ -13,6 +13,15 @@ QString PaintReportingPage::paintedMessage()
     return QStringLiteral("lectorin:painted");
 }
 
+void PaintReportingPage::navigationAccepted(const QUrl &url, NavigationType type)
+{
+    // A move to an anchor of the document shown makes no new document.
+    const bool sameDocument = type != NavigationTypeReload && url.hasFragment()
+        && url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment);
+    if (isLoading() && !sameDocument)
+        Q_EMIT loadReplaced();
+}
+
 void PaintReportingPage::javaScriptConsoleMessage(
     JavaScriptConsoleMessageLevel level, const QString &message, int line, const QString &source)
 {

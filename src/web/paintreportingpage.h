@@ -22,8 +22,14 @@ public:
 
 Q_SIGNALS:
     void documentPainted();
+    // A navigation to another document began while a load was under way. The engine's `loadStarted` comes
+    // once for a spell of loading, so it says nothing of this one.
+    void loadReplaced();
 
 protected:
+    // For an `acceptNavigationRequest` of a subclass: the main frame's navigation to `url` was accepted.
+    void navigationAccepted(const QUrl &url, NavigationType type);
+
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
         const QString &source) override;
 };
