@@ -70,7 +70,7 @@ PageAfterLoad::PageAfterLoad(ManWebPage *page, AppModel *app, QObject *parent)
     m_paintWait.setInterval(PaintReportingPage::kUnreportedPaintMilliseconds);
     connect(&m_paintWait, &QTimer::timeout, this, &PageAfterLoad::readDocument);
     connect(m_page, &QWebEnginePage::loadStarted, this, &PageAfterLoad::loadDidStart);
-    connect(m_page, &PaintReportingPage::loadReplaced, this, &PageAfterLoad::loadDidStart);
+    connect(m_page, &PaintReportingPage::documentRequested, this, &PageAfterLoad::loadDidStart);
     // A navigation the decider refuses still finishes, unsuccessfully; only real loads count.
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (ok)

@@ -128,8 +128,8 @@ mark.lectorin-highlight[title] { text-decoration: underline dotted; text-underli
 pre.lectorin-help-output { white-space: pre-wrap; })css";
 
 // The document's one script, in its head: a long document's top reports its paint before the rest has come
-// (DocumentStream holds the rest until then). The "click" that follows a tagged "mousedown" is cancelled too: the web view
-// would otherwise open a window of its own for the same Ctrl-click.
+// (DocumentStream holds the rest until then). The "click" that follows a tagged "mousedown" is cancelled too:
+// the web view would otherwise open a window of its own for the same Ctrl-click.
 const char16_t kDocumentScript[] = uR"js(
 <script>
 // Ctrl-click = open in a new window. The web view turns a Ctrl-click into a new

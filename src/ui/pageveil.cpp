@@ -38,7 +38,7 @@ PageVeil::PageVeil(QWebEngineView *view)
                 reporting && ok ? PaintReportingPage::kUnreportedPaintMilliseconds : kPaintGraceMilliseconds);
     });
     if (reporting) {
-        connect(reporting, &PaintReportingPage::loadReplaced, this, &PageVeil::cover);
+        connect(reporting, &PaintReportingPage::documentRequested, this, &PageVeil::cover);
         connect(reporting, &PaintReportingPage::documentPainted, this, [this] {
             m_lift.stop();
             hide();

@@ -18,8 +18,8 @@ void PaintReportingPage::navigationAccepted(const QUrl &url, NavigationType type
     // A move to an anchor of the document shown makes no new document.
     const bool sameDocument = type != NavigationTypeReload && url.hasFragment()
         && url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment);
-    if (isLoading() && !sameDocument)
-        Q_EMIT loadReplaced();
+    if (!sameDocument)
+        Q_EMIT documentRequested();
 }
 
 void PaintReportingPage::javaScriptConsoleMessage(

@@ -22,9 +22,9 @@ public:
 
 Q_SIGNALS:
     void documentPainted();
-    // A navigation to another document began while a load was under way. The engine's `loadStarted` comes
-    // once for a spell of loading, so it says nothing of this one.
-    void loadReplaced();
+    // A navigation to another document was accepted. Said of every one, also of one that replaces a load
+    // under way, of which the engine's `loadStarted`, said once for a spell of loading, says nothing.
+    void documentRequested();
 
 protected:
     // For an `acceptNavigationRequest` of a subclass: the main frame's navigation to `url` was accepted.
