@@ -27,6 +27,8 @@ namespace Lectorin {
 namespace {
 
 constexpr qsizetype kOptimizeAfterPages = 1000;
+// A pass indexes hundreds of pages a second; each report repaints the sidebar's progress row.
+constexpr qint64 kProgressIntervalMilliseconds = 100;
 
 // On Linux a thread priority means nothing to the normal scheduler; the nice value does, and the mandoc
 // processes started from this thread inherit it.
@@ -344,7 +346,11 @@ void FullTextIndexer::start(QList<ManPage> pages)
         lowerCurrentThreadPriority();
         const Reporter reporter {
             [cancel] { return cancel->load(); },
-            [this](qsizetype done, qsizetype total) {
+            [this, sinceReport = QElapsedTimer()](qsizetype done, qsizetype total) mutable {
+                if (sinceReport.isValid() && sinceReport.elapsed() < kProgressIntervalMilliseconds
+                    && done < total)
+                    return;
+                sinceReport.start();
                 QMetaObject::invokeMethod(
                     this, [this, done, total] { setProgress(done, total); }, Qt::QueuedConnection);
             },
