@@ -48,6 +48,12 @@ PageVeil::PageVeil(QWebEngineView *view)
 
 void PageVeil::cover()
 {
+    // On a white page the new surface is the page's own background: covering it only hides the first paint.
+    if (m_view->page()->backgroundColor().rgb() == QColor(Qt::white).rgb()) {
+        m_lift.stop();
+        hide();
+        return;
+    }
     setGeometry(m_view->rect());
     raise();
     show();

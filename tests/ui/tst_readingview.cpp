@@ -80,7 +80,7 @@ private Q_SLOTS:
     void findClose_keepsScrollAndSelection();
     void followingALink_closesFind();
     void findClose_onALink_leavesNoLinkFocused();
-    void pageSwitch_inDarkLook_isCoveredInThePageBackground();
+    void pageSwitch_isCoveredInThePageBackgroundUnlessWhite();
     void synopsis_namesWholeAndCellsTopAligned_data();
     void synopsis_namesWholeAndCellsTopAligned();
     void synopsis_ofATranslatedPage_keepsNamesWhole();
@@ -231,7 +231,7 @@ void ReadingViewTest::findClose_onALink_leavesNoLinkFocused()
     QCOMPARE(evaluateInPage("return window.getSelection().toString();").toString(), QStringLiteral("wick"));
 }
 
-void ReadingViewTest::pageSwitch_inDarkLook_isCoveredInThePageBackground()
+void ReadingViewTest::pageSwitch_isCoveredInThePageBackgroundUnlessWhite()
 {
     m_browser->setDarkAppearance(true);
     QVERIFY(showAndWait("1/ember"));
@@ -251,7 +251,12 @@ void ReadingViewTest::pageSwitch_inDarkLook_isCoveredInThePageBackground()
     QCOMPARE(coverColour, m_browser->page()->backgroundColor());
     QVERIFY(coverColour.lightnessF() < 0.2);
     QTRY_VERIFY_WITH_TIMEOUT(!veil->isVisible(), kTimeout);
+
+    // On a white page the engine's new surface is no flash: nothing holds back its first paint.
     m_browser->setDarkAppearance(false);
+    QCOMPARE(m_browser->page()->backgroundColor(), QColor(Qt::white));
+    QVERIFY(showAndWait("1/ember"));
+    QVERIFY(!coveredAtStart);
 }
 
 void ReadingViewTest::synopsis_namesWholeAndCellsTopAligned_data()
