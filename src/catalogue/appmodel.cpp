@@ -156,6 +156,12 @@ void AppModel::setDidRestoreInitialPage(bool restored)
     emit didRestoreInitialPageChanged(restored);
 }
 
+void AppModel::setBackgroundWorkHeld(bool held)
+{
+    m_descriptions->setHeld(held);
+    m_info->setTopicsHeld(held);
+}
+
 void AppModel::loadIndexIfNeeded()
 {
     m_loader->loadIfNeeded();

@@ -91,6 +91,8 @@ public:
 
     void setFontScale(double scale);
     void setDidRestoreInitialPage(bool restored);
+    // Held, the descriptions of a new catalogue and the Info manuals' topics are read only once released.
+    void setBackgroundWorkHeld(bool held);
     // Stored; the catalogue is scanned again with or without the translations.
     void setShowsTranslatedPages(bool shows);
 

@@ -32,7 +32,7 @@ void InfoLibraryLoader::load()
             m_library = library;
             if (changed)
                 emit libraryChanged();
-            loadTopics();
+            m_topicsHeld.run([this] { loadTopics(); });
         });
 }
 

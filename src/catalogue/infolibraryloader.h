@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "catalogue/heldcall.h"
 #include "catalogue/infofilter.h"
 #include "catalogue/manpage.h"
 #include "info/infopath.h"
@@ -32,6 +33,8 @@ public:
     bool isLoaded() const { return m_isLoaded; }
     // A look at the folders again; the first call is the first load.
     void load();
+    // While held, the topics of a library found wait; released, they are read.
+    void setTopicsHeld(bool held) { m_topicsHeld.setHeld(held); }
 
     // The page of a node "(manual)node" or of the manuals' directory "(dir)Top", for a manual installed.
     std::optional<ManPage> page(const QString &pageName) const;
@@ -53,6 +56,7 @@ private:
     bool m_isLoaded = false;
     bool m_topicsLoaded = false;
     bool m_isLoading = false;
+    HeldCall m_topicsHeld;
 };
 
 } // namespace Lectorin

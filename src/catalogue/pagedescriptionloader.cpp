@@ -115,7 +115,18 @@ PageDescriptionLoader::~PageDescriptionLoader()
     m_running.waitForFinished();
 }
 
+void PageDescriptionLoader::setHeld(bool held)
+{
+    m_held.setHeld(held);
+}
+
 void PageDescriptionLoader::load(const QList<ManPage> &pages, const QStringList &manualDirectories)
+{
+    m_held.run([this, pages, manualDirectories] { gatherInBackground(pages, manualDirectories); });
+}
+
+void PageDescriptionLoader::gatherInBackground(
+    const QList<ManPage> &pages, const QStringList &manualDirectories)
 {
     if (m_cancellation)
         m_cancellation->cancel();

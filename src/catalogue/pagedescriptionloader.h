@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "catalogue/heldcall.h"
 #include "catalogue/pagedescriptions.h"
 #include "catalogue/spawnedprocess.h"
 
@@ -35,6 +36,8 @@ public:
     const PageDescriptions &descriptions() const { return m_descriptions; }
     // A newer load drops what an older one would still deliver.
     void load(const QList<ManPage> &pages, const QStringList &manualDirectories);
+    // While held, a load waits; released, the latest one asked for starts. A load under way goes on.
+    void setHeld(bool held);
 
     // The whole gathering, blocking; the command-line tool uses it as it stands.
     static PageDescriptions gather(const QList<ManPage> &pages, const QStringList &manualDirectories,
@@ -45,11 +48,14 @@ signals:
     void descriptionsChanged();
 
 private:
+    void gatherInBackground(const QList<ManPage> &pages, const QStringList &manualDirectories);
+
     QString m_cacheFile;
     PageDescriptions m_descriptions;
     std::shared_ptr<SpawnedProcess::Cancellation> m_cancellation;
     QFuture<void> m_running;
     int m_generation = 0;
+    HeldCall m_held;
 };
 
 } // namespace Lectorin

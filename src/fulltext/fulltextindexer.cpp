@@ -320,6 +320,16 @@ void FullTextIndexer::watch(AppModel *model)
 
 void FullTextIndexer::update(const QList<ManPage> &pages)
 {
+    m_held.run([this, pages] { updateNow(pages); });
+}
+
+void FullTextIndexer::setHeld(bool held)
+{
+    m_held.setHeld(held);
+}
+
+void FullTextIndexer::updateNow(const QList<ManPage> &pages)
+{
     if (m_isIndexing) {
         m_queued = pages;
         m_cancel->store(true);
@@ -330,6 +340,7 @@ void FullTextIndexer::update(const QList<ManPage> &pages)
 
 void FullTextIndexer::stop()
 {
+    m_held.dropWaiting();
     m_queued.reset();
     if (m_cancel)
         m_cancel->store(true);

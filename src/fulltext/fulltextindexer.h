@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "catalogue/heldcall.h"
 #include "catalogue/manpage.h"
 #include "render/manpagerenderer.h"
 
@@ -91,6 +92,8 @@ public:
     void update(const QList<ManPage> &pages);
     // Stops the current run and waits for it; what it wrote stays.
     void stop();
+    // While held, no run starts; released, the latest one asked for does. A run under way goes on.
+    void setHeld(bool held);
 
 Q_SIGNALS:
     void progress(qsizetype done, qsizetype total);
@@ -100,6 +103,7 @@ Q_SIGNALS:
     void isIndexingChanged(bool indexing);
 
 private:
+    void updateNow(const QList<ManPage> &pages);
     void start(QList<ManPage> pages);
     void runFinished(const Summary &summary);
     void setIndexing(bool indexing);
@@ -110,6 +114,7 @@ private:
     std::shared_ptr<std::atomic_bool> m_cancel;
     std::optional<QList<ManPage>> m_queued;
     bool m_isIndexing = false;
+    HeldCall m_held;
     qsizetype m_done = 0;
     qsizetype m_total = 0;
 };

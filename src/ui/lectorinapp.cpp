@@ -35,10 +35,16 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace Lectorin {
+namespace {
+
+constexpr int kLongestBackgroundHoldMilliseconds = 2000;
+
+} // namespace
 
 LectorinApp::LectorinApp(
     QSettings *settings, SystemAppearance *appearance, const QString &annotationsFile, QObject *parent)
@@ -62,6 +68,10 @@ LectorinApp::LectorinApp(
 
     QWebEngineProfile *profile = QWebEngineProfile::defaultProfile();
     ManSchemeHandler::installOn(profile, m_model.get());
+    setBackgroundWorkHeld(true);
+    // A start that shows no page, or one that waits for the catalogue, holds them no longer than this.
+    QTimer::singleShot(kLongestBackgroundHoldMilliseconds, this, [this] { setBackgroundWorkHeld(false); });
+
     m_services = { m_model.get(), settings, &store, &Skeppa::UpdateChecker::shared(), profile,
         [appearance] { return appearance->isDark(); }, this, m_indexer, m_annotations };
     connect(m_annotations, &AnnotationStore::problemChanged, this, &LectorinApp::reportAnnotationsProblem);
@@ -147,10 +157,28 @@ MainWindow *LectorinApp::openWindow(std::optional<QString> pageID, std::optional
             screen ? std::optional(screen->availableGeometry()) : std::nullopt);
     }
     window->show();
-    if (m_windows.size() == 1)
+    if (m_windows.size() == 1) {
         Trace::mark(QStringLiteral("window shown"));
+        releaseBackgroundWorkWhenPainted(tab->browser()->page());
+    }
     reportAnnotationsProblem();
     return window;
+}
+
+void LectorinApp::setBackgroundWorkHeld(bool held)
+{
+    m_model->setBackgroundWorkHeld(held);
+    if (m_indexer)
+        m_indexer->setHeld(held);
+}
+
+void LectorinApp::releaseBackgroundWorkWhenPainted(QWebEnginePage *page)
+{
+    const auto release = [this] { setBackgroundWorkHeld(false); };
+    if (auto *reporting = qobject_cast<PaintReportingPage *>(page))
+        connect(reporting, &PaintReportingPage::documentPainted, this, release, Qt::SingleShotConnection);
+    else
+        connect(page, &QWebEnginePage::loadFinished, this, release, Qt::SingleShotConnection);
 }
 
 void LectorinApp::reportAnnotationsProblem()

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QSettings;
+class QWebEnginePage;
 
 namespace SkeppaUI {
 class UpdateCommands;
@@ -80,6 +81,10 @@ private:
     void applyDarkAppearance(bool dark);
     // Tells once, without stopping anyone, that the annotations file could not be read and was put aside.
     void reportAnnotationsProblem();
+    // The descriptions, the Info topics and the full-text pass wait while the first page loads: on a machine
+    // of few cores they would take the processor from it.
+    void setBackgroundWorkHeld(bool held);
+    void releaseBackgroundWorkWhenPainted(QWebEnginePage *page);
 
     QSettings *m_settings;
     SystemAppearance *m_appearance;

@@ -53,6 +53,7 @@ private slots:
     void boundlessPage_isIndexedEmptyOnceUntilItChanges();
     void destroyedIndexer_stopsAndKeepsRows();
     void updateDuringRun_runsAgainWithNewPages();
+    void heldUpdates_waitAndOnlyTheLatestRunsOnRelease();
     void watchedModel_indexesAfterLoadAndRescan();
     void translationSetting_reindexesTheCopiesShown();
 
@@ -272,6 +273,26 @@ void FullTextIndexerTest::updateDuringRun_runsAgainWithNewPages()
     QVERIFY(!finished.first().first().value<Summary>().cancelled);
     QCOMPARE(rowCount(tree.indexPath()), 4);
     QCOMPARE(idsFound(tree.indexPath(), "okapi"), QStringList { "1/delta" });
+}
+
+void FullTextIndexerTest::heldUpdates_waitAndOnlyTheLatestRunsOnRelease()
+{
+    ManualTree tree;
+    addPages(tree);
+    FullTextIndexer indexer({ tree.indexPath() });
+    QSignalSpy finished(&indexer, &FullTextIndexer::finished);
+    indexer.setHeld(true);
+    const QList<ManPage> first = tree.pages();
+    indexer.update(first.mid(0, 1));
+    tree.add("delta", "1", "fourth", "okapi");
+    indexer.update(tree.pages());
+    QVERIFY(!indexer.isIndexing());
+    indexer.setHeld(false);
+    QVERIFY(indexer.isIndexing());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTimeout);
+    QCOMPARE(rowCount(tree.indexPath()), 4);
+    QCOMPARE(idsFound(tree.indexPath(), "okapi"), QStringList { "1/delta" });
+    QVERIFY(!indexer.isIndexing());
 }
 
 void FullTextIndexerTest::watchedModel_indexesAfterLoadAndRescan()
