@@ -39,10 +39,7 @@ PageVeil::PageVeil(QWebEngineView *view)
     });
     if (reporting) {
         connect(reporting, &PaintReportingPage::documentRequested, this, &PageVeil::cover);
-        connect(reporting, &PaintReportingPage::documentPainted, this, [this] {
-            m_lift.stop();
-            hide();
-        });
+        connect(reporting, &PaintReportingPage::documentPainted, this, &PageVeil::uncover);
     }
 }
 
@@ -50,8 +47,7 @@ void PageVeil::cover()
 {
     // On a white page the new surface is the page's own background: covering it only hides the first paint.
     if (m_view->page()->backgroundColor().rgb() == QColor(Qt::white).rgb()) {
-        m_lift.stop();
-        hide();
+        uncover();
         return;
     }
     setGeometry(m_view->rect());
@@ -59,6 +55,12 @@ void PageVeil::cover()
     show();
     update();
     m_lift.start(kLongestCoverMilliseconds);
+}
+
+void PageVeil::uncover()
+{
+    m_lift.stop();
+    hide();
 }
 
 bool PageVeil::eventFilter(QObject *watched, QEvent *event)

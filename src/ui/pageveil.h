@@ -25,6 +25,7 @@ protected:
 
 private:
     void cover();
+    void uncover();
 
     QWebEngineView *m_view;
     QTimer m_lift;

@@ -282,8 +282,7 @@ void FullTextIndexerTest::heldUpdates_waitAndOnlyTheLatestRunsOnRelease()
     FullTextIndexer indexer({ tree.indexPath() });
     QSignalSpy finished(&indexer, &FullTextIndexer::finished);
     indexer.setHeld(true);
-    const QList<ManPage> first = tree.pages();
-    indexer.update(first.mid(0, 1));
+    indexer.update(tree.pages().mid(0, 1));
     tree.add("delta", "1", "fourth", "okapi");
     indexer.update(tree.pages());
     QVERIFY(!indexer.isIndexing());
